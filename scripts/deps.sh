@@ -1,0 +1,27 @@
+# Debian 12 packages the build, the tests and the demo need. Sourced by scripts/run and scripts/test.
+QV_PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-serialport-dev libqt6svg6 qt6-svg-dev
+  libqcustomplot-dev libftdi1-dev libftdi1-2
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth fonts-dejavu-core
+)
+
+qv_install_packages() {
+  local missing=()
+  for p in "${QV_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+qv_build() {
+  local dir="$1"
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$dir"
+}

@@ -1,0 +1,48 @@
+// Per-user settings: one store named "Quorvantel" in the platform's native format
+// (on Linux $XDG_CONFIG_HOME/Quorvantel.conf). Every operation opens the store, reads or
+// writes and closes it again; nothing keeps it open. Texts are stored decoded with the
+// display code page; integers as 32-bit numbers; booleans as integers 1 / 0.
+#pragma once
+
+#include "store/Types.h"
+
+#include <QByteArray>
+#include <string>
+
+namespace qv {
+
+enum class ReadStatus {
+  Ok,         // value read into the target
+  Absent,     // no such value (or no store): the target is unchanged
+  WrongType,  // the value is not of the type read: the target is unchanged
+};
+
+struct ReadResult {
+  ReadStatus status = ReadStatus::Absent;
+  std::string error;  // clear message for WrongType
+  bool ok() const { return status == ReadStatus::Ok; }
+};
+
+class SettingsStore {
+ public:
+  // application: the store's name; "Quorvantel" for the application. The code page
+  // decodes and encodes text values.
+  explicit SettingsStore(std::string application = "Quorvantel",
+                         QByteArray codePage = "windows-1252");
+
+  bool Exists() const;  // the store holds at least one value
+  ReadResult ReadText(const char* name, Bytes& target) const;
+  ReadResult ReadInt(const char* name, int32_t& target) const;
+  ReadResult ReadBool(const char* name, bool& target) const;  // any non-zero integer is true
+  bool WriteText(const char* name, const Bytes& value) const;
+  bool WriteInt(const char* name, int32_t value) const;
+  bool WriteBool(const char* name, bool value) const;
+  // Where the store lives, for documentation and messages.
+  std::string Location() const;
+
+ private:
+  std::string application_;
+  QByteArray codePage_;
+};
+
+}  // namespace qv

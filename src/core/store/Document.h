@@ -1,0 +1,61 @@
+// The open document: results or logging blocks with everything the views share.
+// One object, owned by the application and passed by reference.
+#pragma once
+
+#include "store/Records.h"
+
+#include <array>
+#include <vector>
+
+namespace qv {
+
+class Document {
+ public:
+  std::vector<TTestsRecord> AllTests;
+  std::vector<TTestsRecord> ShownTests;  // copies of the tests of the selected tree node
+  std::vector<TLoggerRecord> LoggerBlocks;
+  int32_t CurrentBlock = 0;
+  std::vector<THouseTreeRecord> BuildingTree;
+  TInstrumentData InstrumentInfo;
+  std::array<int32_t, kMaxSignalCode + 1> DocSignals{};  // entries 1..DocSignalCount
+  int32_t DocSignalCount = 0;
+  std::array<int32_t, kMaxSignalCode + 1> ColumnSignals{};  // entries 1..ColumnCount
+  int32_t ColumnCount = 0;
+  int32_t TestCount = 0;
+  int32_t ShownTestCount = 0;
+
+  bool DocNotSaved = false;
+  bool DocModified = false;
+  bool ResultsDataLoaded = false;
+  bool LoggerDataLoaded = false;
+  bool SavingLoggerAsResults = false;
+  bool HeaderLoadedFromFile = false;
+
+  PrintHeader Header;
+
+  // Codes chosen for the printed report by clicking column headers (at most four).
+  std::array<bool, kMaxSignalCode + 1> ReportChosen{};
+  std::vector<int> ReportCodes;  // ascending
+  void ClearReportChoice();
+
+  // Download signal-group flags by quantity number 1..17 ([0] unused).
+  std::array<bool, 18> SignalGroupFlags{};
+
+  // Appends a test: texts empty, numbers 0, no signal present, every value NoValue.
+  // Returns its index.
+  int AddTestRecord();
+  // Stores a value of a code 1..68 into test `index` (68 sets only its flag). A code outside
+  // 1..68 or an index outside AllTests stores nothing and returns false.
+  bool StoreTestValue(int index, int code, double value);
+  // Gives the sample arrays of the block's signals length n (new entries 0).
+  void SizeSampleArrays(int block, int n);
+  // Stores sample k of list position listPos (1-based) of a block. A position beyond
+  // SignalCount, a code outside 1..64 or k beyond the arrays stores nothing (false).
+  bool StoreSample(int block, int listPos, int k, double value);
+
+  // The current block, or nullptr when there is none.
+  const TLoggerRecord* Current() const;
+  TLoggerRecord* Current();
+};
+
+}  // namespace qv
