@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qv {
@@ -26,6 +27,8 @@ class IniFile {
   std::optional<std::string> Value(std::string_view section, std::string_view key) const;
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view fallback) const;
+  // Keys (as written) and values of a section in file order; empty for a missing section.
+  std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
 
  private:
   struct Entry {

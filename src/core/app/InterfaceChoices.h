@@ -27,10 +27,11 @@ const std::array<GraphChoiceName, 16>& GraphChoiceNames();
 // the last; below -1 selects none (-1).
 int ClampChoicePosition(int32_t stored, int count);
 
-// Writes DLSelect, UnitSel and the sixteen booleans, in this order.
+// Writes DLSelect, UnitSel and the sixteen booleans, in this order; a store that cannot be
+// written stops the save without a message.
 void SaveInterfaceChoices(const SettingsStore& store, const InterfaceChoices& choices);
 // Reads them in the same order; a missing value leaves its choice unchanged; a value of
-// the wrong type stops the load there (the result says why).
+// the wrong type stops the load there (the result says why); otherwise the result is Ok.
 ReadResult LoadInterfaceChoices(const SettingsStore& store, InterfaceChoices& choices);
 
 }  // namespace qv

@@ -20,6 +20,14 @@ int64_t Trunc(double v);
 // exact binary value. A result that rounds to zero carries no minus sign.
 Bytes FormatFixed(double v, int decimals, char decimalSeparator);
 
+// FormatFixed's text together with the number TextToNumber reads back from it (nullopt for
+// the texts of non-finite values), computed without parsing the text.
+struct FixedText {
+  Bytes text;
+  std::optional<double> number;
+};
+FixedText FormatFixedRead(double v, int decimals, char decimalSeparator);
+
 // General number format: at most 15 significant digits, no trailing zeros.
 Bytes FormatGeneral(double v, char decimalSeparator);
 

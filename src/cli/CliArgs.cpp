@@ -1,0 +1,91 @@
+#include "CliArgs.h"
+
+namespace qv::cli {
+
+std::optional<QString> ParsedArgs::Value(const std::string& name) const {
+  const auto it = values_.find(name);
+  if (it == values_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<ParsedArgs> ParseArgs(const QStringList& args, std::initializer_list<OptionSpec> specs,
+                                    std::string* error) {
+  ParsedArgs parsed;
+  auto find = [&](const std::string& name) -> const OptionSpec* {
+    for (const OptionSpec& s : specs) {
+      if (name == s.name) return &s;
+    }
+    return nullptr;
+  };
+  bool optionsEnded = false;
+  for (qsizetype i = 1; i < args.size(); ++i) {
+    const QString& arg = args.at(i);
+    if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+      parsed.positionals_.append(arg);
+      continue;
+    }
+    if (arg == QLatin1String("--")) {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+      parsed.help_ = true;
+      continue;
+    }
+    std::string name;
+    std::optional<QString> inlineValue;
+    if (arg.startsWith(QLatin1String("--"))) {
+      QString body = arg.mid(2);
+      const qsizetype eq = body.indexOf(QLatin1Char('='));
+      if (eq >= 0) {
+        inlineValue = body.mid(eq + 1);
+        body = body.left(eq);
+      }
+      name = body.toStdString();
+      // "-o" is the short form of "--output"; "--o" is neither.
+      if (name == "o") name = "--o";
+      if (name == "output") name = "o";
+    } else {
+      name = arg.mid(1).toStdString();
+    }
+    const OptionSpec* spec = find(name);
+    if (spec == nullptr) {
+      *error = "unknown option " + arg.toStdString() + " (see --help)";
+      return std::nullopt;
+    }
+    if (parsed.values_.count(name) != 0) {
+      *error = "option " + arg.toStdString() + " is given twice";
+      return std::nullopt;
+    }
+    QString value;
+    if (spec->takesValue) {
+      if (inlineValue) {
+        value = *inlineValue;
+      } else if (i + 1 < args.size()) {
+        value = args.at(++i);
+      } else {
+        *error = "option " + arg.toStdString() + " needs a value";
+        return std::nullopt;
+      }
+    } else if (inlineValue) {
+      *error = "option " + arg.toStdString() + " takes no value";
+      return std::nullopt;
+    }
+    parsed.values_[name] = value;
+  }
+  return parsed;
+}
+
+std::optional<int> ParseCount(const QString& text, int min, int max) {
+  const QString t = text.trimmed();
+  if (t.isEmpty()) return std::nullopt;
+  for (const QChar c : t) {
+    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
+  }
+  bool ok = false;
+  const qlonglong v = t.toLongLong(&ok);
+  if (!ok || v < min || v > max) return std::nullopt;
+  return static_cast<int>(v);
+}
+
+}  // namespace qv::cli

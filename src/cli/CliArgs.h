@@ -1,0 +1,42 @@
+// A small reader of the commands' arguments: "--name value", "--name=value", "-o value",
+// "--help"/"-h", and positional arguments. Every mistake becomes one sentence.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <initializer_list>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace qv::cli {
+
+struct OptionSpec {
+  const char* name;   // long name without dashes; "o" is written "-o" (also "--output")
+  bool takesValue = true;
+};
+
+class ParsedArgs {
+ public:
+  bool Help() const { return help_; }
+  bool Has(const std::string& name) const { return values_.count(name) != 0; }
+  std::optional<QString> Value(const std::string& name) const;
+  const QStringList& Positionals() const { return positionals_; }
+
+ private:
+  friend std::optional<ParsedArgs> ParseArgs(const QStringList&, std::initializer_list<OptionSpec>,
+                                             std::string*);
+  bool help_ = false;
+  std::map<std::string, QString> values_;
+  QStringList positionals_;
+};
+
+// args[0] is the command's name. nullopt with `error` set for an unknown option, a missing
+// value or an option given twice.
+std::optional<ParsedArgs> ParseArgs(const QStringList& args, std::initializer_list<OptionSpec> specs,
+                                    std::string* error);
+
+// "12" -> 12; nullopt for anything but a whole decimal number in [min, max].
+std::optional<int> ParseCount(const QString& text, int min, int max);
+
+}  // namespace qv::cli

@@ -1,0 +1,119 @@
+#include "CliDocument.h"
+
+#include "CliArgs.h"
+#include "files/ResultsFile.h"
+#include "store/BuildingTree.h"
+
+#include <QFileInfo>
+
+#include <cstdint>
+
+namespace qv::cli {
+
+bool OpenDocument(const CliContext& context, const QString& path, Document& doc) {
+  const std::string shownPath = LocalPath(path);
+  if (QFileInfo(path).isDir()) {
+    context.Error(shownPath + " is a folder");
+    return false;
+  }
+  const OpenOutcome opened =
+      OpenResultsFile(path, doc, context.Texts(), context.Codec().CodePage());
+  if (!opened.outcome.ok()) {
+    context.Error(shownPath + ": " + context.ForTerminal(opened.outcome.message));
+    return false;
+  }
+  if (opened.kind == MeasurementsKind::Tests) {
+    if (!BuildBuildingTree(doc, doc.TestCount)) {
+      context.ErrorBytes(context.Translate("msgNoDataToShow_35"));
+      return false;
+    }
+    SortTestsByTree(doc);
+  }
+  return true;
+}
+
+std::optional<TreeNode> ParseTreeNode(const QString& text) {
+  if (text == QLatin1String("all")) return TreeNode{};
+  const QStringList parts = text.split(QLatin1Char('/'));
+  if (parts.size() > 2) return std::nullopt;
+  const std::optional<int> building = ParseCount(parts.at(0), 1, INT32_MAX);
+  if (!building) return std::nullopt;
+  TreeNode node{*building, 0};
+  if (parts.size() == 2) {
+    const std::optional<int> room = ParseCount(parts.at(1), 1, INT32_MAX);
+    if (!room) return std::nullopt;
+    node.room = *room;
+  }
+  return node;
+}
+
+bool SelectTreeNode(const CliContext& context, Document& doc, const TreeNode& node) {
+  if (node.building != 0) {
+    const THouseTreeRecord* house = nullptr;
+    for (const THouseTreeRecord& h : doc.BuildingTree) {
+      if (h.BuildingNo == node.building) house = &h;
+    }
+    bool found = house != nullptr;
+    if (found && node.room != 0) {
+      found = false;
+      for (const TTestTreeRecord& r : house->Rooms) found = found || r.RoomNo == node.room;
+    }
+    if (!found) {
+      std::string name = "building " + std::to_string(node.building);
+      if (node.room != 0 && house != nullptr) name += ", room " + std::to_string(node.room);
+      context.Error("the tree of this file has no " + name);
+      return false;
+    }
+  }
+
+  doc.ShownTests.clear();
+  for (const TTestsRecord& t : doc.AllTests) {
+    if (node.building != 0 && t.BuildingNo != node.building) continue;
+    if (node.room != 0 && t.RoomNo != node.room) continue;
+    doc.ShownTests.push_back(t);
+  }
+  doc.ShownTestCount = static_cast<int32_t>(doc.ShownTests.size());
+
+  doc.ColumnSignals.fill(0);
+  int columns = 0;
+  for (int code = 1; code <= kMaxSignalCode; ++code) {
+    for (const TTestsRecord& t : doc.ShownTests) {
+      if (t.SignalPresent[static_cast<size_t>(code)] != 0) {
+        doc.ColumnSignals[static_cast<size_t>(++columns)] = code;
+        break;
+      }
+    }
+  }
+  doc.ColumnCount = columns;
+  doc.ClearReportChoice();
+  return true;
+}
+
+bool ResultsTableShows(const CliContext& context, const Document& doc) {
+  if (doc.ShownTests.empty() || doc.DocSignalCount == 0 || doc.ShownTestCount == 0) {
+    context.ErrorBytes(context.Translate("msgNoDataToShow_35"));
+    return false;
+  }
+  return true;
+}
+
+bool ShowBlock(const CliContext& context, Document& doc, int n) {
+  const int count = static_cast<int>(doc.LoggerBlocks.size());
+  if (n < 1 || n > count) {
+    if (count == 0) {
+      context.ErrorBytes(context.Translate("msgNoDataToShow_35"));
+    } else {
+      context.Error("there is no logging block " + std::to_string(n) + ": the file holds " +
+                    std::to_string(count) + " block" + (count == 1 ? "" : "s"));
+    }
+    return false;
+  }
+  if (doc.LoggerBlocks[static_cast<size_t>(n - 1)].SampleCount < 1) {
+    context.ErrorBytes(context.Translate("msgNoDataToShow_35"));
+    return false;
+  }
+  doc.CurrentBlock = n - 1;
+  return true;
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,145 @@
+#include "CliDownloadHost.h"
+
+#include "download/BlockList.h"
+#include "link/Link.h"
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+namespace qv::cli {
+namespace {
+
+std::atomic<Link*> gLink{nullptr};
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+  gInterrupted = 1;
+  // An atomic store: safe in a signal handler. The link's waits see it at their next slice.
+  if (Link* link = gLink.load()) link->Cancel();
+  std::signal(SIGINT, SIG_DFL);
+}
+
+constexpr int kBarWidth = 30;
+
+}  // namespace
+
+void CatchInterrupt(Link* link) {
+  gLink.store(link);
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+bool Interrupted() { return gInterrupted != 0; }
+
+CliDownloadHost::CliDownloadHost(const CliContext& context, const Document& doc,
+                                 MemoryChoice memory, std::vector<int> blocks)
+    : context_(context),
+      memory_(memory),
+      blocks_(std::move(blocks)),
+      doc_(doc),
+      terminal_(isatty(STDERR_FILENO) == 1) {}
+
+void CliDownloadHost::Pump() {
+  // CloseLink clears the link's flag between the two connections of a logging download;
+  // a Ctrl+C must still stop what follows.
+  if (Interrupted()) {
+    if (Link* link = gLink.load()) link->Cancel();
+  }
+}
+
+void CliDownloadHost::Message(MessageIcon /*icon*/, const Bytes& text) {
+  EndProgressLine();
+  context_.ErrorBytes(text);
+  told_ = true;
+}
+
+void CliDownloadHost::HideTransferDialog() { EndProgressLine(); }
+
+bool CliDownloadHost::Ask(std::string_view /*key*/) {
+  // The tool starts with no document of its own, so there is never anything to keep.
+  return false;
+}
+
+bool CliDownloadHost::ChooseBlocksToDownload(std::vector<TLoggerRecord>& blocks) {
+  if (Interrupted()) return false;
+  if (blocks_.empty()) {
+    SelectAllBlocks(blocks);
+    return true;
+  }
+  for (TLoggerRecord& b : blocks) b.Selected = 0;
+  for (int n : blocks_) {
+    if (n < 1 || n > static_cast<int>(blocks.size())) {
+      EndProgressLine();
+      context_.Error("there is no logging block " + std::to_string(n) + ": the memory holds " +
+                     std::to_string(blocks.size()) + " block" +
+                     (blocks.size() == 1 ? "" : "s"));
+      told_ = true;
+      return false;
+    }
+    blocks[static_cast<size_t>(n - 1)].Selected = 1;
+  }
+  return true;
+}
+
+bool CliDownloadHost::ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) {
+  // The last downloaded block becomes current; a second request means it could not be shown,
+  // and no person is there to pick another one.
+  if (++showRequests_ > 1 || blocks.empty() || Interrupted()) return false;
+  for (TLoggerRecord& b : blocks) b.Selected = 0;
+  blocks.back().Selected = 1;
+  return true;
+}
+
+void CliDownloadHost::ShowTransferDialog(const Bytes& activity) {
+  activity_ = activity;
+  lastPercent_ = -1;
+  SetProgress(0);
+}
+
+void CliDownloadHost::SetProgress(int percent) {
+  if (percent < 0) percent = 0;
+  if (percent > 100) percent = 100;
+  if (percent == lastPercent_) return;
+  const std::string label = context_.ForTerminal(activity_);
+  if (terminal_) {
+    const int filled = percent * kBarWidth / 100;
+    std::string bar = "\r" + label + " [" + std::string(static_cast<size_t>(filled), '#') +
+                      std::string(static_cast<size_t>(kBarWidth - filled), '-') + "] " +
+                      std::to_string(percent) + "%";
+    std::fputs(bar.c_str(), stderr);
+    std::fflush(stderr);
+    progressLineOpen_ = true;
+  } else if (lastPercent_ < 0 || percent / 10 > lastPercent_ / 10) {
+    // Logs get a line per tenth, not one per page.
+    std::fprintf(stderr, "%s %d%%\n", label.c_str(), percent);
+    std::fflush(stderr);
+  }
+  lastPercent_ = percent;
+}
+
+void CliDownloadHost::EndProgressLine() {
+  if (!progressLineOpen_) return;
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+  progressLineOpen_ = false;
+}
+
+bool CliDownloadHost::LayoutTable() {
+  // The application's table refuses to lay out a document with nothing to show, and then
+  // the document cannot be saved either.
+  bool data = false;
+  if (doc_.LoggerDataLoaded) {
+    const TLoggerRecord* block = doc_.Current();
+    data = block != nullptr && block->SampleCount > 0;
+  } else {
+    data = !doc_.ShownTests.empty() && doc_.DocSignalCount > 0 && doc_.ShownTestCount > 0;
+  }
+  if (!data) Message(MessageIcon::Information, context_.Translate("msgNoDataToShow_35"));
+  return data;
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,69 @@
+// The download host of the command-line tool: answers come from the command's flags,
+// progress goes to stderr and Ctrl+C cancels the transfer.
+#pragma once
+
+#include "CliContext.h"
+#include "download/DownloadHost.h"
+#include "store/Document.h"
+
+#include <atomic>
+#include <vector>
+
+namespace qv {
+class Link;
+}
+
+namespace qv::cli {
+
+// Installs the SIGINT handler: the first Ctrl+C cancels the link's waits and sets the flag;
+// a second one ends the process the ordinary way.
+void CatchInterrupt(Link* link);
+bool Interrupted();
+
+class CliDownloadHost : public DownloadHost {
+ public:
+  // blocks: 1-based block numbers in directory order; empty = all.
+  CliDownloadHost(const CliContext& context, const Document& doc, MemoryChoice memory,
+                  std::vector<int> blocks);
+
+  void Pump() override;
+  void Message(MessageIcon icon, const Bytes& text) override;
+  void HideTransferDialog() override;
+
+  bool Ask(std::string_view key) override;
+  bool SaveAs() override { return false; }
+
+  std::optional<MemoryChoice> ChooseMemory() override { return memory_; }
+  bool ChooseBlocksToDownload(std::vector<TLoggerRecord>& blocks) override;
+  bool ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) override;
+
+  void ShowTransferDialog(const Bytes& activity) override;
+  void SetProgress(int percent) override;
+  bool LayoutTable() override;
+  void ShowResults() override { tableShown_ = true; }
+  void ShowTable() override { tableShown_ = true; }
+  void HideTable() override { tableShown_ = false; }
+  void CloseViews() override { tableShown_ = false; }
+
+  // Whether the application's table would show the document now (the save needs it).
+  bool TableShown() const { return tableShown_; }
+  // A message was shown that explains why the run failed.
+  bool Told() const { return told_; }
+
+ private:
+  void EndProgressLine();
+
+  const CliContext& context_;
+  MemoryChoice memory_;
+  std::vector<int> blocks_;
+  const Document& doc_;
+  bool tableShown_ = false;
+  bool told_ = false;
+  int showRequests_ = 0;
+  bool terminal_ = false;
+  bool progressLineOpen_ = false;
+  Bytes activity_;
+  int lastPercent_ = -1;
+};
+
+}  // namespace qv::cli

@@ -1,0 +1,14 @@
+// The commands of quorvantel-cli. Each takes its own arguments (the command name first, as
+// argv[0] of a program) and returns the exit status.
+#pragma once
+
+#include <QStringList>
+
+namespace qv::cli {
+
+int RunDownload(const QStringList& args);
+int RunInfo(const QStringList& args);
+int RunExport(const QStringList& args);
+int RunConvert(const QStringList& args);
+
+}  // namespace qv::cli

@@ -1,0 +1,175 @@
+// quorvantel-cli download: the application's Instrument > DownLoad followed by File > Save As.
+#include "CliArgs.h"
+#include "CliContext.h"
+#include "CliDownloadHost.h"
+#include "Commands.h"
+#include "HeaderSettings.h"
+
+#include "download/DownloadEngine.h"
+#include "files/ResultsFile.h"
+#include "link/Link.h"
+#include "link/PortChoice.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace qv::cli {
+namespace {
+
+constexpr const char* kHelp =
+    "Usage: quorvantel-cli download --port DEVICE [--baud RATE] --memory results|logging\n"
+    "                               [--blocks all|N[,N...]] -o FILE\n"
+    "\n"
+    "Reads a memory of the instrument on DEVICE and saves it as a results file, exactly as\n"
+    "File > Save As of the application saves it right after the same download: with the\n"
+    "print header and probe texts stored as current in the settings and an empty comment.\n"
+    "\n"
+    "  --port DEVICE    serial device of the instrument (RS-232 port, USB serial adapter or\n"
+    "                   an emulator's pseudo-terminal)\n"
+    "  --baud RATE      line speed; default: the rate chosen in the application\n"
+    "  --memory MEMORY  results (the tests) or logging (logging blocks)\n"
+    "  --blocks LIST    logging blocks to read, 1-based in directory order: all (default) or\n"
+    "                   numbers separated by commas\n"
+    "  -o, --output FILE  the results file to write\n"
+    "\n"
+    "Progress goes to stderr. Ctrl+C cancels: the link is closed and nothing is written.\n";
+
+void UsageError(const std::string& text) {
+  std::fprintf(stderr, "quorvantel-cli download: %s\n", text.c_str());
+}
+
+// "all" -> empty; "1,3" -> {1, 3}.
+std::optional<std::vector<int>> ParseBlocks(const QString& text) {
+  std::vector<int> blocks;
+  if (text.trimmed() == QLatin1String("all")) return blocks;
+  for (const QString& part : text.split(QLatin1Char(','))) {
+    const std::optional<int> n = ParseCount(part, 1, 63);
+    if (!n) return std::nullopt;
+    blocks.push_back(*n);
+  }
+  return blocks;
+}
+
+}  // namespace
+
+int RunDownload(const QStringList& args) {
+  std::string error;
+  const std::optional<ParsedArgs> parsed =
+      ParseArgs(args, {{"port"}, {"baud"}, {"memory"}, {"blocks"}, {"o"}}, &error);
+  if (!parsed) {
+    UsageError(error);
+    return kExitUsage;
+  }
+  if (parsed->Help()) {
+    std::fputs(kHelp, stdout);
+    return kExitOk;
+  }
+  if (!parsed->Positionals().isEmpty()) {
+    UsageError("unexpected argument \"" + parsed->Positionals().first().toStdString() + "\"");
+    return kExitUsage;
+  }
+  const std::optional<QString> port = parsed->Value("port");
+  const std::optional<QString> memoryText = parsed->Value("memory");
+  const std::optional<QString> output = parsed->Value("o");
+  if (!port || port->isEmpty()) {
+    UsageError("--port DEVICE is required");
+    return kExitUsage;
+  }
+  if (!memoryText) {
+    UsageError("--memory results|logging is required");
+    return kExitUsage;
+  }
+  if (!output || output->isEmpty()) {
+    UsageError("-o FILE is required");
+    return kExitUsage;
+  }
+  MemoryChoice memory = MemoryChoice::Results;
+  if (*memoryText == QLatin1String("logging")) {
+    memory = MemoryChoice::Logging;
+  } else if (*memoryText != QLatin1String("results")) {
+    UsageError("--memory must be results or logging, not \"" + memoryText->toStdString() + "\"");
+    return kExitUsage;
+  }
+  std::vector<int> blocks;
+  if (const std::optional<QString> blocksText = parsed->Value("blocks")) {
+    if (memory != MemoryChoice::Logging) {
+      UsageError("--blocks applies to the logging memory only");
+      return kExitUsage;
+    }
+    const std::optional<std::vector<int>> list = ParseBlocks(*blocksText);
+    if (!list) {
+      UsageError("--blocks must be all or block numbers 1..63 separated by commas, not \"" +
+                 blocksText->toStdString() + "\"");
+      return kExitUsage;
+    }
+    blocks = *list;
+  }
+  std::optional<int> baud;
+  if (const std::optional<QString> baudText = parsed->Value("baud")) {
+    baud = ParseCount(*baudText, 50, 4000000);
+    if (!baud) {
+      UsageError("--baud must be a line speed in bits per second, not \"" +
+                 baudText->toStdString() + "\"");
+      return kExitUsage;
+    }
+  }
+  // A download can take minutes: a file that cannot be written is better known before.
+  const QFileInfo target(*output);
+  if (!target.absoluteDir().exists()) {
+    UsageError("the folder of " + LocalPath(*output) + " does not exist");
+    return kExitUsage;
+  }
+  if (target.isDir()) {
+    UsageError(LocalPath(*output) + " is a folder");
+    return kExitUsage;
+  }
+
+  CliContext context;
+  if (!baud) {
+    PortChoice choice;
+    LoadPortChoice(context.Settings(), choice);
+    baud = choice.BaudRateValue();
+  }
+
+  Document doc;
+  CliDownloadHost host(context, doc, memory, blocks);
+  // The device named on the command line is the one used: no search for a USB bridge.
+  Link link(host, context.Texts(), NoFtdi());
+  link.SetSerialPort(LocalPath(*port), *baud);
+  CatchInterrupt(&link);
+
+  DownloadEngine engine(doc, link, host, context.Texts());
+  const DownloadResult result = engine.Run();
+  CatchInterrupt(nullptr);
+  if (Interrupted()) {
+    context.Error("download cancelled; nothing was written");
+    return kExitInterrupted;
+  }
+  if (!result.ok()) {
+    if (!host.Told()) context.Error("the download did not complete; nothing was written");
+    return kExitFailed;
+  }
+
+  doc.Header = CurrentHeaderTexts(context.Settings());
+  doc.Header.Comments.clear();
+  SaveOptions options;
+  options.decimalSeparator = context.DecimalSeparator();
+  options.tableHidden = !host.TableShown();
+  options.codePage = context.Codec().CodePage();
+  const Outcome saved = SaveResultsFile(*output, doc, context.Texts(), options);
+  if (!saved.ok()) {
+    context.ReportFailure(saved, *output);
+    return kExitFailed;
+  }
+  if (memory == MemoryChoice::Results) {
+    std::fprintf(stderr, "%d tests saved to %s\n", doc.TestCount, LocalPath(*output).c_str());
+  } else {
+    std::fprintf(stderr, "%zu logging blocks saved to %s\n", doc.LoggerBlocks.size(),
+                 LocalPath(*output).c_str());
+  }
+  return kExitOk;
+}
+
+}  // namespace qv::cli

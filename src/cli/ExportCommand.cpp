@@ -1,0 +1,138 @@
+// quorvantel-cli export: File > Export with a tree node selected or a logging block current.
+#include "CliArgs.h"
+#include "CliContext.h"
+#include "CliDocument.h"
+#include "Commands.h"
+
+#include "files/TextExport.h"
+
+#include <cstdio>
+
+namespace qv::cli {
+namespace {
+
+constexpr const char* kHelp =
+    "Usage: quorvantel-cli export FILE -o OUT [--delimiter tab|semicolon] [--eol crlf|cr|lf]\n"
+    "                             [--units SI|US] [--node all|B|B/R] [--block N]\n"
+    "\n"
+    "Writes what File > Export of the application writes for the results file FILE: the tests\n"
+    "of a tree node, or the samples of one logging block, as delimited text.\n"
+    "\n"
+    "  -o, --output OUT     the text file to write\n"
+    "  --delimiter D        tab (default) or semicolon\n"
+    "  --eol E              crlf (default), cr or lf\n"
+    "  --units U            display unit system: SI (default) or US\n"
+    "  --node N             results: all (default), building number B, or room R of building\n"
+    "                       B as B/R\n"
+    "  --block N            logging: the block to export, 1-based (default 1)\n"
+    "\n"
+    "Numbers use the decimal separator of the locale (LC_NUMERIC).\n";
+
+void UsageError(const std::string& text) {
+  std::fprintf(stderr, "quorvantel-cli export: %s\n", text.c_str());
+}
+
+}  // namespace
+
+int RunExport(const QStringList& args) {
+  std::string error;
+  const std::optional<ParsedArgs> parsed = ParseArgs(
+      args, {{"o"}, {"delimiter"}, {"eol"}, {"units"}, {"node"}, {"block"}}, &error);
+  if (!parsed) {
+    UsageError(error);
+    return kExitUsage;
+  }
+  if (parsed->Help()) {
+    std::fputs(kHelp, stdout);
+    return kExitOk;
+  }
+  if (parsed->Positionals().size() != 1) {
+    UsageError(parsed->Positionals().isEmpty() ? "the results file to export is missing"
+                                               : "only one results file can be exported");
+    return kExitUsage;
+  }
+  const QString input = parsed->Positionals().first();
+  const std::optional<QString> output = parsed->Value("o");
+  if (!output || output->isEmpty()) {
+    UsageError("-o OUT is required");
+    return kExitUsage;
+  }
+
+  ExportOptions options;
+  const QString delimiter = parsed->Value("delimiter").value_or(QStringLiteral("tab"));
+  if (delimiter == QLatin1String("tab")) {
+    options.delimiter = ExportDelimiter::Tab;
+  } else if (delimiter == QLatin1String("semicolon")) {
+    options.delimiter = ExportDelimiter::Semicolon;
+  } else {
+    UsageError("--delimiter must be tab or semicolon, not \"" + delimiter.toStdString() + "\"");
+    return kExitUsage;
+  }
+  const QString eol = parsed->Value("eol").value_or(QStringLiteral("crlf"));
+  if (eol == QLatin1String("crlf")) {
+    options.lineEnd = ExportLineEnd::CrLf;
+  } else if (eol == QLatin1String("cr")) {
+    options.lineEnd = ExportLineEnd::Cr;
+  } else if (eol == QLatin1String("lf")) {
+    options.lineEnd = ExportLineEnd::Lf;
+  } else {
+    UsageError("--eol must be crlf, cr or lf, not \"" + eol.toStdString() + "\"");
+    return kExitUsage;
+  }
+  const QString units = parsed->Value("units").value_or(QStringLiteral("SI"));
+  if (units != QLatin1String("SI") && units != QLatin1String("US")) {
+    UsageError("--units must be SI or US, not \"" + units.toStdString() + "\"");
+    return kExitUsage;
+  }
+  options.displayUnits = units.toStdString();
+  const std::optional<QString> nodeText = parsed->Value("node");
+  std::optional<TreeNode> node = TreeNode{};
+  if (nodeText) {
+    node = ParseTreeNode(*nodeText);
+    if (!node) {
+      UsageError("--node must be all, a building number B or B/R, not \"" +
+                 nodeText->toStdString() + "\"");
+      return kExitUsage;
+    }
+  }
+  const std::optional<QString> blockText = parsed->Value("block");
+  std::optional<int> block = 1;
+  if (blockText) {
+    block = ParseCount(*blockText, 1, 65535);
+    if (!block) {
+      UsageError("--block must be a block number from 1, not \"" + blockText->toStdString() +
+                 "\"");
+      return kExitUsage;
+    }
+  }
+
+  CliContext context;
+  options.decimalSeparator = context.DecimalSeparator();
+  options.codePage = context.Codec().CodePage();
+  Document doc;
+  if (!OpenDocument(context, input, doc)) return kExitFailed;
+
+  if (doc.ResultsDataLoaded) {
+    if (blockText) {
+      UsageError("--block applies to files of logging data; this file holds tests");
+      return kExitUsage;
+    }
+    if (!SelectTreeNode(context, doc, *node)) return kExitFailed;
+    if (!ResultsTableShows(context, doc)) return kExitFailed;
+  } else if (doc.LoggerDataLoaded) {
+    if (nodeText) {
+      UsageError("--node applies to files of tests; this file holds logging data");
+      return kExitUsage;
+    }
+    if (!ShowBlock(context, doc, *block)) return kExitFailed;
+  }
+
+  const Outcome written = ExportTable(*output, doc, context.Texts(), options);
+  if (!written.ok()) {
+    context.ReportFailure(written, *output);
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace qv::cli

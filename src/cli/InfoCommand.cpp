@@ -1,0 +1,112 @@
+// quorvantel-cli info: what a results file holds, in the order the application shows it.
+#include "CliArgs.h"
+#include "CliContext.h"
+#include "CliDocument.h"
+#include "Commands.h"
+
+#include "format/DateTimeText.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace qv::cli {
+namespace {
+
+constexpr const char* kHelp =
+    "Usage: quorvantel-cli info FILE\n"
+    "\n"
+    "Shows the instrument identification of the results file FILE, whether it holds tests or\n"
+    "logging blocks, and for each test or block its sample count, interval, start, building,\n"
+    "room and signal codes. Tests are listed in the order of the application's table (by\n"
+    "building and room number).\n";
+
+// "2007-02-28 14:35:09".
+std::string IsoTime(DateTime t) {
+  const DateTimeParts p = DecodeDateTime(t);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day,
+                p.hour, p.minute, p.second);
+  return text;
+}
+
+template <typename Codes>
+std::string CodeList(const Codes& present, int last) {
+  std::string list;
+  for (int code = 1; code <= last; ++code) {
+    if (present[static_cast<size_t>(code)] == 0) continue;
+    if (!list.empty()) list += ',';
+    list += std::to_string(code);
+  }
+  return list.empty() ? "none" : list;
+}
+
+// The block's columns: its signal list in order.
+std::string BlockCodes(const TLoggerRecord& b) {
+  std::string list;
+  const int count = std::min(b.SignalCount, kLoggerSignals);
+  for (int i = 0; i < count; ++i) {
+    if (!list.empty()) list += ',';
+    list += std::to_string(b.SignalCodes[static_cast<size_t>(i)]);
+  }
+  return list.empty() ? "none" : list;
+}
+
+}  // namespace
+
+int RunInfo(const QStringList& args) {
+  std::string error;
+  const std::optional<ParsedArgs> parsed = ParseArgs(args, {}, &error);
+  if (!parsed) {
+    std::fprintf(stderr, "quorvantel-cli info: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  if (parsed->Help()) {
+    std::fputs(kHelp, stdout);
+    return kExitOk;
+  }
+  if (parsed->Positionals().size() != 1) {
+    std::fprintf(stderr, "quorvantel-cli info: %s\n",
+                 parsed->Positionals().isEmpty() ? "the results file is missing"
+                                                 : "give one results file");
+    return kExitUsage;
+  }
+
+  CliContext context;
+  Document doc;
+  if (!OpenDocument(context, parsed->Positionals().first(), doc)) return kExitFailed;
+
+  const TInstrumentData& info = doc.InstrumentInfo;
+  auto text = [&](const Bytes& b) { return context.ForTerminal(b); };
+  context.Out("Instrument type: " + text(info.InstrumentType));
+  context.Out("Model code: " + text(info.InstrumentCode));
+  context.Out("Serial number: " + text(info.SerialNumber));
+  context.Out("Producer: " + text(info.Producer));
+  context.Out("Firmware: " + text(info.FirmwareVersion));
+
+  if (doc.ResultsDataLoaded) {
+    context.Out("Kind: results, " + std::to_string(doc.AllTests.size()) + " tests");
+    int n = 0;
+    for (const TTestsRecord& t : doc.AllTests) {
+      context.Out("Test " + std::to_string(++n) + ": building " + std::to_string(t.BuildingNo) +
+                  " \"" + text(t.BuildingName) + "\", room " + std::to_string(t.RoomNo) + " \"" +
+                  text(t.RoomName) + "\", begin " + IsoTime(t.BeginTime) + ", end " +
+                  IsoTime(t.EndTime) + ", units " + text(t.UnitSystem) + ", signals " +
+                  CodeList(t.SignalPresent, kMaxSignalCode));
+    }
+  } else if (doc.LoggerDataLoaded) {
+    context.Out("Kind: logging, " + std::to_string(doc.LoggerBlocks.size()) + " blocks");
+    int n = 0;
+    for (const TLoggerRecord& b : doc.LoggerBlocks) {
+      context.Out("Block " + std::to_string(++n) + ": " + std::to_string(b.SampleCount) +
+                  " samples, interval " + std::to_string(b.IntervalSec) + " s, start " +
+                  IsoTime(b.BeginTime) + ", building \"" + text(b.BuildingName) + "\", room \"" +
+                  text(b.RoomName) + "\", units " + text(b.UnitSystem) + ", signals " +
+                  BlockCodes(b));
+    }
+  } else {
+    context.Out("Kind: none (the file holds no measurements)");
+  }
+  return kExitOk;
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,52 @@
+// quorvantel-cli: the instrument download, file information, export and conversion of the
+// application, for scripts and batch work, without a display.
+#include "CliContext.h"
+#include "Commands.h"
+
+#include <QCoreApplication>
+
+#include <clocale>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: quorvantel-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "Commands:\n"
+    "  download  read the results or logging memory of an instrument into a results file\n"
+    "  info      show the instrument, the kind and the tests or blocks of a results file\n"
+    "  export    write the tests of a tree node or a logging block as delimited text\n"
+    "  convert   save a logging block (or a range of its samples) as a results file\n"
+    "\n"
+    "'quorvantel-cli COMMAND --help' describes a command.\n";
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("quorvantel-cli"));
+  // Numbers follow the person's locale like the application's (LC_NUMERIC).
+  std::setlocale(LC_ALL, "");
+
+  const QStringList args = QCoreApplication::arguments();
+  if (args.size() < 2) {
+    std::fputs(kUsage, stderr);
+    return qv::cli::kExitUsage;
+  }
+  const QString command = args.at(1);
+  if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+      command == QLatin1String("help")) {
+    std::fputs(kUsage, stdout);
+    return qv::cli::kExitOk;
+  }
+  QStringList rest = args.mid(2);
+  rest.prepend(QStringLiteral("quorvantel-cli ") + command);
+  if (command == QLatin1String("download")) return qv::cli::RunDownload(rest);
+  if (command == QLatin1String("info")) return qv::cli::RunInfo(rest);
+  if (command == QLatin1String("export")) return qv::cli::RunExport(rest);
+  if (command == QLatin1String("convert")) return qv::cli::RunConvert(rest);
+  std::fprintf(stderr, "quorvantel-cli: unknown command \"%s\" (download, info, export, convert)\n",
+               command.toLocal8Bit().constData());
+  return qv::cli::kExitUsage;
+}

@@ -1,0 +1,178 @@
+#include "app/Settings.h"
+
+#include "app/TextCodec.h"
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <limits>
+
+namespace qv {
+namespace {
+
+// One short-lived handle per operation, as every reader and writer of the store works.
+class Handle {
+ public:
+  explicit Handle(const std::string& application)
+      : settings_(QSettings::NativeFormat, QSettings::UserScope,
+                  QString::fromStdString(application)) {}
+  QSettings& operator*() { return settings_; }
+  QSettings* operator->() { return &settings_; }
+
+ private:
+  QSettings settings_;
+};
+
+std::string Quoted(const QString& s) {
+  return "\"" + s.toStdString() + "\"";
+}
+
+ReadResult WrongType(const char* name, const QVariant& value, const char* expected,
+                     const QSettings& settings) {
+  QString shown;
+  if (value.typeId() == QMetaType::QStringList) {
+    shown = value.toStringList().join(QStringLiteral(", "));
+  } else if (value.canConvert<QString>()) {
+    shown = value.toString();
+  } else {
+    shown = QStringLiteral("(") + QString::fromLatin1(value.typeName()) + QStringLiteral(")");
+  }
+  return ReadResult{ReadStatus::WrongType, "The setting \"" + std::string(name) + "\" in " +
+                                               settings.fileName().toStdString() + " holds " +
+                                               Quoted(shown) + ", which is not " + expected + "."};
+}
+
+// The value as a 32-bit integer. Values written in this run may still be held as numbers;
+// values read from the file are texts and must be a whole decimal number in range.
+bool ToInt32(const QVariant& value, int32_t& out) {
+  qint64 wide = 0;
+  switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort: {
+      bool ok = false;
+      wide = value.toLongLong(&ok);
+      if (!ok) return false;
+      break;
+    }
+    case QMetaType::ULongLong: {
+      const qulonglong u = value.toULongLong();
+      if (u > static_cast<qulonglong>(std::numeric_limits<int32_t>::max())) return false;
+      wide = static_cast<qint64>(u);
+      break;
+    }
+    case QMetaType::QString: {
+      bool ok = false;
+      wide = value.toString().toLongLong(&ok, 10);
+      if (!ok) return false;
+      break;
+    }
+    default:
+      return false;
+  }
+  if (wide < std::numeric_limits<int32_t>::min() || wide > std::numeric_limits<int32_t>::max())
+    return false;
+  out = static_cast<int32_t>(wide);
+  return true;
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(std::string application, QByteArray codePage)
+    : application_(std::move(application)), codePage_(std::move(codePage)) {}
+
+bool SettingsStore::Exists() const {
+  Handle s(application_);
+  return !s->allKeys().isEmpty();
+}
+
+ReadResult SettingsStore::ReadText(const char* name, Bytes& target) const {
+  Handle s(application_);
+  const QString key = QString::fromLatin1(name);
+  if (!s->contains(key)) return ReadResult{};
+  const QVariant value = s->value(key);
+  QString text;
+  switch (value.typeId()) {
+    case QMetaType::QString:
+      text = value.toString();
+      break;
+    case QMetaType::QStringList:
+      // The native format splits an unquoted text at its commas when it reads it back.
+      text = value.toStringList().join(QStringLiteral(", "));
+      break;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+      text = value.toString();
+      break;
+    default:
+      return WrongType(name, value, "a text", *s);
+  }
+  target = TextCodec(codePage_).Encode(text);
+  return ReadResult{ReadStatus::Ok, {}};
+}
+
+namespace {
+
+ReadResult ReadInteger(const std::string& application, const char* name, int32_t& target,
+                       const char* expected) {
+  Handle s(application);
+  const QString key = QString::fromLatin1(name);
+  if (!s->contains(key)) return ReadResult{};
+  const QVariant value = s->value(key);
+  int32_t v = 0;
+  if (!ToInt32(value, v)) return WrongType(name, value, expected, *s);
+  target = v;
+  return ReadResult{ReadStatus::Ok, {}};
+}
+
+}  // namespace
+
+ReadResult SettingsStore::ReadInt(const char* name, int32_t& target) const {
+  return ReadInteger(application_, name, target, "a 32-bit integer");
+}
+
+ReadResult SettingsStore::ReadBool(const char* name, bool& target) const {
+  int32_t v = 0;
+  ReadResult r = ReadInteger(application_, name, v, "a yes/no value stored as an integer (1 or 0)");
+  if (r.ok()) target = v != 0;
+  return r;
+}
+
+namespace {
+
+bool Write(const std::string& application, const char* name, const QVariant& value) {
+  Handle s(application);
+  if (!s->isWritable()) return false;
+  s->setValue(QString::fromLatin1(name), value);
+  s->sync();
+  return s->status() == QSettings::NoError;
+}
+
+}  // namespace
+
+bool SettingsStore::WriteText(const char* name, const Bytes& value) const {
+  return Write(application_, name, TextCodec(codePage_).Decode(value));
+}
+
+bool SettingsStore::WriteInt(const char* name, int32_t value) const {
+  return Write(application_, name, QVariant(static_cast<int>(value)));
+}
+
+bool SettingsStore::WriteBool(const char* name, bool value) const {
+  return WriteInt(name, value ? 1 : 0);
+}
+
+std::string SettingsStore::Location() const {
+  Handle s(application_);
+  return s->fileName().toStdString();
+}
+
+}  // namespace qv

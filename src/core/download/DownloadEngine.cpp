@@ -1,0 +1,370 @@
+#include "download/DownloadEngine.h"
+
+#include "download/BlockList.h"
+#include "download/MemoryDecoder.h"
+#include "format/NumberText.h"
+#include "store/BuildingTree.h"
+
+#include <string>
+#include <thread>
+#include <utility>
+
+namespace qv {
+namespace {
+
+// Clears the running mark on every way out of Run.
+class RunningMark {
+ public:
+  explicit RunningMark(bool& running) : running_(running) { running_ = true; }
+  ~RunningMark() { running_ = false; }
+  RunningMark(const RunningMark&) = delete;
+  RunningMark& operator=(const RunningMark&) = delete;
+
+ private:
+  bool& running_;
+};
+
+int Percent(double part, double whole) {
+  if (whole <= 0) return 100;
+  return static_cast<int>(RoundHalfEven(100.0 / whole * part));
+}
+
+}  // namespace
+
+DownloadEngine::DownloadEngine(Document& doc, Link& link, DownloadHost& host,
+                               const TextCatalog& texts)
+    : doc_(doc), link_(link), host_(host), texts_(texts) {}
+
+DownloadResult DownloadEngine::Run() {
+  // The waits pump events, so the command that started this run can be clicked again.
+  if (running_) return DownloadResult{DownloadOutcome::Busy};
+  RunningMark mark(running_);
+  return RunGuarded();
+}
+
+void DownloadEngine::Tell(std::string_view key, std::string_view suffix) {
+  Bytes text = texts_.Translate(key);
+  text.append(suffix);
+  host_.Message(MessageIcon::Information, text);
+}
+
+void DownloadEngine::Pause(std::chrono::milliseconds ms) {
+  const auto end = std::chrono::steady_clock::now() + ms;
+  host_.Pump();
+  while (std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+        std::chrono::milliseconds(10), end - std::chrono::steady_clock::now()));
+    host_.Pump();
+  }
+}
+
+DownloadResult DownloadEngine::Stop(DownloadResult result, DownloadOutcome outcome) {
+  // A Cancel seen by a failing exchange is a Cancel, not an error (nothing was shown).
+  if (outcome == DownloadOutcome::Failed && link_.Cancelled()) outcome = DownloadOutcome::Cancelled;
+  link_.CloseLink();
+  host_.SetBusyCursor(false);
+  host_.HideTransferDialog();
+  result.outcome = outcome;
+  return result;
+}
+
+DownloadResult DownloadEngine::RunGuarded() {
+  DownloadResult result;
+
+  // A Yes whose save does not happen keeps the document and its flags: the download stops.
+  if (!PromptBeforeDiscard(doc_, host_, DiscardCommand::Replace)) {
+    result.outcome = DownloadOutcome::Declined;
+    return result;
+  }
+  host_.PrepareRowEditing();
+
+  link_.PurgeSerialInput();
+  if (!link_.Connect()) return Stop(result, DownloadOutcome::Failed);
+
+  host_.SetBusyCursor(true);
+  if (!link_.ReadSettingsBlock(doc_.InstrumentInfo.SettingsBlock)) {
+    return Stop(result, DownloadOutcome::Failed);
+  }
+  DecodeSettingsBlock(doc_.InstrumentInfo.SettingsBlock, doc_.InstrumentInfo);
+
+  const std::optional<MemoryChoice> memory = host_.ChooseMemory();
+  if (!memory) {
+    host_.SetCaption(Caption::TitleAndFile);
+    return Stop(result, DownloadOutcome::Declined);
+  }
+  result.memory = memory;
+
+  doc_.LoggerDataLoaded = false;
+  doc_.ResultsDataLoaded = false;
+  host_.CloseViews();
+  host_.SetCaption(Caption::Title);
+  host_.InstrumentIdentified(doc_.InstrumentInfo);
+  host_.Pump();
+
+  return *memory == MemoryChoice::Results ? Results(result) : Logging(result);
+}
+
+bool DownloadEngine::ReadDirectory(std::string& directory, DownloadOutcome& why) {
+  link_.Buffer().Allocate(kDirectoryBufferSize);
+  const AckResult ack = link_.CommandWithAck(kDirectoryCommand);
+  if (!ack) {
+    why = DownloadOutcome::Failed;
+    return false;
+  }
+  host_.SetBusyCursor(false);
+  const uint32_t length = ack.length;
+  if (length < 10) {
+    Tell(kMsgNoDataToDownL);
+    why = DownloadOutcome::Failed;
+    return false;
+  }
+  if (length % 8 != 4) {
+    Tell(kMsgDataCorrupt);
+    why = DownloadOutcome::Failed;
+    return false;
+  }
+  if (!link_.ReceiveBlock(length)) {
+    why = DownloadOutcome::Failed;
+    return false;
+  }
+  directory.assign(reinterpret_cast<const char*>(link_.Buffer().Data()), length);
+  if (!CheckDirectory(directory)) {
+    Tell(kMsgDataCorrupt);
+    why = DownloadOutcome::Failed;
+    return false;
+  }
+  return true;
+}
+
+void DownloadEngine::DocSignalsFromGroupFlags() {
+  doc_.DocSignals.fill(0);
+  doc_.ColumnSignals.fill(0);
+  int n = 0;
+  auto add = [&](int code) {
+    ++n;
+    doc_.DocSignals[static_cast<size_t>(n)] = code;
+    doc_.ColumnSignals[static_cast<size_t>(n)] = code;
+  };
+  for (int t = 1; t <= kQuantityCount; ++t) {
+    if (!doc_.SignalGroupFlags[static_cast<size_t>(t)]) continue;
+    for (int s = 1; s <= 4; ++s) add(4 * (t - 1) + s);
+  }
+  if (doc_.SignalGroupFlags[17]) {
+    for (int code = 65; code <= 67; ++code) add(code);
+  }
+  doc_.DocSignalCount = n;
+  doc_.ColumnCount = n;
+}
+
+DownloadResult DownloadEngine::Results(DownloadResult result) {
+  doc_.ClearReportChoice();
+  doc_.ResultsDataLoaded = true;
+  host_.ResultsCleared();
+  host_.SetBusyCursor(false);
+  doc_.AllTests.clear();
+  doc_.SignalGroupFlags.fill(false);
+
+  host_.ShowTransferDialog(texts_.Translate(kDownloadActivity));
+  Pause(pauses_.BeforeResults);
+
+  std::string directory;
+  DownloadOutcome why = DownloadOutcome::Failed;
+  if (!ReadDirectory(directory, why)) return Stop(result, why);
+
+  // One record per result entry, carrying the entry's own building and room numbers; only the
+  // records whose pages arrive good and of a kept kind go into the document, in page order.
+  const std::vector<ResultEntry> entries = DecodeResultEntries(directory);
+  if (entries.empty()) {
+    Tell(kMsgNoDataToDownL);
+    return Stop(result, DownloadOutcome::Failed);
+  }
+  const int n = static_cast<int>(entries.size());
+  std::vector<TTestsRecord> kept;
+  kept.reserve(entries.size());
+  auto keepWhatArrived = [&] {
+    doc_.AllTests = kept;
+    for (size_t i = 0; i < doc_.AllTests.size(); ++i) {
+      // Values were stored while the record stood apart; it now has its place in the list.
+      doc_.AllTests[i].RecordIndex = static_cast<int32_t>(i);
+    }
+  };
+
+  for (int k = 0; k < n; ++k) {
+    const ResultEntry& entry = entries[static_cast<size_t>(k)];
+    if (!link_.RequestPage(entry.address)) {
+      keepWhatArrived();
+      return Stop(result, DownloadOutcome::Failed);
+    }
+    host_.SetBusyCursor(false);
+    const uint8_t* page = link_.Buffer().Data();
+    if (!CheckPage(page)) {
+      ++result.badPages;
+    } else {
+      TTestsRecord record = NewResultRecord(entry);
+      const int kind = DecodeResultPage(page, record, doc_.SignalGroupFlags);
+      if (kind >= 2 && kind <= 4) {
+        ++result.droppedPages;
+      } else {
+        kept.push_back(std::move(record));
+      }
+    }
+    link_.Buffer().Free();
+    if (link_.Cancelled()) {
+      keepWhatArrived();
+      return Stop(result, DownloadOutcome::Cancelled);
+    }
+    host_.SetProgress(Percent(k + 1, n));
+    host_.Pump();
+  }
+
+  Pause(pauses_.AfterTransfer);
+  host_.HideTransferDialog();
+  host_.SetBusyCursor(false);
+  keepWhatArrived();
+  doc_.TestCount = static_cast<int32_t>(kept.size());
+  doc_.ShownTestCount = doc_.TestCount;
+  link_.CloseLink();
+
+  DocSignalsFromGroupFlags();
+
+  if (!BuildBuildingTree(doc_, doc_.TestCount) || !host_.FillTreeView()) {
+    Tell(kMsgNoDataToShow);
+    return Stop(result, DownloadOutcome::Failed);
+  }
+  SortTestsByTree(doc_);
+  host_.ComputeColumnShading();
+  doc_.ShownTests = doc_.AllTests;
+
+  if (host_.LayoutTable()) {
+    host_.ShowResults();
+    doc_.DocNotSaved = true;
+  }
+  host_.SetCaption(Caption::TitleAndFile);
+  link_.CloseLink();
+  result.outcome = DownloadOutcome::Completed;
+  return result;
+}
+
+DownloadResult DownloadEngine::Logging(DownloadResult result) {
+  doc_.LoggerDataLoaded = true;
+  doc_.LoggerBlocks.clear();
+  host_.ShowTransferDialog(texts_.Translate(kDownloadActivity));
+  Pause(pauses_.BeforeLogging);
+
+  std::string directory;
+  DownloadOutcome why = DownloadOutcome::Failed;
+  if (!ReadDirectory(directory, why)) return Stop(result, why);
+
+  doc_.LoggerBlocks = DecodeLoggingEntries(directory);
+  host_.SizeBlockList(static_cast<int>(doc_.LoggerBlocks.size()));
+  // The person may take their time over the list: the instrument is not kept waiting.
+  link_.CloseLink();
+  if (doc_.LoggerBlocks.empty()) {
+    Tell(kMsgNoDataToDownL);
+    return Stop(result, DownloadOutcome::Failed);
+  }
+
+  int64_t totalPages = 0;
+  for (;;) {
+    if (!host_.ChooseBlocksToDownload(doc_.LoggerBlocks)) {
+      return Stop(result, DownloadOutcome::Declined);
+    }
+    host_.ShowTransferDialog(texts_.Translate(kDownloadActivity));
+    host_.SetBusyCursor(true);
+    host_.Pump();
+    std::vector<TLoggerRecord> chosen;
+    for (TLoggerRecord& b : doc_.LoggerBlocks) {
+      if (b.Selected == 0) continue;
+      chosen.push_back(std::move(b));
+      chosen.back().Selected = 0;
+      totalPages += chosen.back().SampleCount;
+    }
+    if (!chosen.empty()) {
+      doc_.LoggerBlocks = std::move(chosen);
+      break;
+    }
+    // Nothing was moved out: the list is shown again as it was.
+  }
+
+  host_.HideTable();
+  if (!link_.Connect()) return Stop(result, DownloadOutcome::Failed);
+  link_.PurgeSerialInput();
+
+  int64_t pagesDone = 0;
+  for (size_t b = 0; b < doc_.LoggerBlocks.size(); ++b) {
+    TLoggerRecord& block = doc_.LoggerBlocks[b];
+    block.BeginTime = 0;
+    block.IntervalSec = 0;
+    block.SignalCount = 0;
+    // Exactly the pages the directory lists for the block, in directory order: a block's
+    // pages need not be contiguous in memory.
+    const std::vector<int32_t> pages = block.Pages;
+    int sample = 0;
+    for (const int32_t address : pages) {
+      if (!link_.RequestPage(static_cast<uint32_t>(address))) {
+        return Stop(result, DownloadOutcome::Failed);
+      }
+      const uint8_t* page = link_.Buffer().Data();
+      if (!CheckPage(page)) {
+        ++result.badPages;
+      } else {
+        DecodeLoggingPage(page, doc_, static_cast<int>(b), address, sample);
+      }
+      ++sample;
+      ++pagesDone;
+      link_.Buffer().Free();
+      if (link_.Cancelled()) return Stop(result, DownloadOutcome::Cancelled);
+      host_.SetProgress(Percent(static_cast<double>(pagesDone), static_cast<double>(totalPages)));
+      host_.Pump();
+    }
+  }
+
+  host_.SetProgress(100);
+  host_.Pump();
+  Pause(pauses_.AfterTransfer);
+  host_.HideTransferDialog();
+  host_.SetBusyCursor(false);
+  link_.CloseLink();
+
+  if (result.badPages > 0) {
+    Tell(kMsgCorupLogers,
+         " (" + std::to_string(result.badPages) + ")  " + std::string(kSuffixCorruptPages));
+  }
+
+  host_.SizeBlockList(static_cast<int>(doc_.LoggerBlocks.size()));
+  if (doc_.LoggerBlocks.empty()) {
+    Tell(kMsgNoDataToShow);
+    return Stop(result, DownloadOutcome::Failed);
+  }
+
+  doc_.DocNotSaved = true;
+  for (;;) {
+    if (!host_.ChooseBlockToShow(doc_.LoggerBlocks)) {
+      // The table is hidden here, so the data go away unless the person saves them now. A
+      // Yes whose save does not happen keeps the flags set, so Save As can still be asked for.
+      PromptBeforeDiscard(doc_, host_, DiscardCommand::Close);
+      return Stop(result, DownloadOutcome::Declined);
+    }
+    const int chosen = LastSelectedBlock(doc_.LoggerBlocks);
+    if (chosen < 0) continue;
+    if (doc_.LoggerBlocks[static_cast<size_t>(chosen)].SampleCount < 1) {
+      host_.HideTable();
+      Tell(kMsgNoDataToShow);
+      continue;
+    }
+    doc_.CurrentBlock = chosen;
+    host_.HideTable();
+    host_.Pump();
+    host_.ComputeColumnShading();
+    if (host_.LayoutTable()) host_.ShowTable();
+    host_.CurrentBlockChosen();
+    break;
+  }
+
+  host_.SetCaption(Caption::TitleAndFile);
+  link_.CloseLink();
+  result.outcome = DownloadOutcome::Completed;
+  return result;
+}
+
+}  // namespace qv

@@ -1,0 +1,82 @@
+// The download: reads the instrument's results memory or chosen blocks of its logging memory
+// into the document, asking the host for every answer and showing it every step.
+//
+// Every way out closes the link. A run that is already going refuses a second start (a GUI
+// pumps events while it waits, so the command can be clicked again meanwhile).
+#pragma once
+
+#include "app/TextCatalog.h"
+#include "download/DownloadHost.h"
+#include "link/Link.h"
+#include "store/Document.h"
+
+#include <chrono>
+#include <string_view>
+
+namespace qv {
+
+// Message keys of the download and their literal suffixes.
+inline constexpr const char* kMsgNoDataToDownL = "msgNoDataToDownL_35";
+inline constexpr const char* kMsgDataCorrupt = "msgDataCorrupt_35";
+inline constexpr const char* kMsgNoDataToShow = "msgNoDataToShow_35";
+inline constexpr const char* kMsgCorupLogers = "msgCorupLogers_50";
+inline constexpr const char* kSuffixCorruptPages = "   Error #16";
+inline constexpr const char* kDownloadActivity = "DLoadData_35";
+
+enum class DownloadOutcome {
+  Completed,  // the document holds the downloaded data and is shown
+  Declined,   // the person said no: a save prompt, the memory choice or a block list
+  Cancelled,  // Cancel during the transfer
+  Failed,     // an error, already told to the person
+  Busy,       // a download was already running; nothing was done
+};
+
+struct DownloadResult {
+  DownloadOutcome outcome = DownloadOutcome::Failed;
+  std::optional<MemoryChoice> memory;  // set once the memory was chosen
+  int badPages = 0;                    // pages whose checksum failed
+  int droppedPages = 0;                // result pages of kinds 2, 3 and 4
+  bool ok() const { return outcome == DownloadOutcome::Completed; }
+};
+
+// The pauses that let a person see the transfer dialog; tests set them to zero.
+struct DownloadPauses {
+  std::chrono::milliseconds BeforeResults{300};
+  std::chrono::milliseconds BeforeLogging{500};
+  std::chrono::milliseconds AfterTransfer{500};
+};
+
+class DownloadEngine {
+ public:
+  // All four must outlive the engine. `link` reports to `host` as well (its LinkHost).
+  DownloadEngine(Document& doc, Link& link, DownloadHost& host, const TextCatalog& texts);
+
+  DownloadResult Run();
+  bool Running() const { return running_; }
+  // The transfer dialog's Cancel: the transfer stops after the current page.
+  void Cancel() { link_.Cancel(); }
+
+  void SetPauses(const DownloadPauses& pauses) { pauses_ = pauses; }
+
+ private:
+  DownloadResult RunGuarded();
+  DownloadResult Results(DownloadResult result);
+  DownloadResult Logging(DownloadResult result);
+  // ":MEM:R\n", its length and checksum tests; false after the message (the link is then
+  // closed and the transfer dialog hidden).
+  bool ReadDirectory(std::string& directory, DownloadOutcome& why);
+  // Stops the run: link closed, transfer dialog hidden, default cursor.
+  DownloadResult Stop(DownloadResult result, DownloadOutcome outcome);
+  void Tell(std::string_view key, std::string_view suffix = {});
+  void Pause(std::chrono::milliseconds ms);
+  void DocSignalsFromGroupFlags();
+
+  Document& doc_;
+  Link& link_;
+  DownloadHost& host_;
+  const TextCatalog& texts_;
+  DownloadPauses pauses_;
+  bool running_ = false;
+};
+
+}  // namespace qv

@@ -1,0 +1,500 @@
+#include "files/ResultsFile.h"
+
+#include "app/TextCatalog.h"
+#include "format/NumberText.h"
+#include "format/ValueFormat.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace qv {
+namespace {
+
+constexpr char kEscape = '\xFF';
+
+// Lines end at CR; an LF right after the CR belongs to the line end, any other LF is an
+// ordinary byte. Free-text sections are read byte by byte from the same position.
+class Cursor {
+ public:
+  explicit Cursor(std::string_view data) : data_(data) {}
+
+  bool AtEnd() const { return pos_ >= data_.size(); }
+  int LineNumber() const { return line_; }
+
+  // The next line; an empty one at the end of the input.
+  std::string_view NextLine() {
+    if (AtEnd()) return {};
+    ++line_;
+    const size_t start = pos_;
+    const void* cr = std::memchr(data_.data() + start, '\r', data_.size() - start);
+    const size_t end =
+        cr ? static_cast<size_t>(static_cast<const char*>(cr) - data_.data()) : data_.size();
+    pos_ = end;
+    SkipLineEnd();
+    return data_.substr(start, end - start);
+  }
+
+  // Skips lines up to one equal to `tag` (consumed); false at the end of the input.
+  bool SkipTo(std::string_view tag) {
+    while (!AtEnd()) {
+      if (NextLine() == tag) return true;
+    }
+    return false;
+  }
+
+  // Skips lines up to one starting with `prefix` and returns it; empty at the end.
+  std::string_view SkipToPrefix(std::string_view prefix) {
+    while (!AtEnd()) {
+      const std::string_view line = NextLine();
+      if (line.starts_with(prefix)) return line;
+    }
+    return {};
+  }
+
+  // The next byte as it stands, or -1 at the end (free text keeps CR and LF bytes).
+  int NextByte() {
+    if (AtEnd()) return -1;
+    const char c = data_[pos_++];
+    if (c == '\r') ++line_;
+    return static_cast<unsigned char>(c);
+  }
+
+ private:
+  void SkipLineEnd() {
+    if (pos_ < data_.size() && data_[pos_] == '\r') {
+      ++pos_;
+      if (pos_ < data_.size() && data_[pos_] == '\n') ++pos_;
+    }
+  }
+
+  std::string_view data_;
+  size_t pos_ = 0;
+  int line_ = 0;
+};
+
+// A text from the file in a message: bounded, and without control bytes, so that it stays one
+// line wherever it is shown.
+Bytes Quoted(std::string_view text) {
+  constexpr size_t kMax = 40;
+  Bytes out = "'";
+  for (size_t i = 0; i < text.size() && i < kMax; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    out += c < 0x20 ? '?' : static_cast<char>(c);
+  }
+  if (text.size() > kMax) out += "...";
+  out += '\'';
+  return out;
+}
+
+// Stops the reading with a message; thrown only inside this file and caught by the reader.
+struct ReadError {
+  Bytes message;
+};
+
+[[noreturn]] void BadNumber(std::string_view text, const char* what, int line) {
+  throw ReadError{Quoted(text) + " is not a valid " + what + " (line " + std::to_string(line) +
+                  ")"};
+}
+
+[[noreturn]] void OutOfRange(std::string_view text, const char* what, int line) {
+  throw ReadError{Quoted(text) + " is out of range for " + what + " (line " + std::to_string(line) +
+                  ")"};
+}
+
+int32_t Integer(std::string_view text, int line) {
+  const std::optional<int32_t> v = TextToInt(text);
+  if (!v) BadNumber(text, "integer value", line);
+  return *v;
+}
+
+double Real(std::string_view text, int line) {
+  const std::optional<double> v = TextToNumber(text);
+  if (!v) BadNumber(text, "floating point value", line);
+  return *v;
+}
+
+// A count from its own line, within 0..max.
+int32_t Count(std::string_view text, int32_t max, const char* what, int line) {
+  const int32_t v = Integer(text, line);
+  if (v < 0 || v > max) OutOfRange(text, what, line);
+  return v;
+}
+
+// The ";"-terminated tokens of a text; what follows the last ";" is not a token.
+std::vector<std::string_view> Tokens(std::string_view text) {
+  std::vector<std::string_view> tokens;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != ';') continue;
+    tokens.push_back(text.substr(start, i - start));
+    start = i + 1;
+  }
+  return tokens;
+}
+
+std::string_view From(std::string_view line, size_t offset) {
+  return offset < line.size() ? line.substr(offset) : std::string_view();
+}
+
+// The text after `label` up to the last ";" (the whole rest when there is none).
+std::string_view Labelled(std::string_view line, std::string_view label) {
+  std::string_view rest = From(line, label.size());
+  const size_t semicolon = rest.rfind(';');
+  return semicolon == std::string_view::npos ? rest : rest.substr(0, semicolon);
+}
+
+Bytes WithoutNul(std::string_view text) {
+  Bytes out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c != '\0') out += c;
+  }
+  return out;
+}
+
+// A value or sample token: "---" (blanks around allowed) and an empty token are no value.
+double ValueToken(std::string_view token, int line) {
+  const std::optional<double> v = TextToNumber(token);
+  if (v) return *v;
+  size_t first = token.find_first_not_of(" \t\n");
+  size_t last = token.find_last_not_of(" \t\n");
+  const std::string_view core =
+      first == std::string_view::npos ? std::string_view() : token.substr(first, last - first + 1);
+  if (core.empty() || core == kNoValueText) return NoValue;
+  BadNumber(token, "floating point value", line);
+}
+
+struct CalculationParameters {
+  int32_t ductShape = -1;
+  double reals[6] = {-1, -1, -1, -1, -1, -1};
+};
+
+// Up to seven ";"-terminated fields: the duct shape, then the six reals in record order.
+CalculationParameters ParseParameters(std::string_view fields, int line) {
+  const Bytes clean = WithoutNul(fields);
+  const std::vector<std::string_view> tokens = Tokens(clean);
+  CalculationParameters p;
+  for (size_t i = 0; i < tokens.size() && i < 7; ++i) {
+    if (i == 0) {
+      p.ductShape = Integer(tokens[0], line);
+    } else {
+      p.reals[i - 1] = Real(tokens[i], line);
+    }
+  }
+  return p;
+}
+
+template <class Record>
+void Apply(const CalculationParameters& p, Record& r) {
+  r.DuctShape = p.ductShape;
+  r.Altitude = p.reals[0];
+  r.SideA = p.reals[1];
+  r.SideB = p.reals[2];
+  r.Radius = p.reals[3];
+  r.MetabolicRate = p.reals[4];
+  r.Clothing = p.reals[5];
+}
+
+// Comments and instrument data: bytes up to "ÿ;". In both "ÿ*" stands for 0xFF; "ÿ=" is a
+// line break only in comments and "ÿ?" a NUL only in the instrument data; 0xFF before any
+// other byte stands for nothing.
+Bytes FreeText(Cursor& in, bool comments) {
+  Bytes out;
+  for (;;) {
+    const int c = in.NextByte();
+    if (c < 0) break;
+    if (c != static_cast<unsigned char>(kEscape)) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    const int e = in.NextByte();
+    if (e < 0 || e == ';') break;
+    if (e == '*') {
+      out += kEscape;
+    } else if (e == '=' && comments) {
+      out += "\r\n";
+    } else if (e == '?' && !comments) {
+      out += '\0';
+    }
+  }
+  return out;
+}
+
+class Reader {
+ public:
+  Reader(std::string_view bytes, Document& doc, const TextCatalog& texts)
+      : in_(bytes), doc_(doc), texts_(texts) {}
+
+  OpenOutcome Run() {
+    try {
+      Read();
+    } catch (const ReadError& e) {
+      result_.outcome = Outcome::Failure(e.message);
+    }
+    return std::move(result_);
+  }
+
+ private:
+  [[noreturn]] void NotCorrect(const char* suffix) {
+    throw ReadError{texts_.Translate("msgFileNotCorrect_35") + suffix};
+  }
+
+  void Read() {
+    doc_.LoggerDataLoaded = false;
+    doc_.ResultsDataLoaded = false;
+    doc_.SavingLoggerAsResults = false;
+
+    result_.versionText = "Ver_1";
+    while (!in_.AtEnd()) {
+      const std::string_view line = in_.NextLine();
+      if (line == "$FileVersion%") {
+        result_.versionText = Bytes(in_.NextLine());
+      } else if (line == "$FileName%") {
+        result_.fileName = Bytes(in_.NextLine());
+        break;
+      }
+    }
+    result_.version = result_.versionText == "Ver_3" ? 3 : result_.versionText == "Ver_2" ? 2 : 1;
+
+    PrintHeader& header = doc_.Header;
+    in_.SkipTo("$PrintHeader%");
+    for (Bytes& text : header.Lines)
+      text = Bytes(in_.NextLine());
+
+    if (!in_.SkipTo("$ProbesData%")) NotCorrect("   Error #1A");
+    const auto probe = [&](int p) {
+      header.ProbeSerNo[p] = Bytes(in_.NextLine());
+      header.ProbeType[p] = Bytes(in_.NextLine());
+    };
+    for (int p = PrintHeader::Temp; p <= PrintHeader::Lum; ++p)
+      probe(p);
+    if (result_.version >= 2) {
+      probe(PrintHeader::CO2);
+      probe(PrintHeader::CO);
+    }
+    probe(PrintHeader::Adap);
+
+    if (!in_.SkipTo("$Comments%")) NotCorrect("   Error #1B");
+    header.Comments = FreeText(in_, true);
+
+    in_.SkipTo("$InstrData%");
+    doc_.InstrumentInfo.SettingsBlock = FreeText(in_, false);
+    DecodeIdentification(doc_.InstrumentInfo.SettingsBlock, doc_.InstrumentInfo);
+
+    if (!in_.SkipTo("$MEASUREMENTS%")) NotCorrect("   Error #1");
+    const std::string_view kind = in_.NextLine();
+    doc_.ClearReportChoice();
+    if (kind == "$QUOR-Tests%") {
+      result_.kind = MeasurementsKind::Tests;
+      doc_.ResultsDataLoaded = true;
+      FormatDigit();
+      ReadResults();
+    } else if (kind == "$QUOR-Logger%") {
+      result_.kind = MeasurementsKind::Logger;
+      doc_.LoggerDataLoaded = true;
+      doc_.LoggerBlocks.clear();
+      FormatDigit();
+      ReadBlocks();
+    }
+  }
+
+  void FormatDigit() {
+    const std::string_view line = in_.NextLine();
+    const std::string_view digit = line.size() >= 7 ? line.substr(6, 1) : std::string_view();
+    result_.formatDigit = Integer(digit, in_.LineNumber());
+  }
+
+  std::string_view LineAfter(std::string_view tag) {
+    in_.SkipTo(tag);
+    return in_.NextLine();
+  }
+
+  void ReadResults() {
+    doc_.AllTests.clear();
+    doc_.ShownTests.clear();
+    doc_.DocSignals.fill(0);
+    doc_.ColumnSignals.fill(0);
+    doc_.DocSignalCount = doc_.ColumnCount = 0;
+    doc_.TestCount = doc_.ShownTestCount = 0;
+
+    const std::string_view signalCount = LineAfter("$SignalCount%");
+    doc_.DocSignalCount = doc_.ColumnCount =
+        Count(signalCount, kMaxSignalCode, "a signal count", in_.LineNumber());
+
+    const std::string_view signalLine = LineAfter("$Signals%");
+    int entry = 0;
+    for (const std::string_view token : Tokens(signalLine)) {
+      const int32_t code = Integer(token, in_.LineNumber());
+      // The lists have room for every code once; a longer list has nowhere to go.
+      if (entry < kMaxSignalCode) {
+        ++entry;
+        doc_.DocSignals[entry] = doc_.ColumnSignals[entry] = code;
+      }
+    }
+
+    const std::string_view testCount = LineAfter("$TestCount%");
+    const int32_t count =
+        Count(testCount, std::numeric_limits<int32_t>::max(), "a test count", in_.LineNumber());
+    doc_.TestCount = doc_.ShownTestCount = count;
+
+    std::vector<int> order;
+    for (int32_t t = 0; t < count; ++t) {
+      // Each result needs its lines: at the end of the input the Location line below fails,
+      // so a count larger than the file never makes more than one empty result.
+      const int index = doc_.AddTestRecord();
+      ReadResult(index, order);
+    }
+    doc_.ShownTests = doc_.AllTests;
+  }
+
+  void ReadResult(int index, std::vector<int>& order) {
+    TTestsRecord& t = doc_.AllTests[index];
+    order.clear();
+    std::string_view line = in_.SkipToPrefix("Signals:");
+    t.SignalPresent.fill(0);
+    for (const std::string_view token : Tokens(From(line, 9))) {
+      const int32_t code = Integer(token, in_.LineNumber());
+      if (code >= 1 && code <= kMaxSignalCode) t.SignalPresent[code] = 1;
+      order.push_back(code);
+    }
+
+    line = in_.SkipToPrefix("Units:");
+    const std::string_view units = From(line, 7);
+    t.UnitSystem = Bytes(units.substr(0, units.find(';')));
+
+    line = in_.SkipToPrefix("Location H/R:");
+    const std::vector<std::string_view> location = Tokens(From(line, 14));
+    const int n = in_.LineNumber();
+    t.BuildingNo = Integer(location.size() > 0 ? location[0] : std::string_view(), n);
+    t.RoomNo = Integer(location.size() > 1 ? location[1] : std::string_view(), n);
+
+    t.BuildingName = Bytes(Labelled(in_.SkipToPrefix("BuildingName:"), "BuildingName: "));
+    t.RoomName = Bytes(Labelled(in_.SkipToPrefix("RoomName:"), "RoomName: "));
+    t.BeginTime = Real(Labelled(in_.SkipToPrefix("BeginTime:"), "BeginTime:"), in_.LineNumber());
+    t.EndTime = Real(Labelled(in_.SkipToPrefix("EndTime:"), "EndTime:"), in_.LineNumber());
+
+    CalculationParameters params;
+    if (result_.version == 3) {
+      line = in_.SkipToPrefix("Instrument Settings:");
+      params = ParseParameters(From(line, 20), in_.LineNumber());
+    }
+    Apply(params, t);
+
+    const Bytes values = WithoutNul(in_.NextLine());
+    const std::vector<std::string_view> tokens = Tokens(values);
+    for (size_t k = 0; k < tokens.size() && k < order.size(); ++k) {
+      // The blank code carries no number; any text stands for it.
+      const double v =
+          order[k] == kMaxSignalCode ? NoValue : ValueToken(tokens[k], in_.LineNumber());
+      doc_.StoreTestValue(index, order[k], v);
+    }
+  }
+
+  void ReadBlocks() {
+    const int32_t count = Count(LineAfter("$Logger Number%"), std::numeric_limits<int32_t>::max(),
+                                "a block count", in_.LineNumber());
+    int64_t samplesSoFar = 0;
+    for (int32_t b = 1; b <= count; ++b) {
+      // Blocks are added as they are read: a count larger than the file ends at the first
+      // missing block (its sample count below) instead of sizing the list first.
+      doc_.LoggerBlocks.emplace_back();
+      const int index = static_cast<int>(doc_.LoggerBlocks.size()) - 1;
+      in_.SkipTo("$ LOGGER " + std::to_string(b) + " %");
+      TLoggerRecord& block = doc_.LoggerBlocks[index];
+      block.BuildingName = Bytes(LineAfter("$BuildingName%"));
+      block.RoomName = Bytes(LineAfter("$RoomName%"));
+      const std::string_view sampleCount = LineAfter("$Logger Result Number%");
+      block.SampleCount =
+          Count(sampleCount, kMaxLoggedSamplesInFile, "a sample count", in_.LineNumber());
+      samplesSoFar += block.SampleCount;
+      if (samplesSoFar > kMaxLoggedSamplesInFile) {
+        OutOfRange(sampleCount, "the samples of a file", in_.LineNumber());
+      }
+      block.BeginTime = Real(LineAfter("$Logger Start Time%"), in_.LineNumber());
+      block.IntervalSec = Integer(LineAfter("$Logger Interval%"), in_.LineNumber());
+      block.UnitSystem = Bytes(LineAfter("$Logger Units%"));
+
+      const std::string_view signalLine = LineAfter("$Logger Signals%");
+      block.SignalCodes.fill(0);
+      block.SignalPresent.fill(0);
+      block.SignalCount = 0;
+      for (const std::string_view token : Tokens(signalLine)) {
+        const int32_t code = Integer(token, in_.LineNumber());
+        if (block.SignalCount == kLoggerSignals) continue;  // no room for more
+        block.SignalCodes[block.SignalCount++] = code;
+        if (code >= 1 && code <= kLoggerSignals) block.SignalPresent[code] = 1;
+      }
+      doc_.SizeSampleArrays(index, block.SampleCount);
+
+      CalculationParameters params;
+      if (result_.version == 3) {
+        params = ParseParameters(LineAfter("$Instrument Settings%"), in_.LineNumber());
+      }
+      Apply(params, block);
+
+      in_.NextLine();
+      for (int s = 0; !in_.AtEnd() && s <= block.SampleCount; ++s) {
+        const std::string_view line = in_.NextLine();
+        const std::vector<std::string_view> tokens = Tokens(line);
+        for (size_t k = 0; k < tokens.size(); ++k) {
+          const double v = ValueToken(tokens[k], in_.LineNumber());
+          if (k < static_cast<size_t>(kLoggerSignals)) {
+            doc_.StoreSample(index, static_cast<int>(k) + 1, s, v);
+          }
+        }
+      }
+    }
+  }
+
+  Cursor in_;
+  Document& doc_;
+  const TextCatalog& texts_;
+  OpenOutcome result_;
+};
+
+}  // namespace
+
+void DecodeIdentification(const Bytes& settingsBlock, TInstrumentData& info) {
+  std::array<Bytes, 8> fields;
+  size_t field = 0;
+  for (const char c : settingsBlock) {
+    if (c == '\0' || c == '\r') {
+      if (++field == fields.size()) break;
+      continue;
+    }
+    fields[field] += c;
+  }
+  info.InstrumentType = fields[0];
+  info.InstrumentCode = fields[1];
+  info.Producer = fields[2];
+  info.FirmwareVersion = fields[3];
+  info.SerialNumber = fields[5];
+}
+
+OpenOutcome ReadResultsFile(std::string_view bytes, Document& doc, const TextCatalog& texts) {
+  return Reader(bytes, doc, texts).Run();
+}
+
+OpenOutcome OpenResultsFile(const QString& path, Document& doc, const TextCatalog& texts,
+                            const QByteArray& codePage) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    OpenOutcome result;
+    result.outcome = Outcome::Failure(TextCodec(codePage).Encode(file.errorString()));
+    return result;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    OpenOutcome result;
+    result.outcome = Outcome::Failure(TextCodec(codePage).Encode(file.errorString()));
+    return result;
+  }
+  return ReadResultsFile(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                         doc, texts);
+}
+
+}  // namespace qv

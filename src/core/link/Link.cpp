@@ -1,0 +1,278 @@
+#include "link/Link.h"
+
+#include "link/SerialTransport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace qv {
+
+LinkTimings::us LinkTimings::BlockLimit(size_t n, int32_t rate) const {
+  const double seconds = rate > 0 ? static_cast<double>(n) / rate * BlockStretch : 0.0;
+  const us stretched{static_cast<int64_t>(std::ceil(seconds * 1e6))};
+  return std::max(stretched, BlockMinimum);
+}
+
+void LinkBuffer::Allocate(size_t capacity) {
+  bytes_.assign(capacity, 0);
+  size_ = 0;
+}
+
+void LinkBuffer::Free() {
+  bytes_.clear();
+  bytes_.shrink_to_fit();
+  size_ = 0;
+}
+
+Link::Link(LinkHost& host, const TextCatalog& texts, const FtdiApi& ftdi)
+    : host_(host), texts_(texts), usb_(ftdi), serial_(std::make_unique<SerialTransport>()) {}
+
+Link::~Link() {
+  usb_.Close();
+  serial_->Close();
+}
+
+void Link::SetSerialPort(std::string device, int32_t baudRateValue) {
+  auto* port = dynamic_cast<SerialTransport*>(serial_.get());
+  if (port == nullptr) {
+    serial_->Close();
+    serial_ = std::make_unique<SerialTransport>();
+    port = static_cast<SerialTransport*>(serial_.get());
+  }
+  if (port->IsOpen() && (port->Device() != device || port->BaudRate() != baudRateValue)) {
+    port->Close();
+  }
+  port->SetPort(std::move(device), baudRateValue);
+  baudRateValue_ = baudRateValue;
+}
+
+void Link::SetSerialTransport(std::unique_ptr<ByteTransport> transport, int32_t baudRateValue) {
+  serial_->Close();
+  serial_ = std::move(transport);
+  baudRateValue_ = baudRateValue;
+}
+
+ByteTransport* Link::Active() {
+  switch (kind_) {
+    case LinkKind::Usb:
+      return &usb_;
+    case LinkKind::Serial:
+      return serial_.get();
+    case LinkKind::None:
+      break;
+  }
+  return nullptr;
+}
+
+int32_t Link::Rate() const {
+  return kind_ == LinkKind::Usb ? kUsbBaudRate : baudRateValue_;
+}
+
+// Decides between the USB bridge and the RS-232 port: a bridge must be present and carry
+// one of the instruments' descriptions.
+bool Link::ChooseTransport() {
+  kind_ = LinkKind::Serial;
+  for (int i = 0; i < timings_.UsbProbeTries; ++i) {
+    const int status = usb_.UsbProbe();
+    usb_.UsbClose();
+    if (status == kUsbOk) {
+      kind_ = LinkKind::Usb;
+      break;
+    }
+  }
+  if (kind_ != LinkKind::Usb) return false;
+  for (std::string_view description : kUsbDescriptions) {
+    if (usb_.UsbOpen(description) == kUsbOk) {
+      usb_.UsbClose();
+      usb_.SetDescription(description);
+      return true;
+    }
+  }
+  kind_ = LinkKind::Serial;
+  return false;
+}
+
+bool Link::OpenActive() {
+  ByteTransport* t = Active();
+  if (t->IsOpen()) return true;
+  const OpenResult opened = t->Open();
+  if (opened.ok) return true;
+  t->Close();
+  Bytes text = texts_.Translate(kMsgNotAvailPort);
+  if (!opened.hint.empty()) text += "\n\n" + opened.hint;
+  host_.Message(MessageIcon::Information, text);
+  return false;
+}
+
+bool Link::Connect() {
+  ChooseTransport();
+  if (!OpenActive()) return false;
+  return Identify();
+}
+
+bool Link::Identify() {
+  ByteTransport* t = Active();
+  host_.SetBusyCursor(true);
+  buffer_.Allocate(kIdentifyBufferSize);
+  const auto start = LinkClock::now();
+  bool found = false;
+  do {
+    // Whatever an earlier probe brought late would otherwise be taken for this reply.
+    t->PurgeInput();
+    t->Write(reinterpret_cast<const uint8_t*>(kIdentifyCommand.data()), kIdentifyCommand.size());
+    host_.Pump();
+    if (Cancelled()) {
+      host_.HideTransferDialog();
+      break;
+    }
+    const size_t got = ReadPumping(buffer_.Data(), kIdentifyReply.size(),
+                                   LinkClock::now() + timings_.IdentifyAttempt);
+    buffer_.SetSize(got);
+    if (got == kIdentifyReply.size()) found = buffer_.View() == kIdentifyReply;
+    if (Cancelled()) {
+      host_.HideTransferDialog();
+      break;
+    }
+  } while (!found && LinkClock::now() - start < timings_.IdentifyTotal);
+  buffer_.Free();
+  host_.SetBusyCursor(false);
+  if (found) return true;
+
+  t->Close();
+  host_.HideTransferDialog();
+  if (!Cancelled()) host_.Message(MessageIcon::Warning, texts_.Translate(kMsgConnectError));
+  cancelled_.store(false);
+  return false;
+}
+
+size_t Link::ReadPumping(uint8_t* buf, size_t n, LinkClock::time_point deadline) {
+  ByteTransport* t = Active();
+  size_t got = 0;
+  if (t == nullptr || n == 0) return 0;
+  for (;;) {
+    const auto slice = std::min(deadline, LinkClock::now() + timings_.PollSlice);
+    got += t->Read(buf + got, n - got, slice);
+    if (got >= n || Cancelled() || LinkClock::now() >= deadline) break;
+    host_.Pump();
+    if (Cancelled()) break;
+  }
+  return got;
+}
+
+bool Link::SendRaw(std::string_view bytes) {
+  ByteTransport* t = Active();
+  if (t == nullptr || !t->IsOpen()) return false;
+  return t->Write(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) == bytes.size();
+}
+
+AckResult Link::CommandWithAck(std::string_view command, std::string_view expected) {
+  ByteTransport* t = Active();
+  AckResult result;
+  // A closed link cannot answer: asking again for 57.6 minutes would only hang the caller.
+  const bool open = t != nullptr && t->IsOpen();
+  const auto start = LinkClock::now();
+  while (open) {
+    // The mend of the original: stale bytes (a late reply to an earlier attempt, the tail of
+    // the identification) would shift every later acknowledgement.
+    t->PurgeInput();
+    t->Write(reinterpret_cast<const uint8_t*>(command.data()), command.size());
+    if (Cancelled()) {
+      host_.HideTransferDialog();
+      break;
+    }
+    uint8_t ack[kAckSize];
+    const size_t got = ReadPumping(ack, kAckSize, LinkClock::now() + timings_.CommandAttempt);
+    if (got == kAckSize &&
+        std::string_view(reinterpret_cast<const char*>(ack), kAckText.size()) == expected) {
+      result.ok = true;
+      result.length = ReadBigEndian24(ack + kAckText.size());
+      break;
+    }
+    if (Cancelled()) {
+      host_.HideTransferDialog();
+      break;
+    }
+    if (LinkClock::now() - start >= timings_.CommandTotal) break;
+  }
+  host_.SetBusyCursor(false);
+  if (!result.ok && !Cancelled()) {
+    host_.Message(MessageIcon::Warning, texts_.Translate(kMsgCommunFail) + kSuffixNoAck);
+    host_.HideTransferDialog();
+  }
+  return result;
+}
+
+void Link::Fail(const char* suffix) {
+  if (!Cancelled()) host_.Message(MessageIcon::Warning, texts_.Translate(kMsgCommunFail) + suffix);
+  host_.HideTransferDialog();
+}
+
+bool Link::ReceiveBlock(size_t n) {
+  ByteTransport* t = Active();
+  buffer_.SetSize(0);
+  // An acknowledged length the buffer cannot hold: refused before a byte lands anywhere.
+  if (t == nullptr || !t->IsOpen() || n > buffer_.Capacity()) {
+    Fail(kSuffixBlock);
+    return false;
+  }
+  const auto deadline = LinkClock::now() + timings_.BlockLimit(n, Rate());
+  host_.Pump();
+  const size_t got = ReadPumping(buffer_.Data(), n, deadline);
+  buffer_.SetSize(got);
+  if (Cancelled()) {
+    host_.HideTransferDialog();
+    return false;
+  }
+  if (got >= n) return true;
+  Fail(kSuffixBlock);
+  return false;
+}
+
+void Link::CloseLink() {
+  if (usb_.IsOpen()) usb_.Close();
+  if (serial_->IsOpen()) serial_->Close();
+  buffer_.Free();
+  cancelled_.store(false);
+}
+
+bool Link::ReadSettingsBlock(std::string& block) {
+  buffer_.Allocate(kSettingsBufferSize);
+  const AckResult ack = CommandWithAck(kSettingsCommand, kAckText);
+  if (!ack || !ReceiveBlock(ack.length)) {
+    buffer_.Free();
+    return false;
+  }
+  block.assign(buffer_.View());
+  buffer_.Free();
+  return true;
+}
+
+bool Link::RequestPage(uint32_t address) {
+  buffer_.Allocate(kPageBufferSize);
+  const AckResult ack = CommandWithAck(kPageCommand, kAckText);
+  if (!ack) return false;
+  if (ack.length > buffer_.Capacity()) {
+    Fail(kSuffixBlock);
+    return false;
+  }
+  const PageAddressBytes split = SplitAddress(address);
+  const char bytes[2] = {static_cast<char>(split.high), static_cast<char>(split.low)};
+  if (!SendRaw(std::string_view(bytes, 2))) {
+    Fail(kSuffixBlock);
+    return false;
+  }
+  return ReceiveBlock(kPageSize);
+}
+
+uint32_t Link::ByteSum(size_t first, size_t count) const {
+  const size_t capacity = buffer_.Capacity();
+  if (first >= capacity) return 0;
+  return qv::ByteSum(buffer_.Data() + first, std::min(count, capacity - first));
+}
+
+void Link::PurgeSerialInput() {
+  if (serial_->IsOpen()) serial_->PurgeInput();
+}
+
+}  // namespace qv

@@ -1,0 +1,155 @@
+// The instrument's command protocol over either transport: finding the instrument (USB
+// bridge by description, else the RS-232 port), identification, commands with their
+// acknowledgement, data blocks of known length, and closing the link.
+//
+// Everything runs on the caller's thread. Waits poll the transport in slices of at most
+// 10 ms, returning as soon as the bytes are there, and call LinkHost::Pump between slices;
+// Cancel() (from the pumped transfer dialog, or a signal handler) ends any wait without a
+// message. Failures are reported through LinkHost::Message with the texts of the catalog.
+#pragma once
+
+#include "app/TextCatalog.h"
+#include "link/ByteTransport.h"
+#include "link/LinkHost.h"
+#include "link/UsbBridge.h"
+#include "link/Wire.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+// Message keys and their literal suffixes.
+inline constexpr const char* kMsgNotAvailPort = "msgNotAvailPort_35";
+inline constexpr const char* kMsgConnectError = "msgConnectError_35";
+inline constexpr const char* kMsgCommunFail = "msgCommunFail_35";
+inline constexpr const char* kSuffixNoAck = "   Error #2C";
+inline constexpr const char* kSuffixBlock = "   Error #3";
+
+enum class LinkKind : int { None = 0, Usb = 1, Serial = 2 };
+
+// Every time limit of the protocol, measured on a monotonic clock. Tests shorten them; the
+// code path stays the same.
+struct LinkTimings {
+  using us = std::chrono::microseconds;
+  us IdentifyTotal{4'320'000};     // 0.00005 day
+  us IdentifyAttempt{864'000};     // 0.00001 day
+  us CommandTotal{3'456'000'000};  // 0.04 day
+  us CommandAttempt{864'000};      // 0.00001 day
+  us BlockMinimum{2'592'000};      // 0.00003 day
+  double BlockStretch = 34.56;     // block limit = (n / rate) seconds x this (4/10000 day)
+  us PollSlice{10'000};            // longest wait between two Pump calls
+  int UsbProbeTries = 3;
+
+  // The limit for a block of n bytes at `rate` bytes per second (baud, as the original).
+  us BlockLimit(size_t n, int32_t rate) const;
+};
+
+// The receive buffer of one exchange. Blocks land at its start; nothing is written past
+// its capacity.
+class LinkBuffer {
+ public:
+  void Allocate(size_t capacity);  // zero-filled, nothing received
+  void Free();
+  size_t Capacity() const { return bytes_.size(); }
+  size_t Size() const { return size_; }  // bytes received by the last read into it
+  const uint8_t* Data() const { return bytes_.data(); }
+  uint8_t* Data() { return bytes_.data(); }
+  std::string_view View() const { return {reinterpret_cast<const char*>(bytes_.data()), size_}; }
+  void SetSize(size_t n) { size_ = n < bytes_.size() ? n : bytes_.size(); }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  size_t size_ = 0;
+};
+
+struct AckResult {
+  bool ok = false;
+  uint32_t length = 0;  // the acknowledged 24-bit length
+  explicit operator bool() const { return ok; }
+};
+
+class Link {
+ public:
+  // `texts` must outlive the link. The RS-232 side starts as a SerialTransport without a
+  // device (SetSerialPort); the USB side uses the run-time loaded bridge library.
+  Link(LinkHost& host, const TextCatalog& texts, const FtdiApi& ftdi = SystemFtdi());
+  ~Link();
+  Link(const Link&) = delete;
+  Link& operator=(const Link&) = delete;
+
+  // The RS-232 device and its BaudRateValue; an open port is closed when either changes.
+  void SetSerialPort(std::string device, int32_t baudRateValue);
+  // Another byte transport in the place of the RS-232 port (tests, other bridges).
+  void SetSerialTransport(std::unique_ptr<ByteTransport> transport, int32_t baudRateValue);
+  void SetTimings(const LinkTimings& timings) { timings_ = timings; }
+  const LinkTimings& Timings() const { return timings_; }
+
+  // Finds the instrument and identifies it (":MRD\n" until "SER"). True: the link is open,
+  // Kind() says over which transport. False: the person has been told why.
+  bool Connect();
+  // Sends bytes over the open link; true when all were written.
+  bool SendRaw(std::string_view bytes);
+  // Sends the command (again after each unanswered attempt) until the 7-byte
+  // acknowledgement starting with `expected` comes, or the whole limit passes
+  // ("msgCommunFail_35" + "   Error #2C").
+  AckResult CommandWithAck(std::string_view command, std::string_view expected = kAckText);
+  // Receives exactly n bytes into the buffer within the block limit ("msgCommunFail_35" +
+  // "   Error #3"); n beyond the buffer's capacity fails the same way without reading.
+  bool ReceiveBlock(size_t n);
+  // Closes the transport of Kind(), frees the buffer and clears Cancelled.
+  void CloseLink();
+
+  // ":SE:R\n" into a 10000-byte buffer; the block's bytes (NULs included) into `block`.
+  // Decoding them is the memory decoder's job.
+  bool ReadSettingsBlock(std::string& block);
+  // One memory page: a 1000-byte buffer, ":MEM:D\n", the address high byte first, then 264
+  // bytes, which Buffer() holds afterwards. An acknowledged length beyond the buffer fails
+  // with "   Error #3" before the address is sent.
+  bool RequestPage(uint32_t address);
+
+  // Sum of buffer bytes first .. first + count - 1; a range reaching beyond the buffer's
+  // capacity sums only the part inside it.
+  uint32_t ByteSum(size_t first, size_t count) const;
+
+  // Discards bytes waiting at the RS-232 port (before a download connects).
+  void PurgeSerialInput();
+
+  LinkKind Kind() const { return kind_; }
+  LinkBuffer& Buffer() { return buffer_; }
+  const LinkBuffer& Buffer() const { return buffer_; }
+  UsbBridge& Usb() { return usb_; }
+  const std::string& UsbDescription() const { return usb_.Description(); }
+
+  // The transfer dialog's Cancel; safe to call from another thread or a signal handler.
+  void Cancel() { cancelled_.store(true); }
+  bool Cancelled() const { return cancelled_.load(); }
+
+ private:
+  ByteTransport* Active();
+  int32_t Rate() const;
+  bool ChooseTransport();
+  bool OpenActive();
+  bool Identify();
+  // Reads up to n bytes until the deadline in slices, pumping between them; stops early on
+  // Cancel. Returns the count read.
+  size_t ReadPumping(uint8_t* buf, size_t n, LinkClock::time_point deadline);
+  void Fail(const char* suffix);
+
+  LinkHost& host_;
+  const TextCatalog& texts_;
+  LinkTimings timings_;
+  UsbBridge usb_;
+  std::unique_ptr<ByteTransport> serial_;
+  int32_t baudRateValue_ = 38400;
+  LinkKind kind_ = LinkKind::None;
+  LinkBuffer buffer_;
+  std::atomic<bool> cancelled_{false};
+};
+
+}  // namespace qv

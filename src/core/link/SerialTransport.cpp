@@ -1,0 +1,135 @@
+#include "link/SerialTransport.h"
+
+#include <QSerialPort>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace qv {
+namespace {
+
+int MillisecondsUntil(LinkClock::time_point deadline) {
+  const auto left = deadline - LinkClock::now();
+  if (left <= LinkClock::duration::zero()) return 0;
+  // Round up, so a wait never ends just before the deadline and costs a useless extra poll.
+  const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+  return static_cast<int>(std::min<int64_t>(ms, 1000 * 1000));
+}
+
+}  // namespace
+
+SerialTransport::SerialTransport() : port_(std::make_unique<QSerialPort>()) {}
+
+SerialTransport::SerialTransport(std::string device, int32_t baudRate) : SerialTransport() {
+  SetPort(std::move(device), baudRate);
+}
+
+SerialTransport::~SerialTransport() {
+  Close();
+}
+
+void SerialTransport::SetPort(std::string device, int32_t baudRate) {
+  device_ = std::move(device);
+  baudRate_ = baudRate;
+}
+
+OpenResult SerialTransport::Open() {
+  if (port_->isOpen()) return {true, {}};
+  if (device_.empty()) return {};
+  port_->setPortName(QString::fromStdString(device_));
+  port_->setBaudRate(baudRate_);
+  port_->setDataBits(QSerialPort::Data8);
+  port_->setParity(QSerialPort::NoParity);
+  port_->setStopBits(QSerialPort::OneStop);
+  port_->setFlowControl(QSerialPort::NoFlowControl);
+  // QSerialPort locks the device and asks the kernel for exclusive use (TIOCEXCL).
+  if (!port_->open(QIODevice::ReadWrite)) {
+    OpenResult result;
+    if (port_->error() == QSerialPort::PermissionError) result.hint = SerialPermissionHint(device_);
+    port_->clearError();
+    return result;
+  }
+  // A pseudo-terminal has no modem lines: these fail there with UnsupportedOperationError,
+  // which does not matter for the link.
+  port_->setDataTerminalReady(true);
+  port_->setRequestToSend(false);
+  port_->clearError();
+  return {true, {}};
+}
+
+void SerialTransport::Close() {
+  if (!port_->isOpen()) return;
+  port_->clear(QSerialPort::AllDirections);
+  port_->close();
+  port_->clearError();
+}
+
+bool SerialTransport::IsOpen() const {
+  return port_->isOpen();
+}
+
+size_t SerialTransport::Write(const uint8_t* data, size_t n) {
+  if (!port_->isOpen() || n == 0) return 0;
+  const qint64 queued = port_->write(reinterpret_cast<const char*>(data), static_cast<qint64>(n));
+  if (queued < 0) return 0;
+  const auto deadline = LinkClock::now() + std::chrono::milliseconds(kSerialTimeoutMs);
+  while (port_->bytesToWrite() > 0 && LinkClock::now() < deadline) {
+    if (!port_->waitForBytesWritten(std::max(1, MillisecondsUntil(deadline)))) break;
+  }
+  const qint64 unwritten = port_->bytesToWrite();
+  return static_cast<size_t>(std::max<qint64>(0, queued - unwritten));
+}
+
+size_t SerialTransport::Read(uint8_t* buf, size_t n, LinkClock::time_point deadline) {
+  if (!port_->isOpen()) return 0;
+  size_t got = 0;
+  for (;;) {
+    const qint64 r = port_->read(reinterpret_cast<char*>(buf + got), static_cast<qint64>(n - got));
+    if (r > 0) got += static_cast<size_t>(r);
+    if (got >= n) break;
+    const int ms = MillisecondsUntil(deadline);
+    if (ms == 0) break;
+    if (!port_->waitForReadyRead(ms)) {
+      const auto error = port_->error();
+      port_->clearError();
+      // A vanished device (adapter unplugged) will not bring more bytes.
+      if (error != QSerialPort::TimeoutError && error != QSerialPort::NoError) break;
+    }
+  }
+  return got;
+}
+
+size_t SerialTransport::BytesWaiting() {
+  if (!port_->isOpen()) return 0;
+  // Without an event loop QSerialPort only fetches bytes from the device when asked.
+  port_->waitForReadyRead(0);
+  port_->clearError();
+  return static_cast<size_t>(port_->bytesAvailable());
+}
+
+void SerialTransport::PurgeInput() {
+  if (!port_->isOpen()) return;
+  port_->clear(QSerialPort::Input);
+  port_->clearError();
+}
+
+std::string SerialPermissionHint(const std::string& device) {
+  struct stat st {};
+  if (device.empty() || stat(device.c_str(), &st) != 0) return {};
+  if (access(device.c_str(), R_OK | W_OK) == 0) return {};
+  const struct group* owner = getgrgid(st.st_gid);
+  if (owner == nullptr || owner->gr_name == nullptr || st.st_gid == 0) {
+    return "Your user may not read and write " + device +
+           ": ask the administrator of this computer for access to it.";
+  }
+  const std::string group = owner->gr_name;
+  return "Your user may not read and write " + device + ": add it to the group \"" + group +
+         "\" that owns the device (sudo usermod -aG " + group +
+         " $USER), then log out and log in again.";
+}
+
+}  // namespace qv

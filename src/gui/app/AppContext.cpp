@@ -1,0 +1,44 @@
+#include "app/AppContext.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace qv {
+
+QString FindDataFolder(const QString& executableFolder) {
+  const QDir exe(executableFolder);
+  if (QFileInfo::exists(exe.filePath(kProductIniName))) return exe.absolutePath();
+  const QString installed = exe.filePath(QStringLiteral("../share/quorvantel"));
+  if (QFileInfo::exists(QDir(installed).filePath(kProductIniName))) {
+    return QDir::cleanPath(QDir(installed).absolutePath());
+  }
+  return exe.absolutePath();
+}
+
+QString TestResultsFolder() {
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (documents.isEmpty()) documents = QDir::homePath();
+  const QString folder = QDir(documents).filePath(QStringLiteral("Quorvantel/TestResults"));
+  QDir().mkpath(folder);
+  return folder;
+}
+
+AppContext::AppContext(const std::string& dataFolder, const std::string& settingsName)
+    : DataFolder(dataFolder), SettingsName(settingsName), Settings(settingsName) {
+  Language = ChooseLanguage(Settings, DataFolder);
+  Codec = TextCodec(Language.CodePage.isEmpty() ? QByteArray(kDefaultCodePage)
+                                                : Language.CodePage);
+  Settings = SettingsStore(settingsName, Codec.CodePage());
+  Texts = TextCatalog::FromFile(LanguageFilePath());
+}
+
+QString AppContext::Tr(std::string_view key) const { return Codec.Decode(Texts.Translate(key)); }
+
+std::string AppContext::LanguageFilePath() const {
+  return QDir(QString::fromStdString(DataFolder))
+      .filePath(QString::fromStdString(Language.LanguageFile))
+      .toStdString();
+}
+
+}  // namespace qv

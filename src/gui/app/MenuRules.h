@@ -1,0 +1,65 @@
+// Which menu entries are enabled, decided from the window's state each time a menu opens.
+#pragma once
+
+namespace qv {
+
+struct ShellState {
+  bool TableVisible = false;
+  bool MainPanelVisible = true;
+  bool LoggerDataLoaded = false;
+  bool ResultsDataLoaded = false;
+  int MdiChildCount = 0;
+  int SelectedRow = -1;  // the table's selected result row, -1 = none
+};
+
+struct FileMenuEnabling {
+  bool Close, SaveAs, SaveLogAsRes, Preview, Info, Export;
+};
+struct EditMenuEnabling {
+  bool Copy, SelectAll;
+};
+struct ConfigMenuEnabling {
+  bool LogList, Units;
+};
+struct GraphMenuEnabling {
+  bool Draw, Refresh, Print, Close, CloseAll;
+};
+struct PopupMenuEnabling {
+  bool LogList, InstrumentSettings;
+};
+
+inline FileMenuEnabling FileMenuRule(const ShellState& s) {
+  const bool t = s.TableVisible;
+  FileMenuEnabling e{t, t, false, t, t, t};
+  if (t && s.LoggerDataLoaded) {
+    e.Preview = false;
+    e.SaveLogAsRes = true;
+  }
+  return e;
+}
+
+inline EditMenuEnabling EditMenuRule(const ShellState& s) {
+  const bool on = s.TableVisible && s.MainPanelVisible;
+  return {on, on};
+}
+
+inline ConfigMenuEnabling ConfigMenuRule(const ShellState& s) {
+  const bool noChild = s.MdiChildCount == 0;
+  return {s.TableVisible && s.LoggerDataLoaded && noChild, noChild};
+}
+
+inline GraphMenuEnabling GraphMenuRule(const ShellState& s) {
+  const bool children = s.MdiChildCount > 0;
+  return {s.LoggerDataLoaded && s.TableVisible, children, children, children, children};
+}
+
+// Cascade, both tilings and Minimize.
+inline bool WindowMenuRule(const ShellState& s) { return s.MdiChildCount > 0; }
+
+inline PopupMenuEnabling PopupMenuRule(const ShellState& s) {
+  PopupMenuEnabling e{s.LoggerDataLoaded, s.LoggerDataLoaded};
+  if (s.ResultsDataLoaded) e.InstrumentSettings = s.SelectedRow != -1;
+  return e;
+}
+
+}  // namespace qv

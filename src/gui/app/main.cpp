@@ -1,0 +1,24 @@
+// Quorvantel: downloads and shows the data of portable indoor-climate instruments.
+#include "app/AppContext.h"
+#include "app/MainForm.h"
+#include "app/Prompter.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("quorvantel"));
+  QApplication::setApplicationDisplayName(QString::fromLatin1(qv::kApplicationTitle));
+  QApplication::setApplicationVersion(QString::fromLatin1(qv::kVersionText));
+  QApplication::setDesktopFileName(QStringLiteral("quorvantel"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvantel.svg")));
+
+  qv::AppContext ctx(qv::FindDataFolder(QApplication::applicationDirPath()).toStdString());
+  qv::Prompter prompter;
+  // The main window first (it owns the link and the document), then every dialog once.
+  qv::TfrmMainForm mainForm(ctx, prompter);
+  if (!mainForm.CreateDialogs()) return 1;
+  mainForm.show();
+  return QApplication::exec();
+}

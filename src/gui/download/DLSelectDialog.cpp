@@ -1,0 +1,81 @@
+#include "download/DLSelectDialog.h"
+
+#include "view/UnitsDialog.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace qv {
+
+TfrmDLSelect::TfrmDLSelect(AppContext& ctx, Prompter& prompter, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), prompter_(prompter) {
+  setObjectName(QStringLiteral("frmDLSelect"));
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+  gbTypesDL_ = new QGroupBox(this);
+  gbTypesDL_->setObjectName(QStringLiteral("gbTypesDL"));
+  buttons_ = new QButtonGroup(this);
+  auto* choices = new QVBoxLayout(gbTypesDL_);
+  // Exactly two choices, whatever position is stored.
+  for (const char* key : {"rbTestMem_15", "rbLogMem_15"}) {
+    auto* b = new QRadioButton(QStringLiteral("  ") + ctx_.Tr(key), gbTypesDL_);
+    buttons_->addButton(b, buttons_->buttons().size());
+    choices->addWidget(b);
+  }
+  btnDownLoad_ = new QPushButton(ctx_.Tr("btnDownLoad_12"), this);
+  btnDownLoad_->setObjectName(QStringLiteral("btnDownLoad"));
+  btnDownLoad_->setDefault(true);
+  btnCancel_ = new QPushButton(ctx_.Tr("btnCancel_8"), this);
+  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
+  connect(btnDownLoad_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(btnDownLoad_);
+  buttons->addWidget(btnCancel_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(gbTypesDL_);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  gbTypesDL_->setMinimumWidth(260);
+
+  setWindowTitle(ctx_.Tr("frmDLSelect_35"));
+  gbTypesDL_->setTitle(QStringLiteral(" ") + ctx_.Tr("gbTypesDL_15") + QStringLiteral(" "));
+  ShowPosition(0);
+}
+
+void TfrmDLSelect::ShowPosition(int position) {
+  if (position < 0 || position >= buttons_->buttons().size()) {
+    buttons_->setExclusive(false);
+    for (QAbstractButton* b : buttons_->buttons()) b->setChecked(false);
+    buttons_->setExclusive(true);
+    return;
+  }
+  buttons_->button(position)->setChecked(true);
+}
+
+int TfrmDLSelect::ControlPosition() const { return buttons_->checkedId(); }
+
+void TfrmDLSelect::showEvent(QShowEvent* event) {
+  LoadChoicesReporting(ctx_, prompter_, this);
+  ShowPosition(ctx_.Choices.DLSelect);
+  btnDownLoad_->setFocus();
+  QDialog::showEvent(event);
+}
+
+void TfrmDLSelect::done(int result) {
+  ctx_.Choices.DLSelect = ControlPosition();
+  SaveInterfaceChoices(ctx_.Settings, ctx_.Choices);
+  QDialog::done(result);
+}
+
+int TfrmDLSelect::Choose() {
+  if (exec() != QDialog::Accepted) return -1;
+  return ControlPosition();
+}
+
+}  // namespace qv

@@ -1,0 +1,91 @@
+#include "view/UnitsDialog.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace qv {
+
+void LoadChoicesReporting(AppContext& ctx, Prompter& prompter, QWidget* parent) {
+  const ReadResult r = LoadInterfaceChoices(ctx.Settings, ctx.Choices);
+  if (r.status == ReadStatus::WrongType) {
+    prompter.Message(parent, QString::fromStdString(r.error), QMessageBox::Warning);
+  }
+}
+
+TfrmUnits::TfrmUnits(AppContext& ctx, Prompter& prompter, std::function<void()> repaint,
+                     QWidget* parent)
+    : QDialog(parent), ctx_(ctx), prompter_(prompter), repaint_(std::move(repaint)) {
+  setObjectName(QStringLiteral("frmUnits"));
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+  setFixedSize(kClientWidth, kClientHeight);
+
+  rgUnits_ = new QGroupBox(this);
+  rgUnits_->setObjectName(QStringLiteral("rgUnits"));
+  rgUnits_->setGeometry(12, 10, kClientWidth - 24, 82);
+  buttons_ = new QButtonGroup(this);
+  auto* columns = new QHBoxLayout(rgUnits_);
+  // The item texts are the unit systems' own names, the same in every language.
+  for (const char* name : {"SI", "US"}) {
+    auto* b = new QRadioButton(QString::fromLatin1(name), rgUnits_);
+    buttons_->addButton(b, buttons_->buttons().size());
+    columns->addWidget(b);
+  }
+
+  constexpr int kButtonWidth = 96;
+  constexpr int kButtonHeight = 30;
+  constexpr int kButtonTop = kClientHeight - kButtonHeight - 14;
+  btnOK_ = new QPushButton(this);
+  btnOK_->setObjectName(QStringLiteral("btnOK"));
+  btnOK_->setDefault(true);
+  btnOK_->setGeometry(kClientWidth / 2 - kButtonWidth - 6, kButtonTop, kButtonWidth,
+                      kButtonHeight);
+  btnCancel_ = new QPushButton(this);
+  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
+  btnCancel_->setGeometry(kClientWidth / 2 + 6, kButtonTop, kButtonWidth, kButtonHeight);
+  connect(btnOK_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+  setWindowTitle(ctx_.Tr("frmUnits_25"));
+  rgUnits_->setTitle(QStringLiteral(" ") + ctx_.Tr("rgUnits_15") + QStringLiteral(" "));
+  btnOK_->setText(ctx_.Tr("btnOK_8"));
+  btnCancel_->setText(ctx_.Tr("btnCancel_8"));
+  LoadChoicesReporting(ctx_, prompter_, this);
+  ShowPosition(ctx_.Choices.UnitSel);
+}
+
+void TfrmUnits::ShowPosition(int position) {
+  if (position < 0 || position >= buttons_->buttons().size()) {
+    buttons_->setExclusive(false);
+    for (QAbstractButton* b : buttons_->buttons()) b->setChecked(false);
+    buttons_->setExclusive(true);
+    return;
+  }
+  buttons_->button(position)->setChecked(true);
+}
+
+int TfrmUnits::ControlPosition() const { return buttons_->checkedId(); }
+
+void TfrmUnits::showEvent(QShowEvent* event) {
+  // The dialog always opens on the stored unit system.
+  LoadChoicesReporting(ctx_, prompter_, this);
+  ShowPosition(ctx_.Choices.UnitSel);
+  btnOK_->setFocus();
+  QDialog::showEvent(event);
+}
+
+void TfrmUnits::ppUnitsClick() {
+  if (exec() != QDialog::Accepted) {
+    ShowPosition(ctx_.Choices.UnitSel);
+    return;
+  }
+  ctx_.Choices.UnitSel = ControlPosition();
+  if (repaint_) repaint_();
+  QCoreApplication::processEvents();
+  SaveInterfaceChoices(ctx_.Settings, ctx_.Choices);
+}
+
+}  // namespace qv

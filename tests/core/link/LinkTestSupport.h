@@ -1,0 +1,149 @@
+// Shared pieces of the link tests: a host that records what the person would see, a byte
+// transport whose replies a test scripts, short time limits and a small text catalog.
+#pragma once
+
+#include "app/TextCatalog.h"
+#include "link/ByteTransport.h"
+#include "link/Link.h"
+#include "link/LinkHost.h"
+
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qv::test {
+
+using namespace std::chrono_literals;
+
+inline TextCatalog LinkTexts() {
+  return TextCatalog::FromBytes(
+      "[Language]\n"
+      "msgNotAvailPort_35=Port not available\n"
+      "msgConnectError_35=No instrument\n"
+      "msgCommunFail_35=Communication failed\n");
+}
+
+struct SeenMessage {
+  MessageIcon icon;
+  Bytes text;
+};
+
+class RecordingHost : public LinkHost {
+ public:
+  void Pump() override {
+    ++pumps;
+    if (onPump) onPump();
+  }
+  void Message(MessageIcon icon, const Bytes& text) override { messages.push_back({icon, text}); }
+  void HideTransferDialog() override { ++hides; }
+  void SetBusyCursor(bool busy) override { cursorBusy = busy; }
+
+  std::vector<SeenMessage> messages;
+  std::function<void()> onPump;
+  int pumps = 0;
+  int hides = 0;
+  bool cursorBusy = false;
+};
+
+// Limits short enough for tests, with the ratios of the real ones kept roughly.
+inline LinkTimings ShortTimings() {
+  LinkTimings t;
+  t.IdentifyTotal = 400ms;
+  t.IdentifyAttempt = 80ms;
+  t.CommandTotal = 600ms;
+  t.CommandAttempt = 80ms;
+  t.BlockMinimum = 150ms;
+  return t;
+}
+
+// An in-memory line: every write goes to a responder, which queues reply bytes that
+// "arrive" after a delay. Purging drops only what has arrived, as a driver does.
+class ScriptedTransport : public ByteTransport {
+ public:
+  using Clock = LinkClock;
+  using Responder = std::function<void(const std::string& written, ScriptedTransport& line)>;
+
+  explicit ScriptedTransport(Responder responder) : responder_(std::move(responder)) {}
+
+  void Reply(std::string bytes, Clock::duration delay = 0ms) {
+    incoming_.push_back({Clock::now() + delay, std::move(bytes)});
+  }
+
+  OpenResult Open() override {
+    ++opens;
+    open_ = openSucceeds;
+    return {openSucceeds, openSucceeds ? std::string() : openHint};
+  }
+  void Close() override {
+    if (open_) ++closes;
+    open_ = false;
+    incoming_.clear();
+  }
+  bool IsOpen() const override { return open_; }
+  size_t Write(const uint8_t* data, size_t n) override {
+    if (!open_) return 0;
+    std::string bytes(reinterpret_cast<const char*>(data), n);
+    written.push_back(bytes);
+    responder_(bytes, *this);
+    return n;
+  }
+  size_t Read(uint8_t* buf, size_t n, Clock::time_point deadline) override {
+    size_t got = 0;
+    for (;;) {
+      while (got < n && !incoming_.empty() && incoming_.front().due <= Clock::now()) {
+        std::string& front = incoming_.front().bytes;
+        const size_t take = std::min(n - got, front.size());
+        std::copy_n(front.begin(), take, buf + got);
+        got += take;
+        front.erase(0, take);
+        if (front.empty()) incoming_.pop_front();
+      }
+      if (got >= n || Clock::now() >= deadline) return got;
+      Clock::time_point next = deadline;
+      if (!incoming_.empty()) next = std::min(next, incoming_.front().due);
+      std::this_thread::sleep_until(next);
+    }
+  }
+  size_t BytesWaiting() override {
+    size_t n = 0;
+    for (const auto& chunk : incoming_) {
+      if (chunk.due <= Clock::now()) n += chunk.bytes.size();
+    }
+    return n;
+  }
+  void PurgeInput() override {
+    ++purges;
+    while (!incoming_.empty() && incoming_.front().due <= Clock::now())
+      incoming_.pop_front();
+  }
+
+  std::vector<std::string> written;
+  int opens = 0;
+  int closes = 0;
+  int purges = 0;
+  bool openSucceeds = true;
+  std::string openHint;
+
+ private:
+  struct Chunk {
+    Clock::time_point due;
+    std::string bytes;
+  };
+  Responder responder_;
+  std::deque<Chunk> incoming_;
+  bool open_ = false;
+};
+
+inline std::string Ack(uint32_t length) {
+  std::string ack = "OK\r\n";
+  ack += static_cast<char>((length >> 16) & 0xFF);
+  ack += static_cast<char>((length >> 8) & 0xFF);
+  ack += static_cast<char>(length & 0xFF);
+  return ack;
+}
+
+}  // namespace qv::test

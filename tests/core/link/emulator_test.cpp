@@ -1,0 +1,215 @@
+// The protocol end to end: the link on a real pseudo-terminal (QSerialPort) against the
+// instrument emulator program.
+#include "EmulatorProcess.h"
+#include "LinkTestSupport.h"
+#include "link/Link.h"
+#include "link/SerialTransport.h"
+#include "memimage/MemoryImage.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace qv::test {
+namespace {
+
+constexpr const char* kMemoryJson = R"({
+  "identification": {"type": "QV-200", "code": "200", "serial": "20240117",
+                     "resultsPercent": 3, "loggingPercent": 1},
+  "results": [
+    {"building": 1, "buildingName": "Town Hall", "room": 2, "roomName": "Office",
+     "begin": "2024-03-05 09:15:00", "end": "2024-03-05 09:20:00", "unit": "SI",
+     "values": {"AirTemp": [22.4, 22.1, 22.3, 22.6], "RelHum": 41.5}},
+    {"building": 1, "buildingName": "Town Hall", "room": 3, "roomName": "Archive",
+     "begin": "2024-03-05 10:00:00", "end": "2024-03-05 10:05:00", "unit": "US",
+     "values": {"CO2": 640}}
+  ],
+  "logging": [
+    {"interval": 60, "start": "2024-03-05 08:00:00", "quantities": ["AirTemp", "CO2"],
+     "samples": [[21.5, 620], [21.6, 640], [21.7, 650]]}
+  ]
+})";
+
+class EmulatorTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new std::filesystem::path(std::filesystem::temp_directory_path() /
+                                        ("qv-link-test-" + std::to_string(getpid())));
+    std::filesystem::create_directories(*folder_);
+    std::ofstream(*folder_ / "memory.json") << kMemoryJson;
+  }
+  static void TearDownTestSuite() {
+    std::filesystem::remove_all(*folder_);
+    delete folder_;
+  }
+
+  // Starts the emulator on the test memory with further options and points the link at it.
+  void Serve(std::vector<std::string> options = {}) {
+    const std::string memory = (*folder_ / "memory.json").string();
+    std::string error;
+    auto loaded = emu::LoadMemoryFile(memory, &error);
+    ASSERT_TRUE(loaded) << error;
+    image = *loaded;
+    options.insert(options.begin(), {"--memory", memory});
+    ASSERT_TRUE(emulator.Start(std::string(QV_BIN_DIR) + "/quorvantel-emulator", options, &error))
+        << error;
+    link.SetSerialPort(emulator.Device(), 57600);
+    link.SetTimings(ShortTimings());
+  }
+  static std::string Text(const emu::ByteVec& bytes) { return {bytes.begin(), bytes.end()}; }
+  double Seconds(LinkClock::time_point since) const {
+    return std::chrono::duration<double>(LinkClock::now() - since).count();
+  }
+
+  static std::filesystem::path* folder_;
+  EmulatorProcess emulator;
+  emu::MemoryImage image;
+  RecordingHost host;
+  TextCatalog texts = LinkTexts();
+  Link link{host, texts, NoFtdi()};
+};
+std::filesystem::path* EmulatorTest::folder_ = nullptr;
+
+TEST_F(EmulatorTest, SettingsDirectoryAndPagesArriveAndCheck) {
+  Serve();
+  ASSERT_TRUE(link.Connect());
+  EXPECT_EQ(link.Kind(), LinkKind::Serial);
+
+  std::string settings;
+  ASSERT_TRUE(link.ReadSettingsBlock(settings));
+  EXPECT_EQ(settings, Text(image.settings));
+
+  link.Buffer().Allocate(kDirectoryBufferSize);
+  const AckResult dir = link.CommandWithAck(kDirectoryCommand);
+  ASSERT_TRUE(dir.ok);
+  ASSERT_EQ(dir.length, image.directory.size());
+  ASSERT_TRUE(link.ReceiveBlock(dir.length));
+  EXPECT_EQ(link.Buffer().View(), Text(image.directory));
+  const size_t sumAt = dir.length - 4;
+  EXPECT_EQ(link.ByteSum(0, sumAt), ReadBigEndian32(link.Buffer().Data() + sumAt));
+
+  ASSERT_EQ(image.pages.size(), 5u);
+  for (const auto& [address, page] : image.pages) {
+    SCOPED_TRACE(address);
+    ASSERT_TRUE(link.RequestPage(static_cast<uint32_t>(address)));
+    EXPECT_EQ(link.Buffer().View(), std::string(page.begin(), page.end()));
+    EXPECT_EQ(link.ByteSum(4, kPageSize - 4), ReadBigEndian32(link.Buffer().Data()));
+  }
+  EXPECT_TRUE(host.messages.empty());
+
+  // The emulator serves the next connection after the host closed the device.
+  link.CloseLink();
+  ASSERT_TRUE(link.Connect());
+  ASSERT_TRUE(link.RequestPage(static_cast<uint32_t>(image.pages.begin()->first)));
+  link.CloseLink();
+}
+
+TEST_F(EmulatorTest, PageWithCorruptChecksumArrivesAndFailsItsCheck) {
+  Serve({"--bad-checksum", "2"});
+  ASSERT_TRUE(link.Connect());
+  ASSERT_TRUE(link.RequestPage(2));
+  EXPECT_NE(link.ByteSum(4, kPageSize - 4), ReadBigEndian32(link.Buffer().Data()));
+  ASSERT_TRUE(link.RequestPage(1));
+  EXPECT_EQ(link.ByteSum(4, kPageSize - 4), ReadBigEndian32(link.Buffer().Data()));
+}
+
+TEST_F(EmulatorTest, IdentificationReplies) {
+  struct Case {
+    std::vector<std::string> options;
+    bool found;
+  };
+  const Case cases[] = {
+      {{"--id", "SER 5.5 QV-200"}, true}, {{"--id", "SEX"}, false}, {{"--no-answer"}, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options.back());
+    host.messages.clear();
+    Serve(c.options);
+    const auto start = LinkClock::now();
+    EXPECT_EQ(link.Connect(), c.found);
+    if (c.found) {
+      // The tail of the identification does not disturb the first command.
+      std::string settings;
+      EXPECT_TRUE(link.ReadSettingsBlock(settings));
+      EXPECT_EQ(settings, Text(image.settings));
+      EXPECT_TRUE(host.messages.empty());
+    } else {
+      EXPECT_GE(Seconds(start), 0.4);
+      ASSERT_EQ(host.messages.size(), 1u);
+      EXPECT_EQ(host.messages[0].text, "No instrument");
+    }
+    link.CloseLink();
+    emulator.Stop();
+  }
+}
+
+TEST_F(EmulatorTest, DroppedAcknowledgementIsResent) {
+  Serve({"--drop-ack-once"});
+  ASSERT_TRUE(link.Connect());
+  const auto start = LinkClock::now();
+  std::string settings;
+  EXPECT_TRUE(link.ReadSettingsBlock(settings));
+  EXPECT_EQ(settings, Text(image.settings));
+  // One attempt went unanswered before the command was sent again.
+  EXPECT_GE(Seconds(start), 0.08);
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(EmulatorTest, StallEndsTheBlockInError3AndTheNextCommandInError2C) {
+  Serve({"--stall-at", "2"});
+  ASSERT_TRUE(link.Connect());
+  ASSERT_TRUE(link.RequestPage(1));
+  EXPECT_FALSE(link.RequestPage(2));
+  EXPECT_FALSE(link.RequestPage(3));
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_EQ(host.messages[0].text, "Communication failed   Error #3");
+  EXPECT_EQ(host.messages[1].text, "Communication failed   Error #2C");
+}
+
+TEST_F(EmulatorTest, CancelEndsTheWaitSilently) {
+  Serve({"--stall-at", "1"});
+  ASSERT_TRUE(link.Connect());
+  const auto start = LinkClock::now();
+  host.onPump = [&] {
+    if (LinkClock::now() - start > 30ms) link.Cancel();
+  };
+  EXPECT_FALSE(link.RequestPage(1));
+  EXPECT_LT(Seconds(start), 0.1);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_TRUE(link.Cancelled());
+  link.CloseLink();
+  EXPECT_FALSE(link.Cancelled());
+}
+
+TEST_F(EmulatorTest, WaitsEndAsSoonAsTheBytesAreThere) {
+  Serve();
+  ASSERT_TRUE(link.Connect());
+  // 200 page round trips; waiting in fixed 10 ms sleeps would cost more than 2 s.
+  const auto start = LinkClock::now();
+  for (int i = 0; i < 200; ++i)
+    ASSERT_TRUE(link.RequestPage(1));
+  EXPECT_LT(Seconds(start), 1.0);
+}
+
+TEST_F(EmulatorTest, MissingOrBusyDeviceIsNotAvailable) {
+  link.SetSerialPort("/dev/quorvantel-no-such-port", 38400);
+  EXPECT_FALSE(link.Connect());
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
+  EXPECT_EQ(host.messages[0].text, "Port not available");
+
+  Serve();
+  SerialTransport other(emulator.Device(), 57600);
+  ASSERT_TRUE(other.Open().ok);
+  EXPECT_FALSE(link.Connect());
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_EQ(host.messages[1].text, "Port not available");
+}
+
+TEST(SerialPermissionHintTest, NothingToSayForMissingOrAccessibleDevices) {
+  EXPECT_EQ(SerialPermissionHint("/dev/quorvantel-no-such-port"), "");
+  EXPECT_EQ(SerialPermissionHint("/dev/null"), "");
+}
+
+}  // namespace
+}  // namespace qv::test

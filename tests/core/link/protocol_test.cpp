@@ -1,0 +1,332 @@
+// The command protocol against a scripted line: identification, acknowledgements, blocks,
+// time limits, Cancel, refused lengths and the discarding of stale input.
+#include "LinkTestSupport.h"
+#include "link/Link.h"
+
+#include <gtest/gtest.h>
+
+namespace qv::test {
+namespace {
+
+class ProtocolTest : public ::testing::Test {
+ protected:
+  void Use(ScriptedTransport::Responder responder) {
+    auto transport = std::make_unique<ScriptedTransport>(std::move(responder));
+    line = transport.get();
+    link.SetSerialTransport(std::move(transport), 57600);
+    link.SetTimings(ShortTimings());
+  }
+  // Connects over a line that identifies at once and then answers with `commands`.
+  void Connected(ScriptedTransport::Responder commands) {
+    Use([commands](const std::string& w, ScriptedTransport& l) {
+      if (w == ":MRD\n") {
+        l.Reply("SER");
+      } else {
+        commands(w, l);
+      }
+    });
+    ASSERT_TRUE(link.Connect());
+  }
+  double Seconds(LinkClock::time_point since) const {
+    return std::chrono::duration<double>(LinkClock::now() - since).count();
+  }
+
+  RecordingHost host;
+  TextCatalog texts = LinkTexts();
+  Link link{host, texts, NoFtdi()};
+  ScriptedTransport* line = nullptr;
+};
+
+TEST_F(ProtocolTest, IdentificationNeedsSerAtTheStartOfTheReply) {
+  struct Case {
+    const char* reply;
+    bool found;
+  };
+  for (const Case c : {Case{"SER", true}, Case{"SER 4711 v2.3\r\n", true}, Case{"SEX", false},
+                       Case{"SE", false}, Case{"XSER", false}, Case{"", false}}) {
+    SCOPED_TRACE(c.reply);
+    host.messages.clear();
+    const std::string reply = c.reply;
+    Use([reply](const std::string& w, ScriptedTransport& l) {
+      if (w == ":MRD\n" && !reply.empty()) l.Reply(reply);
+    });
+    const auto start = LinkClock::now();
+    EXPECT_EQ(link.Connect(), c.found);
+    EXPECT_EQ(link.Kind(), LinkKind::Serial);
+    if (c.found) {
+      EXPECT_TRUE(host.messages.empty());
+      EXPECT_TRUE(line->IsOpen());
+      EXPECT_EQ(line->written.size(), 1u);
+    } else {
+      // Probed again and again until the whole limit, then told and closed.
+      EXPECT_GE(Seconds(start), 0.4);
+      EXPECT_LT(Seconds(start), 0.4 + 0.2);
+      EXPECT_GE(line->written.size(), 4u);
+      EXPECT_FALSE(line->IsOpen());
+      ASSERT_EQ(host.messages.size(), 1u);
+      EXPECT_EQ(host.messages[0].icon, MessageIcon::Warning);
+      EXPECT_EQ(host.messages[0].text, "No instrument");
+      EXPECT_FALSE(link.Cancelled());
+    }
+    link.CloseLink();
+  }
+}
+
+TEST_F(ProtocolTest, TwoBytesDoNotEndAnAttempt) {
+  Use([](const std::string& w, ScriptedTransport& l) {
+    if (w == ":MRD\n") l.Reply("SE");
+  });
+  EXPECT_FALSE(link.Connect());
+  // 400 ms of 80 ms attempts: the probe goes out once per attempt, not once per reply.
+  EXPECT_GE(line->written.size(), 4u);
+  EXPECT_LE(line->written.size(), 6u);
+}
+
+TEST_F(ProtocolTest, PortThatCannotBeOpenedIsReportedWithItsHint) {
+  Use([](const std::string&, ScriptedTransport&) {});
+  line->openSucceeds = false;
+  line->openHint = "Join the group.";
+  EXPECT_FALSE(link.Connect());
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
+  EXPECT_EQ(host.messages[0].text, "Port not available\n\nJoin the group.");
+  EXPECT_TRUE(line->written.empty());
+}
+
+TEST_F(ProtocolTest, AcknowledgementLengthIsBigEndian24) {
+  struct Case {
+    std::string ack;
+    uint32_t length;
+  };
+  const Case cases[] = {{std::string("OK\r\n\x00\x01\x08", 7), 264},
+                        {std::string("OK\r\n\x00\x00\x00", 7), 0},
+                        {std::string("OK\r\n\x01\x00\x00", 7), 65536},
+                        {std::string("OK\r\n\xFF\xFF\xFF", 7), 0xFFFFFF}};
+  std::string ack;
+  Connected([&ack](const std::string&, ScriptedTransport& l) { l.Reply(ack); });
+  for (const Case& c : cases) {
+    ack = c.ack;
+    const AckResult r = link.CommandWithAck(":MEM:D\n");
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.length, c.length);
+  }
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(ProtocolTest, UnansweredCommandIsResent) {
+  int commands = 0;
+  Connected([&commands](const std::string& w, ScriptedTransport& l) {
+    // The first acknowledgement is lost; the second time the command is answered.
+    if (w == ":SE:R\n" && ++commands == 2) l.Reply(Ack(3) + "abc");
+  });
+  std::string block;
+  EXPECT_TRUE(link.ReadSettingsBlock(block));
+  EXPECT_EQ(block, "abc");
+  EXPECT_EQ(commands, 2);
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(ProtocolTest, WrongReplyEndsTheAttemptAndNoAckEndsInError2C) {
+  int commands = 0;
+  Connected([&commands](const std::string&, ScriptedTransport& l) {
+    ++commands;
+    l.Reply(std::string("NO\r\n\x00\x00\x07", 7));
+  });
+  const auto start = LinkClock::now();
+  const AckResult r = link.CommandWithAck(":MEM:R\n");
+  EXPECT_FALSE(r.ok);
+  EXPECT_GE(Seconds(start), 0.6);
+  // Each wrong reply ends its attempt at once: far more than 600 ms / 80 ms commands.
+  EXPECT_GT(commands, 20);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(host.messages[0].text, "Communication failed   Error #2C");
+  EXPECT_GE(host.hides, 1);
+}
+
+TEST_F(ProtocolTest, StallEndsInError3AfterTheBlockLimit) {
+  Connected([](const std::string& w, ScriptedTransport& l) {
+    if (w == ":MEM:D\n") l.Reply(Ack(264));
+    if (w.size() == 2) l.Reply(std::string(100, 'x'));  // then silence
+  });
+  std::vector<LinkClock::time_point> pumps;
+  host.onPump = [&pumps] { pumps.push_back(LinkClock::now()); };
+  const auto start = LinkClock::now();
+  EXPECT_FALSE(link.RequestPage(7));
+  EXPECT_GE(Seconds(start), 0.15);
+  EXPECT_LT(Seconds(start), 0.15 + 0.1);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "Communication failed   Error #3");
+  EXPECT_EQ(link.Buffer().Size(), 100u);
+  // The wait hands control back at least every poll slice.
+  ASSERT_GE(pumps.size(), 10u);
+  for (size_t i = 1; i < pumps.size(); ++i) {
+    EXPECT_LT(pumps[i] - pumps[i - 1], std::chrono::milliseconds(25));
+  }
+}
+
+TEST_F(ProtocolTest, PageRequestSendsTheAddressHighByteFirst) {
+  std::string page(264, '\0');
+  for (size_t i = 0; i < page.size(); ++i)
+    page[i] = static_cast<char>(i * 7);
+  Connected([&page](const std::string& w, ScriptedTransport& l) {
+    if (w == ":MEM:D\n") l.Reply(Ack(264));
+    if (w.size() == 2) l.Reply(page, 5ms);
+  });
+  ASSERT_TRUE(link.RequestPage(0x0102));
+  ASSERT_EQ(line->written.size(), 3u);
+  EXPECT_EQ(line->written[2], std::string("\x01\x02", 2));
+  EXPECT_EQ(link.Buffer().Capacity(), kPageBufferSize);
+  EXPECT_EQ(link.Buffer().View(), page);
+  EXPECT_EQ(link.ByteSum(4, 260), ByteSum(reinterpret_cast<const uint8_t*>(page.data()) + 4, 260));
+}
+
+TEST_F(ProtocolTest, LengthBeyondTheBufferFailsTheExchange) {
+  Connected([](const std::string& w, ScriptedTransport& l) {
+    if (w == ":SE:R\n") l.Reply(Ack(kSettingsBufferSize + 1) + std::string(10001, 'S'));
+    if (w == ":MEM:D\n") l.Reply(Ack(kPageBufferSize + 1));
+  });
+  std::string block = "unchanged";
+  EXPECT_FALSE(link.ReadSettingsBlock(block));
+  EXPECT_EQ(block, "unchanged");
+  EXPECT_FALSE(link.RequestPage(1));
+  // The page address was never sent: the request stopped at its acknowledgement.
+  EXPECT_EQ(line->written.back(), ":MEM:D\n");
+  link.Buffer().Allocate(kDirectoryBufferSize);
+  EXPECT_FALSE(link.ReceiveBlock(kDirectoryBufferSize + 1));
+  ASSERT_EQ(host.messages.size(), 3u);
+  for (const SeenMessage& m : host.messages) {
+    EXPECT_EQ(m.text, "Communication failed   Error #3");
+  }
+}
+
+TEST_F(ProtocolTest, StaleBytesAreDiscardedBeforeEachCommand) {
+  int settings = 0;
+  Connected([&settings](const std::string& w, ScriptedTransport& l) {
+    if (w == ":SE:R\n") {
+      // The first answer comes late, after the command was already sent again: two answers.
+      l.Reply(Ack(4) + "SETS", ++settings == 1 ? 120ms : 0ms);
+    }
+    if (w == ":MEM:R\n") l.Reply(Ack(12) + "directory123");
+  });
+  std::string block;
+  ASSERT_TRUE(link.ReadSettingsBlock(block));
+  EXPECT_EQ(block, "SETS");
+  std::this_thread::sleep_for(150ms);  // the second answer has arrived by now
+  link.Buffer().Allocate(kDirectoryBufferSize);
+  const AckResult dir = link.CommandWithAck(":MEM:R\n");
+  ASSERT_TRUE(dir.ok);
+  EXPECT_EQ(dir.length, 12u);
+  ASSERT_TRUE(link.ReceiveBlock(dir.length));
+  EXPECT_EQ(link.Buffer().View(), "directory123");
+}
+
+TEST_F(ProtocolTest, IdentificationTailDoesNotShiftTheFirstAck) {
+  Use([](const std::string& w, ScriptedTransport& l) {
+    if (w == ":MRD\n") l.Reply("SER 4711\r\n");
+    if (w == ":SE:R\n") l.Reply(Ack(2) + "ab", 2ms);
+  });
+  ASSERT_TRUE(link.Connect());
+  std::this_thread::sleep_for(5ms);
+  std::string block;
+  EXPECT_TRUE(link.ReadSettingsBlock(block));
+  EXPECT_EQ(block, "ab");
+  EXPECT_EQ(line->written.size(), 2u);  // no resend needed
+}
+
+TEST_F(ProtocolTest, CancelEndsWaitsWithoutMessageAndCloseLinkClearsIt) {
+  Connected([](const std::string& w, ScriptedTransport& l) {
+    if (w == ":MEM:D\n") l.Reply(Ack(264));
+  });
+  host.onPump = [this] {
+    if (host.pumps == 3) link.Cancel();
+  };
+  // During a block wait.
+  const auto start = LinkClock::now();
+  EXPECT_FALSE(link.RequestPage(1));
+  EXPECT_LT(Seconds(start), 0.1);
+  EXPECT_TRUE(link.Cancelled());
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_GE(host.hides, 1);
+  // While cancelled, a command gives up at once, still without a message.
+  EXPECT_FALSE(link.CommandWithAck(":MEM:R\n").ok);
+  EXPECT_TRUE(host.messages.empty());
+  link.CloseLink();
+  EXPECT_FALSE(link.Cancelled());
+  EXPECT_FALSE(line->IsOpen());
+}
+
+TEST_F(ProtocolTest, CancelDuringIdentificationIsSilentAndCleared) {
+  Use([](const std::string&, ScriptedTransport&) {});
+  host.onPump = [this] {
+    if (host.pumps == 5) link.Cancel();
+  };
+  const auto start = LinkClock::now();
+  EXPECT_FALSE(link.Connect());
+  EXPECT_LT(Seconds(start), 0.2);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_FALSE(link.Cancelled());
+  EXPECT_FALSE(line->IsOpen());
+}
+
+TEST_F(ProtocolTest, ClosedLinkFailsAtOnce) {
+  Use([](const std::string&, ScriptedTransport& l) { l.Reply(Ack(0)); });
+  const auto start = LinkClock::now();
+  EXPECT_FALSE(link.SendRaw("x"));
+  EXPECT_FALSE(link.CommandWithAck(":MEM:R\n").ok);
+  EXPECT_FALSE(link.ReceiveBlock(1));
+  EXPECT_LT(Seconds(start), 0.05);
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_EQ(host.messages[0].text, "Communication failed   Error #2C");
+  EXPECT_EQ(host.messages[1].text, "Communication failed   Error #3");
+}
+
+TEST(LinkTimingsTest, BlockLimitGrowsWithLengthAboveItsFloor) {
+  const LinkTimings t;
+  struct Case {
+    size_t n;
+    int32_t rate;
+    double seconds;
+  };
+  for (const Case c : {Case{264, 1000000, 2.592}, Case{264, 57600, 2.592}, Case{40000, 38400, 36.0},
+                       Case{40000, 1200, 1152.0}, Case{10000, 9600, 36.0}}) {
+    EXPECT_NEAR(std::chrono::duration<double>(t.BlockLimit(c.n, c.rate)).count(), c.seconds, 1e-5)
+        << c.n << " bytes at " << c.rate;
+  }
+  EXPECT_EQ(t.IdentifyTotal, 4320ms);
+  EXPECT_EQ(t.IdentifyAttempt, 864ms);
+  EXPECT_EQ(t.CommandTotal, std::chrono::minutes(57) + 36s);
+  EXPECT_EQ(t.PollSlice, 10ms);
+}
+
+TEST(WireTest, ByteSumAndSplitAddress) {
+  const uint8_t bytes[] = {0xFF, 0xFF, 0x01, 0x00, 0x80};
+  EXPECT_EQ(ByteSum(bytes, 5), 0x27Fu);
+  EXPECT_EQ(ByteSum(bytes, 0), 0u);
+  const std::vector<uint8_t> many(20000000, 0xFF);  // beyond 16 bits, well inside 32
+  EXPECT_EQ(ByteSum(many.data(), many.size()), 20000000u * 255u);
+  struct Case {
+    uint32_t address;
+    uint8_t high, low;
+  };
+  for (const Case c : {Case{0, 0, 0}, Case{255, 0, 255}, Case{256, 1, 0}, Case{0x0FFF, 0x0F, 0xFF},
+                       Case{0xFFFF, 0xFF, 0xFF}}) {
+    const PageAddressBytes s = SplitAddress(c.address);
+    EXPECT_EQ(s.high, c.high) << c.address;
+    EXPECT_EQ(s.low, c.low) << c.address;
+  }
+}
+
+TEST(WireTest, LinkByteSumStaysInsideTheBuffer) {
+  RecordingHost host;
+  const TextCatalog texts = LinkTexts();
+  Link link(host, texts, NoFtdi());
+  link.Buffer().Allocate(10);
+  std::fill_n(link.Buffer().Data(), 10, uint8_t{3});
+  EXPECT_EQ(link.ByteSum(0, 10), 30u);
+  EXPECT_EQ(link.ByteSum(8, 100), 6u);
+  EXPECT_EQ(link.ByteSum(10, 5), 0u);
+}
+
+}  // namespace
+}  // namespace qv::test

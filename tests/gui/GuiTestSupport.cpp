@@ -1,0 +1,68 @@
+#include "GuiTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+
+namespace qv::test {
+
+bool ScriptedPrompter::Question(QWidget*, const QString& text, QMessageBox::Icon icon) {
+  shown.push_back({text, icon, QString(), true});
+  if (answers.empty()) return false;
+  const bool answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+void ScriptedPrompter::Message(QWidget*, const QString& text, QMessageBox::Icon icon,
+                               const QString& caption) {
+  shown.push_back({text, icon, caption, false});
+}
+
+QString ScriptedPrompter::ChooseFile(QFileDialog& dialog) {
+  fileDialogTitles.push_back(dialog.windowTitle());
+  if (files.empty()) return {};
+  const QString path = files.front();
+  files.pop_front();
+  return path;
+}
+
+QStringList ScriptedPrompter::Texts() const {
+  QStringList texts;
+  for (const Shown& s : shown) texts.push_back(s.text);
+  return texts;
+}
+
+DataFolder::DataFolder() = default;
+
+std::unique_ptr<DataFolder> DataFolder::Shipped() {
+  auto folder = std::make_unique<DataFolder>();
+  const QDir bin(QStringLiteral(QV_BIN_DIR));
+  for (const char* name : {"Quorvantel_Main.ini", "English.ini"}) {
+    QFile f(bin.filePath(QString::fromLatin1(name)));
+    if (f.open(QIODevice::ReadOnly)) folder->Write(QString::fromLatin1(name), f.readAll());
+  }
+  QDir().mkpath(folder->dir_.filePath(QStringLiteral("help")));
+  QFile help(bin.filePath(QStringLiteral("help/English.html")));
+  if (help.open(QIODevice::ReadOnly)) {
+    folder->Write(QStringLiteral("help/English.html"), help.readAll());
+  }
+  return folder;
+}
+
+void DataFolder::Write(const QString& name, const QByteArray& bytes) {
+  QFile f(dir_.filePath(name));
+  if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes);
+}
+
+QByteArray ShippedEnglish() {
+  QFile f(QDir(QStringLiteral(QV_BIN_DIR)).filePath(QStringLiteral("English.ini")));
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+std::string FreshSettingsName() {
+  static int counter = 0;
+  return "QuorvantelGuiTest" + std::to_string(++counter);
+}
+
+}  // namespace qv::test

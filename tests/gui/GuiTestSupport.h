@@ -1,0 +1,64 @@
+// Helpers of the GUI tests: a prompter that answers from a script and records what was
+// shown, and data folders with product and language files.
+#pragma once
+
+#include "app/AppContext.h"
+#include "app/Prompter.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qv::test {
+
+class ScriptedPrompter : public Prompter {
+ public:
+  struct Shown {
+    QString text;
+    QMessageBox::Icon icon;
+    QString caption;
+    bool question;
+  };
+
+  bool Question(QWidget* parent, const QString& text, QMessageBox::Icon icon) override;
+  void Message(QWidget* parent, const QString& text, QMessageBox::Icon icon,
+               const QString& caption) override;
+  QString ChooseFile(QFileDialog& dialog) override;
+
+  // Answers of the next questions (true = Yes); a question without an answer gets No.
+  std::deque<bool> answers;
+  // Paths the next file dialogs return; empty = cancelled.
+  std::deque<QString> files;
+  std::vector<Shown> shown;
+  QStringList fileDialogTitles;
+
+  QStringList Texts() const;
+};
+
+// A folder with a product file and language files. `languages` are section name, display
+// name pairs; each gets a language file named after its section, except those listed in
+// `withoutFile`. The English texts come from the shipped English.ini unless `englishText`
+// is given.
+class DataFolder {
+ public:
+  DataFolder();
+  // The shipped product file, English.ini and help folder.
+  static std::unique_ptr<DataFolder> Shipped();
+
+  void Write(const QString& name, const QByteArray& bytes);
+  std::string Path() const { return dir_.path().toStdString(); }
+  QString QPath() const { return dir_.path(); }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// The shipped English.ini.
+QByteArray ShippedEnglish();
+// A settings store name no other test uses.
+std::string FreshSettingsName();
+
+}  // namespace qv::test
