@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace qv {
@@ -43,15 +42,23 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-IniFile IniFile::Load(const std::string& path) {
+std::optional<std::string> IniFile::ReadFileBytes(const std::string& path) {
   std::error_code ec;
   // A folder opens as a stream on Linux and fails only at the first read: refuse it here.
-  if (!std::filesystem::is_regular_file(path, ec)) return IniFile();
+  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return IniFile();
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return IniFile();
-  return Parse(bytes);
+  if (!in) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+    bytes.append(buffer, static_cast<size_t>(in.gcount()));
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+IniFile IniFile::Load(const std::string& path) {
+  const std::optional<std::string> bytes = ReadFileBytes(path);
+  return bytes ? Parse(*bytes) : IniFile();
 }
 
 IniFile IniFile::Parse(std::string_view bytes) {

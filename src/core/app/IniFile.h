@@ -19,6 +19,8 @@ class IniFile {
   // Reads the file; a missing or unreadable file gives an empty IniFile (Loaded() false).
   static IniFile Load(const std::string& path);
   static IniFile Parse(std::string_view bytes);
+  // The whole content of a regular file; nullopt when it is missing or cannot be read.
+  static std::optional<std::string> ReadFileBytes(const std::string& path);
 
   bool Loaded() const { return loaded_; }
   // Section names in file order, as written.

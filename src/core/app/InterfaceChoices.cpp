@@ -38,12 +38,14 @@ int ClampChoicePosition(int32_t stored, int count) {
 }
 
 void SaveInterfaceChoices(const SettingsStore& store, const InterfaceChoices& choices) {
-  // A store that cannot be written gives up at the first value; nothing is reported.
-  if (!store.WriteInt("DLSelect", choices.DLSelect)) return;
-  if (!store.WriteInt("UnitSel", choices.UnitSel)) return;
-  for (const GraphChoiceName& g : GraphChoiceNames()) {
-    if (!store.WriteBool(g.name, choices.Graph[static_cast<size_t>(g.quantity - 1)])) return;
-  }
+  std::vector<std::pair<const char*, int32_t>> values;
+  values.reserve(2 + GraphChoiceNames().size());
+  values.emplace_back("DLSelect", choices.DLSelect);
+  values.emplace_back("UnitSel", choices.UnitSel);
+  for (const GraphChoiceName& g : GraphChoiceNames())
+    values.emplace_back(g.name, choices.Graph[static_cast<size_t>(g.quantity - 1)] ? 1 : 0);
+  // All in one write; a store that cannot be written is left alone without a message.
+  store.WriteInts(values);
 }
 
 ReadResult LoadInterfaceChoices(const SettingsStore& store, InterfaceChoices& choices) {

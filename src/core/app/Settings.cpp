@@ -148,26 +148,43 @@ ReadResult SettingsStore::ReadBool(const char* name, bool& target) const {
 
 namespace {
 
-bool Write(const std::string& application, const char* name, const QVariant& value) {
+template <typename T, typename Convert>
+bool WriteValues(const std::string& application,
+                 const std::vector<std::pair<const char*, T>>& values, Convert convert) {
   Handle s(application);
   if (!s->isWritable()) return false;
-  s->setValue(QString::fromLatin1(name), value);
+  for (const auto& [name, value] : values)
+    s->setValue(QString::fromLatin1(name), convert(value));
   s->sync();
   return s->status() == QSettings::NoError;
+}
+
+QVariant IntValue(int32_t v) {
+  return QVariant(static_cast<int>(v));
 }
 
 }  // namespace
 
 bool SettingsStore::WriteText(const char* name, const Bytes& value) const {
-  return Write(application_, name, TextCodec(codePage_).Decode(value));
+  return WriteTexts({{name, value}});
 }
 
 bool SettingsStore::WriteInt(const char* name, int32_t value) const {
-  return Write(application_, name, QVariant(static_cast<int>(value)));
+  return WriteInts({{name, value}});
 }
 
 bool SettingsStore::WriteBool(const char* name, bool value) const {
   return WriteInt(name, value ? 1 : 0);
+}
+
+bool SettingsStore::WriteInts(const std::vector<std::pair<const char*, int32_t>>& values) const {
+  return WriteValues(application_, values, IntValue);
+}
+
+bool SettingsStore::WriteTexts(const std::vector<std::pair<const char*, Bytes>>& values) const {
+  const TextCodec codec(codePage_);
+  return WriteValues(application_, values,
+                     [&codec](const Bytes& text) { return QVariant(codec.Decode(text)); });
 }
 
 std::string SettingsStore::Location() const {

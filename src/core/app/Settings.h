@@ -8,6 +8,8 @@
 
 #include <QByteArray>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qv {
 
@@ -37,6 +39,10 @@ class SettingsStore {
   bool WriteText(const char* name, const Bytes& value) const;
   bool WriteInt(const char* name, int32_t value) const;
   bool WriteBool(const char* name, bool value) const;
+  // Several values written in one operation: one open, one write of the file (which is
+  // flushed to disk, costing milliseconds per write), one close. Booleans go in as 1 / 0.
+  bool WriteInts(const std::vector<std::pair<const char*, int32_t>>& values) const;
+  bool WriteTexts(const std::vector<std::pair<const char*, Bytes>>& values) const;
   // Where the store lives, for documentation and messages.
   std::string Location() const;
 

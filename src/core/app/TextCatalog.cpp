@@ -2,13 +2,9 @@
 
 #include "app/IniFile.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <mutex>
 #include <optional>
-#include <system_error>
 
 namespace qv {
 namespace {
@@ -50,16 +46,6 @@ struct CacheEntry {
   std::shared_ptr<const TextMap> texts;
 };
 
-std::optional<std::string> ReadFile(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return bytes;
-}
-
 std::mutex& CacheMutex() {
   static std::mutex m;
   return m;
@@ -75,7 +61,7 @@ std::map<std::string, CacheEntry>& Cache() {
 TextCatalog::TextCatalog() : texts_(std::make_shared<const TextMap>()) {}
 
 TextCatalog TextCatalog::FromFile(const std::string& path) {
-  std::optional<std::string> bytes = ReadFile(path);
+  std::optional<std::string> bytes = IniFile::ReadFileBytes(path);
   TextCatalog catalog;
   catalog.path_ = path;
   {

@@ -5,6 +5,9 @@
 
 #include <QString>
 
+#include <array>
+#include <memory>
+
 namespace qv {
 
 inline constexpr const char* kDefaultCodePage = "windows-1252";
@@ -23,6 +26,9 @@ class TextCodec {
 
  private:
   QByteArray codePage_;
+  // For a code page of one byte per character, each byte's character: decoding is then a
+  // table look-up instead of a converter opened per text. Null for other code pages.
+  std::shared_ptr<const std::array<char16_t, 256>> table_;
 };
 
 }  // namespace qv

@@ -24,6 +24,15 @@ class RunningMark {
   bool& running_;
 };
 
+// A test as AddTestRecord makes it, filed under its own directory entry's numbers.
+TTestsRecord NewResultRecord(const ResultEntry& entry) {
+  TTestsRecord record;
+  record.Values.fill(NoValue);
+  record.BuildingNo = entry.buildingNo;
+  record.RoomNo = entry.roomNo;
+  return record;
+}
+
 int Percent(double part, double whole) {
   if (whole <= 0) return 100;
   return static_cast<int>(RoundHalfEven(100.0 / whole * part));
@@ -37,7 +46,11 @@ DownloadEngine::DownloadEngine(Document& doc, Link& link, DownloadHost& host,
 
 DownloadResult DownloadEngine::Run() {
   // The waits pump events, so the command that started this run can be clicked again.
-  if (running_) return DownloadResult{DownloadOutcome::Busy};
+  if (running_) {
+    DownloadResult busy;
+    busy.outcome = DownloadOutcome::Busy;
+    return busy;
+  }
   RunningMark mark(running_);
   return RunGuarded();
 }
@@ -136,26 +149,6 @@ bool DownloadEngine::ReadDirectory(std::string& directory, DownloadOutcome& why)
   return true;
 }
 
-void DownloadEngine::DocSignalsFromGroupFlags() {
-  doc_.DocSignals.fill(0);
-  doc_.ColumnSignals.fill(0);
-  int n = 0;
-  auto add = [&](int code) {
-    ++n;
-    doc_.DocSignals[static_cast<size_t>(n)] = code;
-    doc_.ColumnSignals[static_cast<size_t>(n)] = code;
-  };
-  for (int t = 1; t <= kQuantityCount; ++t) {
-    if (!doc_.SignalGroupFlags[static_cast<size_t>(t)]) continue;
-    for (int s = 1; s <= 4; ++s) add(4 * (t - 1) + s);
-  }
-  if (doc_.SignalGroupFlags[17]) {
-    for (int code = 65; code <= 67; ++code) add(code);
-  }
-  doc_.DocSignalCount = n;
-  doc_.ColumnCount = n;
-}
-
 DownloadResult DownloadEngine::Results(DownloadResult result) {
   doc_.ClearReportChoice();
   doc_.ResultsDataLoaded = true;
@@ -183,8 +176,9 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
   kept.reserve(entries.size());
   auto keepWhatArrived = [&] {
     doc_.AllTests = kept;
+    // The record index is a test's identity for the row commands: every kept test gets its
+    // own, also one whose page carried no values.
     for (size_t i = 0; i < doc_.AllTests.size(); ++i) {
-      // Values were stored while the record stood apart; it now has its place in the list.
       doc_.AllTests[i].RecordIndex = static_cast<int32_t>(i);
     }
   };
@@ -197,15 +191,20 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
     }
     host_.SetBusyCursor(false);
     const uint8_t* page = link_.Buffer().Data();
-    if (!CheckPage(page)) {
+    if (!CheckPage(page, kPageBytes)) {
       ++result.badPages;
     } else {
       TTestsRecord record = NewResultRecord(entry);
-      const int kind = DecodeResultPage(page, record, doc_.SignalGroupFlags);
-      if (kind >= 2 && kind <= 4) {
-        ++result.droppedPages;
-      } else {
-        kept.push_back(std::move(record));
+      switch (DecodeResultPage(page, record, doc_.SignalGroupFlags, kPageBytes)) {
+        case PageOutcome::Kept:
+          kept.push_back(std::move(record));
+          break;
+        case PageOutcome::Dropped:
+          ++result.droppedPages;
+          break;
+        case PageOutcome::Bad:
+          ++result.badPages;
+          break;
       }
     }
     link_.Buffer().Free();
@@ -225,7 +224,7 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
   doc_.ShownTestCount = doc_.TestCount;
   link_.CloseLink();
 
-  DocSignalsFromGroupFlags();
+  DocSignalsFromGroupFlags(doc_);
 
   if (!BuildBuildingTree(doc_, doc_.TestCount) || !host_.FillTreeView()) {
     Tell(kMsgNoDataToShow);
@@ -305,10 +304,10 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
         return Stop(result, DownloadOutcome::Failed);
       }
       const uint8_t* page = link_.Buffer().Data();
-      if (!CheckPage(page)) {
+      if (!CheckPage(page, kPageBytes) ||
+          DecodeLoggingPage(page, doc_, static_cast<int>(b), address, sample, kPageBytes) ==
+              PageOutcome::Bad) {
         ++result.badPages;
-      } else {
-        DecodeLoggingPage(page, doc_, static_cast<int>(b), address, sample);
       }
       ++sample;
       ++pagesDone;

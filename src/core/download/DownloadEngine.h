@@ -34,7 +34,7 @@ enum class DownloadOutcome {
 struct DownloadResult {
   DownloadOutcome outcome = DownloadOutcome::Failed;
   std::optional<MemoryChoice> memory;  // set once the memory was chosen
-  int badPages = 0;                    // pages whose checksum failed
+  int badPages = 0;                    // pages whose checksum failed (or impossible dates)
   int droppedPages = 0;                // result pages of kinds 2, 3 and 4
   bool ok() const { return outcome == DownloadOutcome::Completed; }
 };
@@ -69,7 +69,6 @@ class DownloadEngine {
   DownloadResult Stop(DownloadResult result, DownloadOutcome outcome);
   void Tell(std::string_view key, std::string_view suffix = {});
   void Pause(std::chrono::milliseconds ms);
-  void DocSignalsFromGroupFlags();
 
   Document& doc_;
   Link& link_;

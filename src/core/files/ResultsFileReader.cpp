@@ -374,8 +374,10 @@ class Reader {
 
     t.BuildingName = Bytes(Labelled(in_.SkipToPrefix("BuildingName:"), "BuildingName: "));
     t.RoomName = Bytes(Labelled(in_.SkipToPrefix("RoomName:"), "RoomName: "));
-    t.BeginTime = Real(Labelled(in_.SkipToPrefix("BeginTime:"), "BeginTime:"), in_.LineNumber());
-    t.EndTime = Real(Labelled(in_.SkipToPrefix("EndTime:"), "EndTime:"), in_.LineNumber());
+    line = in_.SkipToPrefix("BeginTime:");
+    t.BeginTime = Real(Labelled(line, "BeginTime:"), in_.LineNumber());
+    line = in_.SkipToPrefix("EndTime:");
+    t.EndTime = Real(Labelled(line, "EndTime:"), in_.LineNumber());
 
     CalculationParameters params;
     if (result_.version == 3) {
@@ -395,8 +397,9 @@ class Reader {
   }
 
   void ReadBlocks() {
-    const int32_t count = Count(LineAfter("$Logger Number%"), std::numeric_limits<int32_t>::max(),
-                                "a block count", in_.LineNumber());
+    const std::string_view blockCount = LineAfter("$Logger Number%");
+    const int32_t count =
+        Count(blockCount, std::numeric_limits<int32_t>::max(), "a block count", in_.LineNumber());
     int64_t samplesSoFar = 0;
     for (int32_t b = 1; b <= count; ++b) {
       // Blocks are added as they are read: a count larger than the file ends at the first
@@ -414,8 +417,10 @@ class Reader {
       if (samplesSoFar > kMaxLoggedSamplesInFile) {
         OutOfRange(sampleCount, "the samples of a file", in_.LineNumber());
       }
-      block.BeginTime = Real(LineAfter("$Logger Start Time%"), in_.LineNumber());
-      block.IntervalSec = Integer(LineAfter("$Logger Interval%"), in_.LineNumber());
+      const std::string_view start = LineAfter("$Logger Start Time%");
+      block.BeginTime = Real(start, in_.LineNumber());
+      const std::string_view interval = LineAfter("$Logger Interval%");
+      block.IntervalSec = Integer(interval, in_.LineNumber());
       block.UnitSystem = Bytes(LineAfter("$Logger Units%"));
 
       const std::string_view signalLine = LineAfter("$Logger Signals%");
@@ -432,7 +437,8 @@ class Reader {
 
       CalculationParameters params;
       if (result_.version == 3) {
-        params = ParseParameters(LineAfter("$Instrument Settings%"), in_.LineNumber());
+        const std::string_view fields = LineAfter("$Instrument Settings%");
+        params = ParseParameters(fields, in_.LineNumber());
       }
       Apply(params, block);
 

@@ -28,11 +28,15 @@ std::optional<WriteFailure> WriteFileSafely(const QString& path,
   }
   size_t index = 0;
   for (std::string_view piece : pieces) {
-    const qint64 written = file.write(piece.data(), static_cast<qint64>(piece.size()));
-    if (written != static_cast<qint64>(piece.size())) {
-      WriteFailure failure = Failure(index, file, codec);
-      file.cancelWriting();
-      return failure;
+    // A short write is retried with the rest, so that a lasting failure shows its own cause.
+    while (!piece.empty()) {
+      const qint64 written = file.write(piece.data(), static_cast<qint64>(piece.size()));
+      if (written <= 0) {
+        WriteFailure failure = Failure(index, file, codec);
+        file.cancelWriting();
+        return failure;
+      }
+      piece.remove_prefix(static_cast<size_t>(written));
     }
     ++index;
   }

@@ -29,7 +29,9 @@ std::optional<DateTime> DecodeBcdDate(const uint8_t bytes[3]);
 Bytes FormatDayTime(DateTime value, int blanks);
 
 // The value plus a number of seconds, as day numbers do it.
-inline DateTime AddSeconds(DateTime t, double seconds) { return t + seconds / 86400.0; }
+inline DateTime AddSeconds(DateTime t, double seconds) {
+  return t + seconds / 86400.0;
+}
 
 // Today and now as day numbers (local time).
 DateTime Now();

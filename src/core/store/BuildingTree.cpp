@@ -21,9 +21,8 @@ bool BuildBuildingTree(Document& doc, int testCount) {
                                    [&](const TTestTreeRecord& r) { return r.RoomNo == t.RoomNo; });
     if (!known) b->Rooms.push_back({t.RoomNo, t.RoomName});
   }
-  std::stable_sort(tree.begin(), tree.end(), [](const auto& a, const auto& b) {
-    return a.BuildingNo < b.BuildingNo;
-  });
+  std::stable_sort(tree.begin(), tree.end(),
+                   [](const auto& a, const auto& b) { return a.BuildingNo < b.BuildingNo; });
   for (THouseTreeRecord& h : tree) {
     std::stable_sort(h.Rooms.begin(), h.Rooms.end(),
                      [](const auto& a, const auto& b) { return a.RoomNo < b.RoomNo; });
@@ -47,12 +46,14 @@ void SortTestsByTree(Document& doc) {
   };
   std::vector<std::pair<int, size_t>> order;
   order.reserve(doc.AllTests.size());
-  for (size_t i = 0; i < doc.AllTests.size(); ++i) order.emplace_back(rank(doc.AllTests[i]), i);
+  for (size_t i = 0; i < doc.AllTests.size(); ++i)
+    order.emplace_back(rank(doc.AllTests[i]), i);
   std::stable_sort(order.begin(), order.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<TTestsRecord> sorted;
   sorted.reserve(doc.AllTests.size());
-  for (const auto& [r, i] : order) sorted.push_back(std::move(doc.AllTests[i]));
+  for (const auto& [r, i] : order)
+    sorted.push_back(std::move(doc.AllTests[i]));
   doc.AllTests = std::move(sorted);
   doc.ShownTests = doc.AllTests;
 }

@@ -10,7 +10,7 @@ namespace qv {
 
 // One result: a test measured at one place.
 struct TTestsRecord {
-  Bytes UnitSystem;                                // "SI", "US" or empty
+  Bytes UnitSystem;                                         // "SI", "US" or empty
   std::array<uint8_t, kMaxSignalCode + 1> SignalPresent{};  // by code 1..68; [0] unused
   int32_t RecordIndex = 0;
   Bytes BuildingName;
@@ -31,7 +31,7 @@ struct TTestsRecord {
 
 // One logging block: samples at a fixed interval, all with the same signals.
 struct TLoggerRecord {
-  std::array<int32_t, kLoggerSignals> SignalCodes{};          // ascending; first SignalCount valid
+  std::array<int32_t, kLoggerSignals> SignalCodes{};        // ascending; first SignalCount valid
   std::array<uint8_t, kLoggerSignals + 1> SignalPresent{};  // by code 1..64; [0] unused
   std::array<uint8_t, kLoggerSignals + 1> ColumnShade{};    // by code 1..64; [0] unused
   int32_t IntervalSec = 0;

@@ -46,7 +46,9 @@ int QuantityOf(int code) {
   return 0;
 }
 
-int StatisticOf(int code) { return (code >= 1 && code <= 64) ? (code - 1) % 4 + 1 : 0; }
+int StatisticOf(int code) {
+  return (code >= 1 && code <= 64) ? (code - 1) % 4 + 1 : 0;
+}
 
 int GroupOf(int code) {
   if (code < 1 || code > kMaxSignalCode) return -1;
@@ -70,7 +72,7 @@ int CodeAtStoragePos(int pos) {
 
 std::string_view QuantityKey(int quantity) {
   return (quantity >= 1 && quantity <= kQuantityCount) ? kQuantities[quantity - 1].key
-                                                        : std::string_view{};
+                                                       : std::string_view{};
 }
 
 std::string_view UnitKey(int quantity, char unitLetter) {
@@ -101,7 +103,8 @@ void GetSignalCaption(int code, char unitLetter, const TextCatalog& texts, Bytes
     quantityText = texts.Translate("MultiPoint_10");
     if (knownLetter) {
       const int quantity = code == 65 ? 4 : 5;  // air velocity, volume flow
-      statisticText = texts.Translate("Avg_5") + "  " + texts.Translate(UnitKey(quantity, unitLetter));
+      statisticText =
+          texts.Translate("Avg_5") + "  " + texts.Translate(UnitKey(quantity, unitLetter));
     }
     return;
   }

@@ -1,6 +1,8 @@
 #include "app/TextCatalog.h"
 #include "app/TextCodec.h"
 
+#include <QStringDecoder>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -104,6 +106,21 @@ TEST(TextCodec, DecodesAndEncodesTheCodePage) {
   EXPECT_EQ(central.Encode(QString::fromUtf8("Łódź")),
             "\xA3\xF3"
             "d\x9F");
+
+  // Every byte decodes as Qt's own converter decodes it, and a code page of two-byte
+  // characters keeps its pairs together.
+  std::string all(256, '\0');
+  for (int b = 0; b < 256; ++b)
+    all[static_cast<size_t>(b)] = static_cast<char>(b);
+  for (const char* page : {"windows-1252", "windows-1250", "windows-1251"}) {
+    QStringDecoder reference(page);
+    EXPECT_EQ(TextCodec(page).Decode(all), reference.decode(QByteArray::fromStdString(all)))
+        << page;
+  }
+  EXPECT_EQ(TextCodec("Shift_JIS")
+                .Decode("\x82\xA0"
+                        "a"),
+            QString::fromUtf8("あa"));
 
   const TextCodec unknown("no-such-page");
   EXPECT_EQ(unknown.CodePage(), "windows-1252");

@@ -107,11 +107,14 @@ TEST(FormatFixedTest, MatchesPrintfOnManyValues) {
   char expected[512];
   int mismatches = 0;
   for (int i = 0; i < 200000; ++i) {
-    const int decimals = i % 4;
+    const int decimals = (i / 4) % 4;
     double v;
-    if (i % 3 == 0) {
-      // Decimal halves at the last place: the cases where rounding direction matters.
+    if (i % 4 == 0) {
+      // Decimal halves at the last place: the binary value lies just above or below them.
       v = (halves(rng) + 0.5) / std::pow(10.0, decimals);
+    } else if (i % 4 == 1) {
+      // Multiples of 2^-(decimals + 1): many are exact ties at the last place.
+      v = std::ldexp(halves(rng), -(decimals + 1));
     } else {
       v = std::pow(10.0, magnitude(rng)) * ((i & 1) ? -1 : 1);
     }

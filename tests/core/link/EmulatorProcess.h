@@ -23,6 +23,8 @@ class EmulatorProcess {
   // Starts `program` with `args`; false (and `error` set) when it does not print a device
   // path within two seconds.
   bool Start(const std::string& program, const std::vector<std::string>& args, std::string* error) {
+    Stop();
+    device_.clear();
     int out[2];
     if (pipe(out) != 0) {
       *error = "pipe failed";

@@ -1,5 +1,5 @@
-#include "store/BuildingTree.h"
 #include "store/Document.h"
+#include "store/BuildingTree.h"
 #include "store/SignalCatalog.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +12,10 @@ TEST(Document, NewTestHasNoValuesAndNoFlags) {
   const int i = doc.AddTestRecord();
   ASSERT_EQ(i, 0);
   const TTestsRecord& t = doc.AllTests[0];
-  for (double v : t.Values) EXPECT_EQ(v, NoValue);
-  for (uint8_t f : t.SignalPresent) EXPECT_EQ(f, 0);
+  for (double v : t.Values)
+    EXPECT_EQ(v, NoValue);
+  for (uint8_t f : t.SignalPresent)
+    EXPECT_EQ(f, 0);
   EXPECT_EQ(t.DuctShape, 0);
   EXPECT_TRUE(t.BuildingName.empty());
 }
@@ -31,11 +33,13 @@ TEST(Document, StoreTestValueUsesStoragePositionAndRefusesForeignCodes) {
   EXPECT_EQ(t.SignalPresent[68], 1);
   EXPECT_EQ(t.RecordIndex, 1);
   int stored = 0;
-  for (double v : t.Values) stored += v != NoValue;
+  for (double v : t.Values)
+    stored += v != NoValue;
   EXPECT_EQ(stored, 2) << "code 68 has no value";
 
   const TTestsRecord before = doc.AllTests[0];
-  for (int code : {0, -1, 69, 1000}) EXPECT_FALSE(doc.StoreTestValue(0, code, 1.0));
+  for (int code : {0, -1, 69, 1000})
+    EXPECT_FALSE(doc.StoreTestValue(0, code, 1.0));
   EXPECT_FALSE(doc.StoreTestValue(2, 1, 1.0));
   EXPECT_FALSE(doc.StoreTestValue(-1, 1, 1.0));
   EXPECT_EQ(doc.AllTests[0].Values, before.Values);
@@ -64,11 +68,12 @@ TEST(Document, SamplesStayWithinTheirArrays) {
 
   TLoggerRecord& empty = doc.LoggerBlocks.emplace_back();
   doc.SizeSampleArrays(1, 10);
-  for (const auto& s : empty.Samples) EXPECT_TRUE(s.empty());
+  for (const auto& s : empty.Samples)
+    EXPECT_TRUE(s.empty());
   EXPECT_FALSE(doc.StoreSample(1, 1, 0, 1.0));
 }
 
-TTestsRecord Test(int building, const char* bname, int room, const char* rname, double begin) {
+TTestsRecord MakeTest(int building, const char* bname, int room, const char* rname, double begin) {
   TTestsRecord t;
   t.BuildingNo = building;
   t.BuildingName = bname;
@@ -80,8 +85,9 @@ TTestsRecord Test(int building, const char* bname, int room, const char* rname, 
 
 TEST(BuildingTree, FirstNameWinsAndNumbersOrderTheTree) {
   Document doc;
-  doc.AllTests = {Test(3, "C", 2, "c2", 1), Test(2, "North", 1, "n1", 2), Test(3, "C", 1, "c1", 3),
-                  Test(2, "South", 5, "s5", 4), Test(1, "A", 1, "a1", 5), Test(3, "C", 2, "x", 6)};
+  doc.AllTests = {MakeTest(3, "C", 2, "c2", 1), MakeTest(2, "North", 1, "n1", 2),
+                  MakeTest(3, "C", 1, "c1", 3), MakeTest(2, "South", 5, "s5", 4),
+                  MakeTest(1, "A", 1, "a1", 5), MakeTest(3, "C", 2, "x", 6)};
   ASSERT_TRUE(BuildBuildingTree(doc, 6));
   ASSERT_EQ(doc.BuildingTree.size(), 3u);
   EXPECT_EQ(doc.BuildingTree[0].BuildingNo, 1);
@@ -94,7 +100,8 @@ TEST(BuildingTree, FirstNameWinsAndNumbersOrderTheTree) {
 
   SortTestsByTree(doc);
   std::vector<double> order;
-  for (const auto& t : doc.AllTests) order.push_back(t.BeginTime);
+  for (const auto& t : doc.AllTests)
+    order.push_back(t.BeginTime);
   EXPECT_EQ(order, (std::vector<double>{5, 2, 4, 3, 1, 6}));
   ASSERT_EQ(doc.ShownTests.size(), 6u);
   EXPECT_EQ(doc.ShownTests[0].BeginTime, 5);
@@ -103,7 +110,8 @@ TEST(BuildingTree, FirstNameWinsAndNumbersOrderTheTree) {
 
 TEST(BuildingTree, UnusualNumbersStillGetANode) {
   Document doc;
-  doc.AllTests = {Test(0, "zero", 0, "r0", 1), Test(-2, "neg", 1, "r", 2), Test(1, "one", 1, "r", 3)};
+  doc.AllTests = {MakeTest(0, "zero", 0, "r0", 1), MakeTest(-2, "neg", 1, "r", 2),
+                  MakeTest(1, "one", 1, "r", 3)};
   ASSERT_TRUE(BuildBuildingTree(doc, 3));
   ASSERT_EQ(doc.BuildingTree.size(), 3u);
   EXPECT_EQ(doc.BuildingTree[0].BuildingNo, -2);

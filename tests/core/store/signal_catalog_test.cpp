@@ -76,7 +76,9 @@ TEST(SignalCatalog, StoragePositionsAreAPermutationWithFixedAnchors) {
     ASSERT_LT(pos, 67);
     EXPECT_TRUE(seen.insert(pos).second) << "position used twice: " << pos;
     EXPECT_EQ(CodeAtStoragePos(pos), code);
-    if (code <= 64 && StatisticOf(code) > 1) EXPECT_EQ(pos, StoragePos(code - 1) + 1);
+    if (code <= 64 && StatisticOf(code) > 1) {
+      EXPECT_EQ(pos, StoragePos(code - 1) + 1);
+    }
   }
 }
 

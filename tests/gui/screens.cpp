@@ -1,0 +1,144 @@
+// Writes PNG pictures of the main window, its menus and every dialog into a folder, so that
+// a person can look at them: qv_gui_screens <folder>.
+#include "GuiTestSupport.h"
+#include "app/AboutBox.h"
+#include "app/LanguageDialog.h"
+#include "app/MainForm.h"
+#include "download/DLSelectDialog.h"
+#include "download/DownLoadListDialog.h"
+#include "format/DateTimeText.h"
+#include "link/PortDialog.h"
+#include "link/TransferDialog.h"
+#include "view/UnitsDialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <cstdio>
+
+namespace {
+
+QString g_folder;
+
+void Save(QWidget* w, const char* name) {
+  w->show();
+  QApplication::processEvents();
+  const QString path = QDir(g_folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
+  if (!w->grab().save(path)) std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+}
+
+void SaveMenu(QMenu* menu, const char* name) {
+  menu->popup(QPoint(0, 0));
+  QApplication::processEvents();
+  Save(menu, name);
+  menu->hide();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QTemporaryDir settings;
+  qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: qv_gui_screens <folder>\n");
+    return 2;
+  }
+  g_folder = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(g_folder);
+
+  // Three languages, so that the language dialog shows a list.
+  auto data = qv::test::DataFolder::Shipped();
+  data->Write(QStringLiteral("Quorvantel_Main.ini"),
+              "[General]\r\nProduct=Quorvantel\r\n"
+              "[ENGLISH]\r\nfile=English.ini\r\nhelpfile=help/English.html\r\ndispname=English\r\n"
+              "[DEUTSCH]\r\nfile=ENGLISH.ini\r\ndispname=Deutsch\r\n"
+              "[SLOVENSKO]\r\nfile=ENGLISH.ini\r\ndispname=Sloven\xe8\x69na\r\n");
+  data->Write(QStringLiteral("ENGLISH.ini"), qv::test::ShippedEnglish());
+  data->Write(QStringLiteral("DEUTSCH.ini"), qv::test::ShippedEnglish());
+  data->Write(QStringLiteral("SLOVENSKO.ini"), qv::test::ShippedEnglish());
+
+  qv::AppContext ctx(data->Path(), "QuorvantelScreens");
+  qv::test::ScriptedPrompter prompter;
+  qv::TfrmMainForm form(ctx, prompter);
+  if (!form.CreateDialogs()) return 1;
+  form.setWindowState(Qt::WindowNoState);
+  form.resize(800, 600);
+  Save(&form, "main-window");
+  for (const char* menu : {"mmFile", "mmInstrument", "mmConfig", "mmWindow", "mmHelp"}) {
+    SaveMenu(form.Menu(QString::fromLatin1(menu)),
+             (std::string("menu-") + (menu + 2)).c_str());
+  }
+
+  // A results document on show, with the pop-up's row entries.
+  ctx.Doc.ResultsDataLoaded = true;
+  form.PrepareRowEditing();
+  form.ShowResultsViews();
+  Save(&form, "main-window-document");
+  SaveMenu(form.PopupMenu(), "menu-popup");
+
+  // Two graph windows, tiled.
+  for (int i = 0; i < 2; ++i) {
+    auto* w = form.MdiArea()->addSubWindow(new QTextEdit);
+    w->setWindowTitle(QStringLiteral("Graph %1").arg(i + 1));
+    w->show();
+  }
+  form.mmWinHorizClick();
+  Save(&form, "main-window-tiled");
+
+  Save(form.Forms().Language, "dialog-language");
+  form.Forms().Port->SetPortDetector([] {
+    qv::PortInfo usb;
+    usb.Name = "ttyUSB0";
+    usb.SystemLocation = "/dev/ttyUSB0";
+    usb.Description = "FT232R USB UART";
+    usb.Manufacturer = "FTDI";
+    usb.StablePath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3XYZ-if00-port0";
+    qv::PortInfo serial;
+    serial.Name = "ttyS0";
+    serial.SystemLocation = "/dev/ttyS0";
+    return std::vector<qv::PortInfo>{usb, serial};
+  });
+  Save(form.Forms().Port, "dialog-port");
+  Save(form.Forms().Units, "dialog-units");
+  Save(form.Forms().DLSelect, "dialog-memory-choice");
+
+  std::vector<qv::TLoggerRecord> blocks(14);
+  const int samples[] = {41, 4096, 512, 40, 1200, 7, 300, 99, 2048, 64, 1, 410, 820, 3000};
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    blocks[i].SampleCount = samples[i];
+    blocks[i].BeginTime =
+        *qv::EncodeDateTime({2024, 3, static_cast<int>(i) + 1, 9, 30, 0, 0});
+  }
+  blocks[1].Selected = 1;
+  blocks[2].Selected = 1;
+  blocks[5].Selected = 1;
+  qv::TfrmDownLoadList* list = form.Forms().DownLoadList;
+  list->SetBlocks(&blocks);
+  list->SetMode(qv::ListMode::DownLoad);
+  list->SizeBlockList(static_cast<int>(blocks.size()));
+  Save(list, "dialog-blocks-download");
+  list->hide();
+  std::vector<qv::TLoggerRecord> few(blocks.begin(), blocks.begin() + 4);
+  for (auto& b : few) b.Selected = 0;
+  few[2].Selected = 1;
+  list->SetBlocks(&few);
+  list->SetMode(qv::ListMode::Show);
+  list->SizeBlockList(static_cast<int>(few.size()));
+  Save(list, "dialog-blocks-show");
+
+  qv::TfrmTransfering* transfer = form.Forms().Transfering;
+  transfer->SetActivity(ctx.Tr("DLoadData_35"));
+  transfer->SetProgress(42);
+  Save(transfer, "dialog-transfer");
+  Save(form.Forms().About, "dialog-about");
+  std::printf("pictures written to %s\n", qPrintable(g_folder));
+  return 0;
+}
