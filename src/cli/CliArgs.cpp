@@ -8,8 +8,8 @@ std::optional<QString> ParsedArgs::Value(const std::string& name) const {
   return it->second;
 }
 
-std::optional<ParsedArgs> ParseArgs(const QStringList& args, std::initializer_list<OptionSpec> specs,
-                                    std::string* error) {
+std::optional<ParsedArgs> ParseArgs(const QStringList& args,
+                                    std::initializer_list<OptionSpec> specs, std::string* error) {
   ParsedArgs parsed;
   auto find = [&](const std::string& name) -> const OptionSpec* {
     for (const OptionSpec& s : specs) {

@@ -12,7 +12,7 @@
 namespace qv::cli {
 
 struct OptionSpec {
-  const char* name;   // long name without dashes; "o" is written "-o" (also "--output")
+  const char* name;  // long name without dashes; "o" is written "-o" (also "--output")
   bool takesValue = true;
 };
 
@@ -33,8 +33,8 @@ class ParsedArgs {
 
 // args[0] is the command's name. nullopt with `error` set for an unknown option, a missing
 // value or an option given twice.
-std::optional<ParsedArgs> ParseArgs(const QStringList& args, std::initializer_list<OptionSpec> specs,
-                                    std::string* error);
+std::optional<ParsedArgs> ParseArgs(const QStringList& args,
+                                    std::initializer_list<OptionSpec> specs, std::string* error);
 
 // "12" -> 12; nullopt for anything but a whole decimal number in [min, max].
 std::optional<int> ParseCount(const QString& text, int min, int max);

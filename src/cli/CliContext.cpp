@@ -11,7 +11,9 @@
 namespace qv::cli {
 namespace {
 
-SettingsStore LanguageSettings() { return SettingsStore(); }
+SettingsStore LanguageSettings() {
+  return SettingsStore();
+}
 
 }  // namespace
 
@@ -50,6 +52,8 @@ void CliContext::Out(const std::string& text) const {
   std::fputc('\n', stdout);
 }
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string LocalPath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
 
 }  // namespace qv::cli

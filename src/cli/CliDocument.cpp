@@ -3,6 +3,8 @@
 #include "CliArgs.h"
 #include "files/ResultsFile.h"
 #include "store/BuildingTree.h"
+#include "view/ResultsTree.h"
+#include "view/TableLayout.h"
 
 #include <QFileInfo>
 
@@ -56,7 +58,8 @@ bool SelectTreeNode(const CliContext& context, Document& doc, const TreeNode& no
     bool found = house != nullptr;
     if (found && node.room != 0) {
       found = false;
-      for (const TTestTreeRecord& r : house->Rooms) found = found || r.RoomNo == node.room;
+      for (const TTestTreeRecord& r : house->Rooms)
+        found = found || r.RoomNo == node.room;
     }
     if (!found) {
       std::string name = "building " + std::to_string(node.building);
@@ -66,31 +69,15 @@ bool SelectTreeNode(const CliContext& context, Document& doc, const TreeNode& no
     }
   }
 
-  doc.ShownTests.clear();
-  for (const TTestsRecord& t : doc.AllTests) {
-    if (node.building != 0 && t.BuildingNo != node.building) continue;
-    if (node.room != 0 && t.RoomNo != node.room) continue;
-    doc.ShownTests.push_back(t);
-  }
-  doc.ShownTestCount = static_cast<int32_t>(doc.ShownTests.size());
-
-  doc.ColumnSignals.fill(0);
-  int columns = 0;
-  for (int code = 1; code <= kMaxSignalCode; ++code) {
-    for (const TTestsRecord& t : doc.ShownTests) {
-      if (t.SignalPresent[static_cast<size_t>(code)] != 0) {
-        doc.ColumnSignals[static_cast<size_t>(++columns)] = code;
-        break;
-      }
-    }
-  }
-  doc.ColumnCount = columns;
-  doc.ClearReportChoice();
+  // The tool draws nothing: widths are not needed, only what the node shows.
+  TableState table;
+  const TreeNodeRef ref{node.building == 0 ? 0 : node.room == 0 ? 1 : 2, node.building, node.room};
+  ShowTreeNode(doc, table, ref, [](const Bytes& text) { return static_cast<int>(text.size()); });
   return true;
 }
 
 bool ResultsTableShows(const CliContext& context, const Document& doc) {
-  if (doc.ShownTests.empty() || doc.DocSignalCount == 0 || doc.ShownTestCount == 0) {
+  if (!ResultsHaveData(doc)) {
     context.ErrorBytes(context.Translate("msgNoDataToShow_35"));
     return false;
   }

@@ -24,9 +24,8 @@ struct TreeNode {
 std::optional<TreeNode> ParseTreeNode(const QString& text);
 
 // What selecting the node does to the document (the tree's selection handler): ShownTests are
-// the node's tests in AllTests order, ShownTestCount their number, and the column map holds
-// every code that at least one of them carries, ascending. False with a clear line when the
-// tree has no such node.
+// the node's tests in AllTests order and the column map holds every code that at least one of
+// them carries. False with a clear line when the tree has no such node.
 bool SelectTreeNode(const CliContext& context, Document& doc, const TreeNode& node);
 
 // Whether the table would show the selected tests (else "msgNoDataToShow_35" was printed).

@@ -2,11 +2,12 @@
 
 #include "download/BlockList.h"
 #include "link/Link.h"
+#include "view/TableLayout.h"
 
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace qv::cli {
 namespace {
@@ -33,7 +34,9 @@ void CatchInterrupt(Link* link) {
   sigaction(SIGINT, &action, nullptr);
 }
 
-bool Interrupted() { return gInterrupted != 0; }
+bool Interrupted() {
+  return gInterrupted != 0;
+}
 
 CliDownloadHost::CliDownloadHost(const CliContext& context, const Document& doc,
                                  MemoryChoice memory, std::vector<int> blocks)
@@ -57,7 +60,9 @@ void CliDownloadHost::Message(MessageIcon /*icon*/, const Bytes& text) {
   told_ = true;
 }
 
-void CliDownloadHost::HideTransferDialog() { EndProgressLine(); }
+void CliDownloadHost::HideTransferDialog() {
+  EndProgressLine();
+}
 
 bool CliDownloadHost::Ask(std::string_view /*key*/) {
   // The tool starts with no document of its own, so there is never anything to keep.
@@ -70,13 +75,13 @@ bool CliDownloadHost::ChooseBlocksToDownload(std::vector<TLoggerRecord>& blocks)
     SelectAllBlocks(blocks);
     return true;
   }
-  for (TLoggerRecord& b : blocks) b.Selected = 0;
+  for (TLoggerRecord& b : blocks)
+    b.Selected = 0;
   for (int n : blocks_) {
     if (n < 1 || n > static_cast<int>(blocks.size())) {
       EndProgressLine();
       context_.Error("there is no logging block " + std::to_string(n) + ": the memory holds " +
-                     std::to_string(blocks.size()) + " block" +
-                     (blocks.size() == 1 ? "" : "s"));
+                     std::to_string(blocks.size()) + " block" + (blocks.size() == 1 ? "" : "s"));
       told_ = true;
       return false;
     }
@@ -89,12 +94,15 @@ bool CliDownloadHost::ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) {
   // The last downloaded block becomes current; a second request means it could not be shown,
   // and no person is there to pick another one.
   if (++showRequests_ > 1 || blocks.empty() || Interrupted()) return false;
-  for (TLoggerRecord& b : blocks) b.Selected = 0;
+  for (TLoggerRecord& b : blocks)
+    b.Selected = 0;
   blocks.back().Selected = 1;
   return true;
 }
 
 void CliDownloadHost::ShowTransferDialog(const Bytes& activity) {
+  // Shown again with nothing done since (around the block list): nothing new to say.
+  if (activity == activity_ && lastPercent_ == 0) return;
   activity_ = activity;
   lastPercent_ = -1;
   SetProgress(0);
@@ -131,14 +139,8 @@ void CliDownloadHost::EndProgressLine() {
 bool CliDownloadHost::LayoutTable() {
   // The application's table refuses to lay out a document with nothing to show, and then
   // the document cannot be saved either.
-  bool data = false;
-  if (doc_.LoggerDataLoaded) {
-    const TLoggerRecord* block = doc_.Current();
-    data = block != nullptr && block->SampleCount > 0;
-  } else {
-    data = !doc_.ShownTests.empty() && doc_.DocSignalCount > 0 && doc_.ShownTestCount > 0;
-  }
-  if (!data) Message(MessageIcon::Information, context_.Translate("msgNoDataToShow_35"));
+  const bool data = doc_.LoggerDataLoaded ? LoggingHasData(doc_) : ResultsHaveData(doc_);
+  if (!data) Message(MessageIcon::Information, context_.Translate(kMsgNoDataToShowKey));
   return data;
 }
 

@@ -94,10 +94,9 @@ int RunConvert(const QStringList& args) {
   }
   if (!ShowBlock(context, doc, *block)) return kExitFailed;
 
-  const Outcome converted =
-      range ? ConvertSamplesToResults(doc, doc.CurrentBlock, range->first, range->last,
-                                      context.Texts())
-            : ConvertBlockToResults(doc, doc.CurrentBlock, context.Texts());
+  const Outcome converted = range ? ConvertSamplesToResults(doc, doc.CurrentBlock, range->first,
+                                                            range->last, context.Texts())
+                                  : ConvertBlockToResults(doc, doc.CurrentBlock, context.Texts());
   if (!converted.ok()) {
     context.ErrorBytes(converted.message);
     return kExitFailed;

@@ -152,6 +152,10 @@ int RunDownload(const QStringList& args) {
     return kExitFailed;
   }
 
+  // The application's table showed nothing ("msgNoDataToShow_35" was told): its Save As
+  // would refuse, so the tool stops here rather than add a second complaint.
+  if (!host.TableShown() && !doc.DocNotSaved) return kExitFailed;
+
   doc.Header = CurrentHeaderTexts(context.Settings());
   doc.Header.Comments.clear();
   SaveOptions options;

@@ -36,8 +36,8 @@ void UsageError(const std::string& text) {
 
 int RunExport(const QStringList& args) {
   std::string error;
-  const std::optional<ParsedArgs> parsed = ParseArgs(
-      args, {{"o"}, {"delimiter"}, {"eol"}, {"units"}, {"node"}, {"block"}}, &error);
+  const std::optional<ParsedArgs> parsed =
+      ParseArgs(args, {{"o"}, {"delimiter"}, {"eol"}, {"units"}, {"node"}, {"block"}}, &error);
   if (!parsed) {
     UsageError(error);
     return kExitUsage;
@@ -100,8 +100,7 @@ int RunExport(const QStringList& args) {
   if (blockText) {
     block = ParseCount(*blockText, 1, 65535);
     if (!block) {
-      UsageError("--block must be a block number from 1, not \"" + blockText->toStdString() +
-                 "\"");
+      UsageError("--block must be a block number from 1, not \"" + blockText->toStdString() + "\"");
       return kExitUsage;
     }
   }

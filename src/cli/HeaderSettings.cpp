@@ -16,7 +16,8 @@ constexpr std::array<const char*, PrintHeader::ProbeCount> kProbeStems = {
 
 PrintHeader CurrentHeaderTexts(const SettingsStore& store) {
   PrintHeader header;
-  for (size_t i = 0; i < kLineNames.size(); ++i) store.ReadText(kLineNames[i], header.Lines[i]);
+  for (size_t i = 0; i < kLineNames.size(); ++i)
+    store.ReadText(kLineNames[i], header.Lines[i]);
   for (size_t p = 0; p < kProbeStems.size(); ++p) {
     const std::string stem = kProbeStems[p];
     store.ReadText((stem + "SerNo").c_str(), header.ProbeSerNo[p]);

@@ -24,8 +24,8 @@ constexpr const char* kHelp =
 std::string IsoTime(DateTime t) {
   const DateTimeParts p = DecodeDateTime(t);
   char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day,
-                p.hour, p.minute, p.second);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour,
+                p.minute, p.second);
   return text;
 }
 
@@ -65,9 +65,9 @@ int RunInfo(const QStringList& args) {
     return kExitOk;
   }
   if (parsed->Positionals().size() != 1) {
-    std::fprintf(stderr, "quorvantel-cli info: %s\n",
-                 parsed->Positionals().isEmpty() ? "the results file is missing"
-                                                 : "give one results file");
+    std::fprintf(
+        stderr, "quorvantel-cli info: %s\n",
+        parsed->Positionals().isEmpty() ? "the results file is missing" : "give one results file");
     return kExitUsage;
   }
 

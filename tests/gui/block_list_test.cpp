@@ -32,7 +32,7 @@ TEST(BlockList, ColumnsAndSizesFollowTheFontAndTheBlockCount) {
   EXPECT_FALSE(g.ScrollBar);
   EXPECT_EQ(g.GridHeight, 11 * 21 + 4);
   EXPECT_EQ(g.GridWidth, 10 + 40 + 136 + 112 + 128);
-  EXPECT_EQ(g.DialogWidth, 468);  // 1.1 x 426 = 468.6 -> 469? no: 426 * 1.1 = 468.6
+  EXPECT_EQ(g.DialogWidth, 469);  // 1.1 x 426 = 468.6
 
   SizeBlockList(g, 11);  // twelve rows: eleven show, a scroll bar for the rest
   EXPECT_TRUE(g.ScrollBar);

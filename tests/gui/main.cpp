@@ -2,9 +2,25 @@
 // their own, all before the first widget or settings access.
 #include <QApplication>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <gtest/gtest.h>
 
+namespace {
+
+// The offscreen platform warns about every window feature it lacks (raising, grabbing the
+// keyboard); those lines say nothing about the tests.
+void QuietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
+                            const QString& message) {
+  if (type == QtWarningMsg && message.startsWith(QStringLiteral("This plugin does not support"))) {
+    return;
+  }
+  std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  qInstallMessageHandler(QuietOffscreenWarnings);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QTemporaryDir settings;
   qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());

@@ -26,18 +26,22 @@ namespace {
 
 QString g_folder;
 
-void Save(QWidget* w, const char* name) {
-  w->show();
+void Grab(QWidget* w, const char* name) {
   QApplication::processEvents();
   const QString path = QDir(g_folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
   if (!w->grab().save(path)) std::fprintf(stderr, "could not write %s\n", qPrintable(path));
 }
 
+void Save(QWidget* w, const char* name) {
+  w->show();
+  Grab(w, name);
+}
+
 void SaveMenu(QMenu* menu, const char* name) {
   menu->popup(QPoint(0, 0));
-  QApplication::processEvents();
-  Save(menu, name);
+  Grab(menu, name);
   menu->hide();
+  QApplication::processEvents();
 }
 
 }  // namespace

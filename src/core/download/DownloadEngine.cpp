@@ -117,33 +117,25 @@ DownloadResult DownloadEngine::RunGuarded() {
   return *memory == MemoryChoice::Results ? Results(result) : Logging(result);
 }
 
-bool DownloadEngine::ReadDirectory(std::string& directory, DownloadOutcome& why) {
+bool DownloadEngine::ReadDirectory(std::string& directory) {
   link_.Buffer().Allocate(kDirectoryBufferSize);
   const AckResult ack = link_.CommandWithAck(kDirectoryCommand);
-  if (!ack) {
-    why = DownloadOutcome::Failed;
-    return false;
-  }
+  if (!ack) return false;
   host_.SetBusyCursor(false);
   const uint32_t length = ack.length;
   if (length < 10) {
     Tell(kMsgNoDataToDownL);
-    why = DownloadOutcome::Failed;
     return false;
   }
   if (length % 8 != 4) {
     Tell(kMsgDataCorrupt);
-    why = DownloadOutcome::Failed;
     return false;
   }
-  if (!link_.ReceiveBlock(length)) {
-    why = DownloadOutcome::Failed;
-    return false;
-  }
+  // A length beyond the buffer fails here without a byte read past it.
+  if (!link_.ReceiveBlock(length)) return false;
   directory.assign(reinterpret_cast<const char*>(link_.Buffer().Data()), length);
   if (!CheckDirectory(directory)) {
     Tell(kMsgDataCorrupt);
-    why = DownloadOutcome::Failed;
     return false;
   }
   return true;
@@ -161,8 +153,7 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
   Pause(pauses_.BeforeResults);
 
   std::string directory;
-  DownloadOutcome why = DownloadOutcome::Failed;
-  if (!ReadDirectory(directory, why)) return Stop(result, why);
+  if (!ReadDirectory(directory)) return Stop(result, DownloadOutcome::Failed);
 
   // One record per result entry, carrying the entry's own building and room numbers; only the
   // records whose pages arrive good and of a kept kind go into the document, in page order.
@@ -251,8 +242,7 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
   Pause(pauses_.BeforeLogging);
 
   std::string directory;
-  DownloadOutcome why = DownloadOutcome::Failed;
-  if (!ReadDirectory(directory, why)) return Stop(result, why);
+  if (!ReadDirectory(directory)) return Stop(result, DownloadOutcome::Failed);
 
   doc_.LoggerBlocks = DecodeLoggingEntries(directory);
   host_.SizeBlockList(static_cast<int>(doc_.LoggerBlocks.size()));

@@ -62,9 +62,8 @@ class DownloadEngine {
   DownloadResult RunGuarded();
   DownloadResult Results(DownloadResult result);
   DownloadResult Logging(DownloadResult result);
-  // ":MEM:R\n", its length and checksum tests; false after the message (the link is then
-  // closed and the transfer dialog hidden).
-  bool ReadDirectory(std::string& directory, DownloadOutcome& why);
+  // ":MEM:R\n" with its length and checksum tests; false once the person has been told why.
+  bool ReadDirectory(std::string& directory);
   // Stops the run: link closed, transfer dialog hidden, default cursor.
   DownloadResult Stop(DownloadResult result, DownloadOutcome outcome);
   void Tell(std::string_view key, std::string_view suffix = {});

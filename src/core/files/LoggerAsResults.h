@@ -17,7 +17,8 @@ inline constexpr int kMaxSamplesAsResults = 1500;
 // sample, with DocSignals, the counts and the report choice set for them; the document stays a
 // logging document. Refusals, with the store unchanged: more than 1500 samples (translated
 // "msgMaxLogRow"); no such block, or a range outside the block's samples (a clear message).
-// An empty range (last = first - 1) converts nothing: the save then refuses.
+// An empty range (last = first - 1) converts nothing: the save then refuses. Text widths are
+// the caller's: it measures WidestLocationText from the block's names afterwards.
 Outcome ConvertSamplesToResults(Document& doc, int blockIndex, int first, int last,
                                 const TextCatalog& texts);
 // The whole block: samples 1..SampleCount.

@@ -3,6 +3,8 @@
 
 #include "store/Types.h"
 
+#include <utility>
+
 namespace qv {
 
 struct Outcome {

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -95,44 +96,59 @@ struct ReadError {
   Bytes message;
 };
 
-[[noreturn]] void BadNumber(std::string_view text, const char* what, int line) {
-  throw ReadError{Quoted(text) + " is not a valid " + what + " (line " + std::to_string(line) +
-                  ")"};
+// The line just read, for messages; a file that ended says so.
+Bytes Where(const Cursor& at) {
+  const Bytes line = std::to_string(at.LineNumber());
+  return at.AtEnd() ? " (the file ends at line " + line + ")" : " (line " + line + ")";
 }
 
-[[noreturn]] void OutOfRange(std::string_view text, const char* what, int line) {
-  throw ReadError{Quoted(text) + " is out of range for " + what + " (line " + std::to_string(line) +
-                  ")"};
+[[noreturn]] void BadNumber(std::string_view text, const char* what, const Cursor& at) {
+  throw ReadError{Quoted(text) + " is not a valid " + what + Where(at)};
 }
 
-int32_t Integer(std::string_view text, int line) {
+[[noreturn]] void OutOfRange(std::string_view text, const char* what, const Cursor& at) {
+  throw ReadError{Quoted(text) + " is out of range for " + what + Where(at)};
+}
+
+int32_t Integer(std::string_view text, const Cursor& at) {
   const std::optional<int32_t> v = TextToInt(text);
-  if (!v) BadNumber(text, "integer value", line);
+  if (!v) BadNumber(text, "integer value", at);
   return *v;
 }
 
-double Real(std::string_view text, int line) {
+double Real(std::string_view text, const Cursor& at) {
   const std::optional<double> v = TextToNumber(text);
-  if (!v) BadNumber(text, "floating point value", line);
+  if (!v) BadNumber(text, "floating point value", at);
   return *v;
 }
 
 // A count from its own line, within 0..max.
-int32_t Count(std::string_view text, int32_t max, const char* what, int line) {
-  const int32_t v = Integer(text, line);
-  if (v < 0 || v > max) OutOfRange(text, what, line);
+int32_t Count(std::string_view text, int32_t max, const char* what, const Cursor& at) {
+  const int32_t v = Integer(text, at);
+  if (v < 0 || v > max) OutOfRange(text, what, at);
   return v;
 }
 
-// The ";"-terminated tokens of a text; what follows the last ";" is not a token.
-std::vector<std::string_view> Tokens(std::string_view text) {
-  std::vector<std::string_view> tokens;
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != ';') continue;
-    tokens.push_back(text.substr(start, i - start));
-    start = i + 1;
+// Calls f(token) for each ";"-terminated token of a text, in order, until f returns false;
+// what follows the last ";" is not a token.
+template <class F>
+void ForEachToken(std::string_view text, F&& f) {
+  for (size_t start = 0;;) {
+    const size_t end = text.find(';', start);
+    if (end == std::string_view::npos || !f(text.substr(start, end - start))) return;
+    start = end + 1;
   }
+}
+
+// The first `n` tokens (fewer when the text has fewer).
+template <size_t n>
+std::array<std::string_view, n> FirstTokens(std::string_view text, size_t& count) {
+  std::array<std::string_view, n> tokens;
+  count = 0;
+  ForEachToken(text, [&](std::string_view token) {
+    tokens[count++] = token;
+    return count < n;
+  });
   return tokens;
 }
 
@@ -147,17 +163,18 @@ std::string_view Labelled(std::string_view line, std::string_view label) {
   return semicolon == std::string_view::npos ? rest : rest.substr(0, semicolon);
 }
 
-Bytes WithoutNul(std::string_view text) {
-  Bytes out;
-  out.reserve(text.size());
+// The text without its NUL bytes; `storage` holds a copy only when there were any.
+std::string_view WithoutNul(std::string_view text, Bytes& storage) {
+  if (text.find('\0') == std::string_view::npos) return text;
+  storage.clear();
   for (const char c : text) {
-    if (c != '\0') out += c;
+    if (c != '\0') storage += c;
   }
-  return out;
+  return storage;
 }
 
 // A value or sample token: "---" (blanks around allowed) and an empty token are no value.
-double ValueToken(std::string_view token, int line) {
+double ValueToken(std::string_view token, const Cursor& at) {
   const std::optional<double> v = TextToNumber(token);
   if (v) return *v;
   size_t first = token.find_first_not_of(" \t\n");
@@ -165,7 +182,7 @@ double ValueToken(std::string_view token, int line) {
   const std::string_view core =
       first == std::string_view::npos ? std::string_view() : token.substr(first, last - first + 1);
   if (core.empty() || core == kNoValueText) return NoValue;
-  BadNumber(token, "floating point value", line);
+  BadNumber(token, "floating point value", at);
 }
 
 struct CalculationParameters {
@@ -174,15 +191,16 @@ struct CalculationParameters {
 };
 
 // Up to seven ";"-terminated fields: the duct shape, then the six reals in record order.
-CalculationParameters ParseParameters(std::string_view fields, int line) {
-  const Bytes clean = WithoutNul(fields);
-  const std::vector<std::string_view> tokens = Tokens(clean);
+CalculationParameters ParseParameters(std::string_view fields, const Cursor& at) {
+  Bytes storage;
+  size_t count = 0;
+  const std::array<std::string_view, 7> tokens = FirstTokens<7>(WithoutNul(fields, storage), count);
   CalculationParameters p;
-  for (size_t i = 0; i < tokens.size() && i < 7; ++i) {
+  for (size_t i = 0; i < count; ++i) {
     if (i == 0) {
-      p.ductShape = Integer(tokens[0], line);
+      p.ductShape = Integer(tokens[0], at);
     } else {
-      p.reals[i - 1] = Real(tokens[i], line);
+      p.reals[i - 1] = Real(tokens[i], at);
     }
   }
   return p;
@@ -305,7 +323,7 @@ class Reader {
   void FormatDigit() {
     const std::string_view line = in_.NextLine();
     const std::string_view digit = line.size() >= 7 ? line.substr(6, 1) : std::string_view();
-    result_.formatDigit = Integer(digit, in_.LineNumber());
+    result_.formatDigit = Integer(digit, in_);
   }
 
   std::string_view LineAfter(std::string_view tag) {
@@ -323,22 +341,23 @@ class Reader {
 
     const std::string_view signalCount = LineAfter("$SignalCount%");
     doc_.DocSignalCount = doc_.ColumnCount =
-        Count(signalCount, kMaxSignalCode, "a signal count", in_.LineNumber());
+        Count(signalCount, kMaxSignalCode, "a signal count", in_);
 
     const std::string_view signalLine = LineAfter("$Signals%");
     int entry = 0;
-    for (const std::string_view token : Tokens(signalLine)) {
-      const int32_t code = Integer(token, in_.LineNumber());
+    ForEachToken(signalLine, [&](std::string_view token) {
+      const int32_t code = Integer(token, in_);
       // The lists have room for every code once; a longer list has nowhere to go.
       if (entry < kMaxSignalCode) {
         ++entry;
         doc_.DocSignals[entry] = doc_.ColumnSignals[entry] = code;
       }
-    }
+      return true;
+    });
 
     const std::string_view testCount = LineAfter("$TestCount%");
     const int32_t count =
-        Count(testCount, std::numeric_limits<int32_t>::max(), "a test count", in_.LineNumber());
+        Count(testCount, std::numeric_limits<int32_t>::max(), "a test count", in_);
     doc_.TestCount = doc_.ShownTestCount = count;
 
     std::vector<int> order;
@@ -356,50 +375,52 @@ class Reader {
     order.clear();
     std::string_view line = in_.SkipToPrefix("Signals:");
     t.SignalPresent.fill(0);
-    for (const std::string_view token : Tokens(From(line, 9))) {
-      const int32_t code = Integer(token, in_.LineNumber());
+    ForEachToken(From(line, 9), [&](std::string_view token) {
+      const int32_t code = Integer(token, in_);
       if (code >= 1 && code <= kMaxSignalCode) t.SignalPresent[code] = 1;
       order.push_back(code);
-    }
+      return true;
+    });
 
     line = in_.SkipToPrefix("Units:");
     const std::string_view units = From(line, 7);
     t.UnitSystem = Bytes(units.substr(0, units.find(';')));
 
     line = in_.SkipToPrefix("Location H/R:");
-    const std::vector<std::string_view> location = Tokens(From(line, 14));
-    const int n = in_.LineNumber();
-    t.BuildingNo = Integer(location.size() > 0 ? location[0] : std::string_view(), n);
-    t.RoomNo = Integer(location.size() > 1 ? location[1] : std::string_view(), n);
+    size_t found = 0;
+    const std::array<std::string_view, 2> location = FirstTokens<2>(From(line, 14), found);
+    t.BuildingNo = Integer(location[0], in_);
+    t.RoomNo = Integer(location[1], in_);
 
     t.BuildingName = Bytes(Labelled(in_.SkipToPrefix("BuildingName:"), "BuildingName: "));
     t.RoomName = Bytes(Labelled(in_.SkipToPrefix("RoomName:"), "RoomName: "));
     line = in_.SkipToPrefix("BeginTime:");
-    t.BeginTime = Real(Labelled(line, "BeginTime:"), in_.LineNumber());
+    t.BeginTime = Real(Labelled(line, "BeginTime:"), in_);
     line = in_.SkipToPrefix("EndTime:");
-    t.EndTime = Real(Labelled(line, "EndTime:"), in_.LineNumber());
+    t.EndTime = Real(Labelled(line, "EndTime:"), in_);
 
     CalculationParameters params;
     if (result_.version == 3) {
       line = in_.SkipToPrefix("Instrument Settings:");
-      params = ParseParameters(From(line, 20), in_.LineNumber());
+      params = ParseParameters(From(line, 20), in_);
     }
     Apply(params, t);
 
-    const Bytes values = WithoutNul(in_.NextLine());
-    const std::vector<std::string_view> tokens = Tokens(values);
-    for (size_t k = 0; k < tokens.size() && k < order.size(); ++k) {
+    Bytes storage;
+    size_t k = 0;
+    ForEachToken(WithoutNul(in_.NextLine(), storage), [&](std::string_view token) {
+      if (k == order.size()) return false;
       // The blank code carries no number; any text stands for it.
-      const double v =
-          order[k] == kMaxSignalCode ? NoValue : ValueToken(tokens[k], in_.LineNumber());
-      doc_.StoreTestValue(index, order[k], v);
-    }
+      const double v = order[k] == kMaxSignalCode ? NoValue : ValueToken(token, in_);
+      doc_.StoreTestValue(index, order[k++], v);
+      return true;
+    });
   }
 
   void ReadBlocks() {
     const std::string_view blockCount = LineAfter("$Logger Number%");
     const int32_t count =
-        Count(blockCount, std::numeric_limits<int32_t>::max(), "a block count", in_.LineNumber());
+        Count(blockCount, std::numeric_limits<int32_t>::max(), "a block count", in_);
     int64_t samplesSoFar = 0;
     for (int32_t b = 1; b <= count; ++b) {
       // Blocks are added as they are read: a count larger than the file ends at the first
@@ -411,47 +432,45 @@ class Reader {
       block.BuildingName = Bytes(LineAfter("$BuildingName%"));
       block.RoomName = Bytes(LineAfter("$RoomName%"));
       const std::string_view sampleCount = LineAfter("$Logger Result Number%");
-      block.SampleCount =
-          Count(sampleCount, kMaxLoggedSamplesInFile, "a sample count", in_.LineNumber());
+      block.SampleCount = Count(sampleCount, kMaxLoggedSamplesInFile, "a sample count", in_);
       samplesSoFar += block.SampleCount;
       if (samplesSoFar > kMaxLoggedSamplesInFile) {
-        OutOfRange(sampleCount, "the samples of a file", in_.LineNumber());
+        OutOfRange(sampleCount, "the samples of a file", in_);
       }
       const std::string_view start = LineAfter("$Logger Start Time%");
-      block.BeginTime = Real(start, in_.LineNumber());
+      block.BeginTime = Real(start, in_);
       const std::string_view interval = LineAfter("$Logger Interval%");
-      block.IntervalSec = Integer(interval, in_.LineNumber());
+      block.IntervalSec = Integer(interval, in_);
       block.UnitSystem = Bytes(LineAfter("$Logger Units%"));
 
       const std::string_view signalLine = LineAfter("$Logger Signals%");
       block.SignalCodes.fill(0);
       block.SignalPresent.fill(0);
       block.SignalCount = 0;
-      for (const std::string_view token : Tokens(signalLine)) {
-        const int32_t code = Integer(token, in_.LineNumber());
-        if (block.SignalCount == kLoggerSignals) continue;  // no room for more
+      ForEachToken(signalLine, [&](std::string_view token) {
+        const int32_t code = Integer(token, in_);
+        if (block.SignalCount == kLoggerSignals) return true;  // no room for more
         block.SignalCodes[block.SignalCount++] = code;
         if (code >= 1 && code <= kLoggerSignals) block.SignalPresent[code] = 1;
-      }
+        return true;
+      });
       doc_.SizeSampleArrays(index, block.SampleCount);
 
       CalculationParameters params;
       if (result_.version == 3) {
         const std::string_view fields = LineAfter("$Instrument Settings%");
-        params = ParseParameters(fields, in_.LineNumber());
+        params = ParseParameters(fields, in_);
       }
       Apply(params, block);
 
       in_.NextLine();
       for (int s = 0; !in_.AtEnd() && s <= block.SampleCount; ++s) {
-        const std::string_view line = in_.NextLine();
-        const std::vector<std::string_view> tokens = Tokens(line);
-        for (size_t k = 0; k < tokens.size(); ++k) {
-          const double v = ValueToken(tokens[k], in_.LineNumber());
-          if (k < static_cast<size_t>(kLoggerSignals)) {
-            doc_.StoreSample(index, static_cast<int>(k) + 1, s, v);
-          }
-        }
+        int listPos = 0;
+        ForEachToken(in_.NextLine(), [&](std::string_view token) {
+          const double v = ValueToken(token, in_);
+          if (++listPos <= kLoggerSignals) doc_.StoreSample(index, listPos, s, v);
+          return true;
+        });
       }
     }
   }

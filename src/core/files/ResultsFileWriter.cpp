@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <charconv>
 #include <string>
 
 namespace qv {
@@ -22,7 +23,9 @@ void Line(Bytes& out, std::string_view text) {
 }
 
 void Number(Bytes& out, int64_t value) {
-  out.append(std::to_string(value));
+  char buf[24];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value);
+  out.append(buf, static_cast<size_t>(res.ptr - buf));
 }
 
 // A free-text section: 0xFF and the given bytes become two-byte escapes, "ÿ;" ends it.

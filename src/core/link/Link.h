@@ -102,7 +102,8 @@ class Link {
   // Receives exactly n bytes into the buffer within the block limit ("msgCommunFail_35" +
   // "   Error #3"); n beyond the buffer's capacity fails the same way without reading.
   bool ReceiveBlock(size_t n);
-  // Closes the transport of Kind(), frees the buffer and clears Cancelled.
+  // Closes whichever transport is open (the USB bridge with its pins low first), frees the
+  // buffer and clears Cancelled.
   void CloseLink();
 
   // ":SE:R\n" into a 10000-byte buffer; the block's bytes (NULs included) into `block`.

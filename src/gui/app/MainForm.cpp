@@ -11,6 +11,7 @@
 #include "link/TransferDialog.h"
 #include "store/BuildingTree.h"
 #include "store/SignalCatalog.h"
+#include "view/DocumentViews.h"
 #include "view/UnitsDialog.h"
 
 #include <QApplication>
@@ -28,7 +29,6 @@
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QSplitter>
-#include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -65,6 +65,7 @@ TfrmMainForm::TfrmMainForm(AppContext& ctx, Prompter& prompter, QWidget* parent)
   BuildToolBar();
   BuildMenus();
   BuildPopupMenu();
+  views_->ConnectCommands();
   BuildFileDialogs();
 
   resize(800, 600);
@@ -91,14 +92,10 @@ void TfrmMainForm::BuildPanels() {
   spSpliter_ = new QSplitter(Qt::Horizontal, panMainPanel_);
   spSpliter_->setObjectName(QStringLiteral("spSpliter"));
   spSpliter_->setChildrenCollapsible(false);
-  tvTree_ = new QTreeWidget(spSpliter_);
-  tvTree_->setObjectName(QStringLiteral("tvTree"));
-  tvTree_->setHeaderHidden(true);
-  tvTree_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  tvTree_->setAllColumnsShowFocus(true);
-  dgrdDrawTable_ = new QTableWidget(spSpliter_);
-  dgrdDrawTable_->setObjectName(QStringLiteral("dgrdDrawTable"));
-  dgrdDrawTable_->setContextMenuPolicy(Qt::CustomContextMenu);
+  // The tree and the owner-drawn table live in the document views.
+  views_ = new TDocumentViews(*this, ctx_, prompter_, spSpliter_);
+  tvTree_ = views_->Tree();
+  dgrdDrawTable_ = views_->Table();
   spSpliter_->setStretchFactor(1, 1);
   auto* layout = new QHBoxLayout(panMainPanel_);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -356,20 +353,13 @@ ShellState TfrmMainForm::State() const {
   return s;
 }
 
-void TfrmMainForm::ShowResultsViews() {
-  tvTree_->show();
-  tvTree_->expandAll();
-  dgrdDrawTable_->show();
-}
+void TfrmMainForm::ShowResultsViews() { views_->ShowResults(); }
 
 void TfrmMainForm::ShowTable() { dgrdDrawTable_->show(); }
 
 void TfrmMainForm::HideTable() { dgrdDrawTable_->hide(); }
 
-void TfrmMainForm::HideDocumentViews() {
-  dgrdDrawTable_->hide();
-  tvTree_->hide();
-}
+void TfrmMainForm::HideDocumentViews() { views_->HideAll(); }
 
 void TfrmMainForm::CloseAllMdiChildren() {
   const QList<QMdiSubWindow*> children = mdiArea_->subWindowList(QMdiArea::CreationOrder);
@@ -386,6 +376,7 @@ void TfrmMainForm::PrepareRowEditing() {
     a->setVisible(true);
     a->setEnabled(false);
   }
+  views_->ResetSelections();
   selectedRow_ = -1;
 }
 
@@ -537,7 +528,7 @@ void TfrmMainForm::mmFileOpenClick() {
       }
       doc.CurrentBlock = chosen;
       HideTable();
-      ShowTable();
+      views_->ShowCurrentBlock();
       SaveInterfaceChoices(ctx_.Settings, ctx_.Choices);
       break;
     }

@@ -12,12 +12,12 @@
 #include <memory>
 #include <string>
 
+class QAbstractScrollArea;
 class QAction;
 class QFileDialog;
 class QMdiArea;
 class QMenu;
 class QSplitter;
-class QTableWidget;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
@@ -26,6 +26,7 @@ namespace qv {
 
 class GuiDownload;
 class Link;
+class TDocumentViews;
 class TfrmAbout;
 class TfrmCOM_Port;
 class TfrmDLSelect;
@@ -64,6 +65,8 @@ class TfrmMainForm : public QMainWindow, private PromptHost {
   QMenu* Menu(const QString& name) const;
   QMenu* PopupMenu() const { return ppPopupMenu_; }
   int WidestSignalCaption() const { return widestSignalCaption_; }
+  // The results tree and table with their commands (view/DocumentViews.h).
+  TDocumentViews& Views() const { return *views_; }
 
   // The state the menu rules read.
   ShellState State() const;
@@ -145,7 +148,8 @@ class TfrmMainForm : public QMainWindow, private PromptHost {
   QWidget* panMainPanel_ = nullptr;
   QTreeWidget* tvTree_ = nullptr;
   QSplitter* spSpliter_ = nullptr;
-  QTableWidget* dgrdDrawTable_ = nullptr;
+  QAbstractScrollArea* dgrdDrawTable_ = nullptr;
+  TDocumentViews* views_ = nullptr;
   QToolBar* pbButtons_ = nullptr;
   QMenu* ppPopupMenu_ = nullptr;
   QAction* ppRowSeparator_ = nullptr;

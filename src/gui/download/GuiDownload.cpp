@@ -4,6 +4,7 @@
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
 #include "link/TransferDialog.h"
+#include "view/DocumentViews.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -113,6 +114,14 @@ void GuiDownload::CloseViews() {
 }
 
 void GuiDownload::SizeBlockList(int n) { form_.Forms().DownLoadList->SizeBlockList(n); }
+
+void GuiDownload::ResultsCleared() { form_.Views().Table()->State().WidestLocationText = 0; }
+
+bool GuiDownload::FillTreeView() { return form_.Views().FillTreeView(); }
+
+void GuiDownload::ComputeColumnShading() { form_.Views().ComputeColumnShading(); }
+
+bool GuiDownload::LayoutTable() { return form_.Views().LayoutTable(); }
 
 void GuiDownload::ShowResults() { form_.ShowResultsViews(); }
 

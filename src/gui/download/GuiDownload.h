@@ -44,6 +44,10 @@ class GuiDownload : public DownloadHost {
   void PrepareRowEditing() override;
   void CloseViews() override;
   void SizeBlockList(int n) override;
+  void ResultsCleared() override;
+  bool FillTreeView() override;
+  void ComputeColumnShading() override;
+  bool LayoutTable() override;
   void ShowResults() override;
   void HideTable() override;
   void ShowTable() override;

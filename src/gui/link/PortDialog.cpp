@@ -13,15 +13,25 @@
 namespace qv {
 namespace {
 
+// The device and what the system knows about it; the stable /dev/serial/by-id name, which
+// is what gets stored, is too long for the list and goes into the tooltip.
 QString PortLabel(const PortInfo& port) {
-  QString text = QString::fromStdString(port.PreferredPath());
+  QString text = QString::fromStdString(port.SystemLocation);
   QString about = QString::fromStdString(port.Description);
   if (!port.Manufacturer.empty() && port.Manufacturer != port.Description) {
     about += (about.isEmpty() ? QString() : QStringLiteral(", ")) +
              QString::fromStdString(port.Manufacturer);
   }
-  if (!about.isEmpty()) text += QStringLiteral("  (") + about + QLatin1Char(')');
+  if (!about.isEmpty()) text += QStringLiteral("  \u2013  ") + about;
   return text;
+}
+
+void FillList(QListWidget* list, const std::vector<PortInfo>& ports) {
+  list->clear();
+  for (const PortInfo& p : ports) {
+    auto* item = new QListWidgetItem(PortLabel(p), list);
+    item->setToolTip(QString::fromStdString(p.PreferredPath()));
+  }
 }
 
 }  // namespace
@@ -79,7 +89,8 @@ TfrmCOM_Port::TfrmCOM_Port(AppContext& ctx, Prompter& prompter, ApplyChoice appl
   layout->addLayout(groups);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  lstPorts_->setMinimumWidth(340);
+  lstPorts_->setMinimumWidth(360);
+  edtDevice_->setMinimumWidth(360);
 
   LoadChoice();
   if (apply_) apply_(ctx_.Port);
@@ -121,8 +132,7 @@ void TfrmCOM_Port::ShowChoice(const PortChoice& choice) {
 
 void TfrmCOM_Port::SetDetectedPorts(std::vector<PortInfo> ports) {
   ports_ = std::move(ports);
-  lstPorts_->clear();
-  for (const PortInfo& p : ports_) lstPorts_->addItem(PortLabel(p));
+  FillList(lstPorts_, ports_);
   ShowChoice(ctx_.Port);
 }
 
@@ -137,8 +147,7 @@ PortChoice TfrmCOM_Port::ControlChoice() const {
 void TfrmCOM_Port::showEvent(QShowEvent* event) {
   if (detect_) {
     ports_ = detect_();
-    lstPorts_->clear();
-    for (const PortInfo& p : ports_) lstPorts_->addItem(PortLabel(p));
+    FillList(lstPorts_, ports_);
   }
   LoadChoice();
   btnOK_->setFocus();

@@ -199,7 +199,8 @@ class ScriptedHost : public DownloadHost {
   void CloseViews() override { tableShown = false; }
 
   static bool MarkAll(std::vector<TLoggerRecord>& blocks) {
-    for (TLoggerRecord& b : blocks) b.Selected = 1;
+    for (TLoggerRecord& b : blocks)
+      b.Selected = 1;
     return true;
   }
 

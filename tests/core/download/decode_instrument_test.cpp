@@ -71,26 +71,32 @@ TEST(Instrument, AnswersTheFourCommands) {
   EXPECT_EQ(inst.PagesSent(), 2);
 }
 
+InstrumentFaults Fault(void (*set)(InstrumentFaults&)) {
+  InstrumentFaults f;
+  set(f);
+  return f;
+}
+
 TEST(Instrument, Faults) {
   const MemoryImage image = SmallImage();
   {
-    Instrument inst(image, {.noAnswer = true});
+    Instrument inst(image, Fault([](auto& f) { f.noAnswer = true; }));
     EXPECT_TRUE(Ask(inst, ":MRD\n").empty());
     EXPECT_TRUE(Ask(inst, ":SE:R\n").empty());
   }
   {
-    Instrument inst(image, {.identReply = "SEX"});
+    Instrument inst(image, Fault([](auto& f) { f.identReply = "SEX"; }));
     EXPECT_EQ(Text(Ask(inst, ":MRD\n")), "SEX");
   }
   {
-    Instrument inst(image, {.badChecksumPages = {7}});
+    Instrument inst(image, Fault([](auto& f) { f.badChecksumPages = {7}; }));
     Ask(inst, ":MEM:D\n");
     const ByteVec bad = Ask(inst, "\x00\x07"s);
     EXPECT_NE(PageChecksum(bad.data()), GetBe32(bad.data()));
     EXPECT_TRUE(std::equal(bad.begin() + 4, bad.end(), image.Find(7)->begin() + 4));
   }
   {
-    Instrument inst(image, {.dropAckOnce = true});
+    Instrument inst(image, Fault([](auto& f) { f.dropAckOnce = true; }));
     EXPECT_EQ(Text(Ask(inst, ":MRD\n")), "SER");  // identification has no acknowledgement
     EXPECT_TRUE(Ask(inst, ":MEM:D\n").empty());   // dropped: no address is awaited
     EXPECT_TRUE(Ask(inst, "\x00").empty());
@@ -99,7 +105,7 @@ TEST(Instrument, Faults) {
     EXPECT_EQ(Ask(inst, ":SE:R\n").size(), 7 + image.settings.size());
   }
   {
-    Instrument inst(image, {.stallAtPage = 7});
+    Instrument inst(image, Fault([](auto& f) { f.stallAtPage = 7; }));
     Ask(inst, ":MEM:D\n");
     EXPECT_EQ(Ask(inst, "\x0A\x0A").size(), 264u);
     EXPECT_EQ(Ask(inst, ":MEM:D\n").size(), 7u);  // acknowledged ...
@@ -207,7 +213,7 @@ TEST(MemoryJson, DescribesPagesByHand) {
   EXPECT_EQ(t.unitByte, 0);
   const auto image = BuildImage(*model, &error);
   ASSERT_TRUE(image) << error;
-  const ByteVec head(image->settings.begin(), image->settings.begin() + 15);
+  const ByteVec head(image->settings.begin(), image->settings.begin() + 16);
   EXPECT_EQ(Text(head),
             "T\0"
             "100\0Quorvantel"s);

@@ -48,10 +48,10 @@ INSTANTIATE_TEST_SUITE_P(
                                  "QV-PRO 5", "5025", "Maker", "5.12", "24031907", 3, 21},
                     // A CR byte inside a text ends the field, as in the instrument's own reading.
                     SettingsCase{"cr_ends_a_field",
-                                 "T\rC\0P\0F\0x\0S\0"
+                                 "T\0C\0Maker\rLtd\0F\0x\0S\0"
                                  "1\0"
                                  "2\0"s,
-                                 "T", "C", "P", "F", "x", std::nullopt, 1},
+                                 "T", "C", "Maker", "Ltd", "x", std::nullopt, 1},
                     // Fewer than eight NULs: the fields the block ends are read, the rest stay
                     // empty, and the unended tail is not taken for a text.
                     SettingsCase{"five_nuls", "T\0C\0P\0F\0x\0Sabc"s, "T", "C", "P", "F", "",
@@ -85,7 +85,7 @@ TEST(SettingsBlock, ReadsOnlyTheGivenBytes) {
       "20";
   TInstrumentData info;
   const SettingsFigures f =
-      DecodeSettingsBlock(reinterpret_cast<const uint8_t*>(bytes), 16, info);  // up to "50"
+      DecodeSettingsBlock(reinterpret_cast<const uint8_t*>(bytes), 14, info);  // up to "50"
   EXPECT_EQ(info.SerialNumber, "S");
   EXPECT_EQ(f.ResultsPercent, std::nullopt);  // "50" is not ended within the block
 }

@@ -44,8 +44,7 @@ TEST(LoggerAsResults, AtMost1500SamplesAtOnce) {
   Document larger = LoggerDocument(3000);
   EXPECT_EQ(ConvertSamplesToResults(larger, 0, 100, 1600, Texts()).message, "Too many rows");
   EXPECT_TRUE(larger.AllTests.empty());
-  // After a refused selection the whole-block command still converts the whole block... of a
-  // block that fits; and a selection of 1500 rows fits.
+  // The refusal leaves nothing behind: the next command of 1500 rows converts them all.
   EXPECT_TRUE(ConvertSamplesToResults(larger, 0, 101, 1600, Texts()).ok());
   EXPECT_EQ(larger.TestCount, 1500);
 }

@@ -231,7 +231,7 @@ TEST(ResultsFileRead, CountsBeyondTheFileEndAtTheFirstMissingEntry) {
   const OpenOutcome r1 = ReadResultsFile(
       Replaced(v3, "$TestCount%\r\n1", "$TestCount%\r\n2147483647"), tests, Texts());
   EXPECT_EQ(r1.outcome.status, Outcome::Status::Failed);
-  EXPECT_EQ(r1.outcome.message, "'' is not a valid integer value (line 64)");
+  EXPECT_EQ(r1.outcome.message, "'' is not a valid integer value (the file ends at line 64)");
   EXPECT_EQ(tests.AllTests.size(), 2u);
 
   Document blocks;

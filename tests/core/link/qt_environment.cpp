@@ -20,6 +20,7 @@ class QtApplication : public ::testing::Environment {
   std::unique_ptr<QCoreApplication> app_;
 };
 
-const auto* const registered = ::testing::AddGlobalTestEnvironment(new QtApplication);
+[[maybe_unused]] const auto* const registered =
+    ::testing::AddGlobalTestEnvironment(new QtApplication);
 
 }  // namespace

@@ -1,0 +1,465 @@
+#include "view/DrawTable.h"
+
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace qv {
+namespace {
+
+constexpr int kLine = 1;  // grid line width
+const QColor kDataLine(192, 192, 192);
+const QColor kFixedLine(0, 0, 0);
+const QColor kBevelLight(255, 255, 255);
+const QColor kBevelDark(128, 128, 128);
+
+char DecimalSeparator() {
+  return QLocale().decimalPoint() == QStringLiteral(",") ? ',' : '.';
+}
+
+MouseButton ButtonOf(Qt::MouseButton b) {
+  switch (b) {
+    case Qt::LeftButton:
+      return MouseButton::Left;
+    case Qt::RightButton:
+      return MouseButton::Right;
+    default:
+      return MouseButton::Other;
+  }
+}
+
+}  // namespace
+
+TDrawTable::TDrawTable(AppContext& ctx, QWidget* parent) : QAbstractScrollArea(parent), ctx_(ctx) {
+  setObjectName(QStringLiteral("dgrdDrawTable"));
+  // The family the table was designed with, then look-alikes that Linux desktops carry.
+  QFont f(QStringLiteral("MS Sans Serif"));
+  f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                 QStringLiteral("DejaVu Sans"), QStringLiteral("Sans")});
+  f.setPixelSize(12);
+  setFont(f);
+  bold_ = f;
+  bold_.setBold(true);
+  const QFontMetrics m(f);
+  h_ = m.height();
+  w_ = m.horizontalAdvance(QLatin1Char('H'));
+  ascent_ = m.ascent();
+  boldAscent_ = QFontMetrics(bold_).ascent();
+
+  setFocusPolicy(Qt::StrongFocus);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  viewport()->setAutoFillBackground(false);
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+CellContext TDrawTable::Context() const {
+  return {ctx_.Texts, ctx_.DisplayUnits(), DecimalSeparator()};
+}
+
+TableMetrics TDrawTable::Metrics(int widestSignalCaption) const {
+  const QFontMetrics m(font());
+  const TextCodec& codec = ctx_.Codec;
+  return {h_, w_, widestSignalCaption,
+          [m, &codec](const Bytes& text) { return m.horizontalAdvance(codec.Decode(text)); }};
+}
+
+void TDrawTable::ApplyLayout(const TableLayout& layout) {
+  layout_ = layout;
+  ResetForLayout(state_, layout_.RowCount);
+  cursorColumn_ = cursorRow_ = 1;
+  UpdateScrollBars();
+  verticalScrollBar()->setValue(0);
+  horizontalScrollBar()->setValue(0);
+  viewport()->update();
+}
+
+void TDrawTable::ClearLayout() {
+  ApplyLayout(TableLayout{});
+}
+
+int TDrawTable::ColumnWidth(int column) const {
+  return column >= 0 && column < static_cast<int>(layout_.ColumnWidths.size())
+             ? layout_.ColumnWidths[static_cast<size_t>(column)]
+             : 0;
+}
+
+int TDrawTable::VisibleRows() const {
+  const int below = viewport()->height() - (layout_.HeaderRowHeight + kLine);
+  return std::max(0, below / (layout_.DefaultRowHeight + kLine));
+}
+
+int TDrawTable::FittingColumns(int left) const {
+  int room = viewport()->width() - (ColumnWidth(0) + kLine);
+  int n = 0;
+  for (int c = left; c < layout_.ColumnCount; ++c) {
+    room -= ColumnWidth(c) + kLine;
+    if (room < 0) break;
+    ++n;
+  }
+  return n;
+}
+
+void TDrawTable::UpdateScrollBars() {
+  const int dataRows = std::max(0, layout_.RowCount - 1);
+  const int rows = std::max(1, VisibleRows());
+  verticalScrollBar()->setRange(0, std::max(0, dataRows - rows));
+  verticalScrollBar()->setPageStep(rows);
+  verticalScrollBar()->setSingleStep(1);
+
+  // The last left column from which every remaining column fits.
+  int lastLeft = 1;
+  if (layout_.ColumnCount > 1) {
+    lastLeft = layout_.ColumnCount - 1;
+    while (lastLeft > 1 && FittingColumns(lastLeft - 1) >= layout_.ColumnCount - lastLeft + 1) {
+      --lastLeft;
+    }
+  }
+  horizontalScrollBar()->setRange(0, lastLeft - 1);
+  horizontalScrollBar()->setPageStep(std::max(1, FittingColumns(LeftColumn())));
+  horizontalScrollBar()->setSingleStep(1);
+}
+
+int TDrawTable::TopRow() const {
+  return 1 + verticalScrollBar()->value();
+}
+
+int TDrawTable::LeftColumn() const {
+  return 1 + horizontalScrollBar()->value();
+}
+
+void TDrawTable::ScrollToRow(int row) {
+  verticalScrollBar()->setValue(row - 1);
+}
+
+void TDrawTable::ScrollToColumn(int column) {
+  horizontalScrollBar()->setValue(column - 1);
+}
+
+void TDrawTable::MakeVisible(int column, int row) {
+  if (row >= 1) {
+    const int rows = std::max(1, VisibleRows());
+    if (row < TopRow()) {
+      ScrollToRow(row);
+    } else if (row >= TopRow() + rows) {
+      ScrollToRow(row - rows + 1);
+    }
+  }
+  if (column >= 1) {
+    if (column < LeftColumn()) {
+      ScrollToColumn(column);
+    } else {
+      while (LeftColumn() < column && column >= LeftColumn() + FittingColumns(LeftColumn())) {
+        const int before = LeftColumn();
+        ScrollToColumn(before + 1);
+        if (LeftColumn() == before) break;
+      }
+    }
+  }
+}
+
+QRect TDrawTable::CellRect(int column, int row) const {
+  if (column < 0 || row < 0 || column >= layout_.ColumnCount || row >= layout_.RowCount) {
+    return {};
+  }
+  int y = 0;
+  int height = layout_.HeaderRowHeight;
+  if (row > 0) {
+    if (row < TopRow()) return {};
+    y = layout_.HeaderRowHeight + kLine + (row - TopRow()) * (layout_.DefaultRowHeight + kLine);
+    height = layout_.DefaultRowHeight;
+  }
+  int x = 0;
+  if (column > 0) {
+    if (column < LeftColumn()) return {};
+    x = ColumnWidth(0) + kLine;
+    for (int c = LeftColumn(); c < column; ++c)
+      x += ColumnWidth(c) + kLine;
+  }
+  const QRect r(x, y, ColumnWidth(column), height);
+  return r.intersects(viewport()->rect()) ? r : QRect();
+}
+
+bool TDrawTable::CellAt(const QPoint& p, int& column, int& row) const {
+  column = row = -1;
+  if (layout_.RowCount == 0 || p.x() < 0 || p.y() < 0) return false;
+  if (p.y() < layout_.HeaderRowHeight + kLine) {
+    row = 0;
+  } else {
+    row = TopRow() + (p.y() - layout_.HeaderRowHeight - kLine) / (layout_.DefaultRowHeight + kLine);
+  }
+  int x = ColumnWidth(0) + kLine;
+  if (p.x() < x) {
+    column = 0;
+  } else {
+    for (int c = LeftColumn(); c < layout_.ColumnCount; ++c) {
+      x += ColumnWidth(c) + kLine;
+      if (p.x() < x) {
+        column = c;
+        break;
+      }
+    }
+  }
+  if (column < 0 || row >= layout_.RowCount) {
+    column = row = -1;
+    return false;
+  }
+  return true;
+}
+
+// ---- Painting ----
+
+void TDrawTable::paintEvent(QPaintEvent* event) {
+  QPainter painter(viewport());
+  PaintCells(painter, event->rect());
+}
+
+void TDrawTable::PaintCells(QPainter& painter, const QRect& area) {
+  painter.fillRect(area, BackgroundColor());
+  if (layout_.RowCount == 0 || layout_.ColumnCount == 0) return;
+  const Document& doc = ctx_.Doc;
+  const CellContext context = Context();
+  const int viewW = viewport()->width();
+  const int viewH = viewport()->height();
+
+  // Rows and columns in sight, with their positions.
+  std::vector<std::pair<int, int>> rows;  // row, top
+  rows.emplace_back(0, 0);
+  for (int r = TopRow(), y = layout_.HeaderRowHeight + kLine; r < layout_.RowCount && y < viewH;
+       ++r, y += layout_.DefaultRowHeight + kLine) {
+    rows.emplace_back(r, y);
+  }
+  std::vector<std::pair<int, int>> columns;  // column, left
+  columns.emplace_back(0, 0);
+  for (int c = LeftColumn(), x = ColumnWidth(0) + kLine; c < layout_.ColumnCount && x < viewW;
+       x += ColumnWidth(c) + kLine, ++c) {
+    columns.emplace_back(c, x);
+  }
+
+  for (const auto& [row, top] : rows) {
+    const int height = row == 0 ? layout_.HeaderRowHeight : layout_.DefaultRowHeight;
+    if (top > area.bottom() || top + height + kLine <= area.top()) continue;
+    for (const auto& [column, left] : columns) {
+      const int width = ColumnWidth(column);
+      const QRect rect(left, top, width, height);
+      if (left > area.right() || left + width + kLine <= area.left()) continue;
+      const CellDrawing cell = TableCell(doc, state_, context, column, row);
+      if (cell.Fill == CellFill::None) continue;
+      DrawCell(painter, rect, cell);
+      // The grid line right of and below the cell.
+      painter.fillRect(QRect(rect.right() + 1, top, kLine, height + kLine),
+                       cell.Fill == CellFill::Fixed ? kFixedLine : kDataLine);
+      painter.fillRect(QRect(left, rect.bottom() + 1, width, kLine),
+                       cell.Fill == CellFill::Fixed ? kFixedLine : kDataLine);
+    }
+  }
+}
+
+void TDrawTable::DrawCell(QPainter& painter, const QRect& rect, const CellDrawing& cell) {
+  QColor background;
+  switch (cell.Fill) {
+    case CellFill::Fixed:
+      background = palette().color(QPalette::Button);
+      break;
+    case CellFill::Location:
+      background = LocationColor();
+      break;
+    case CellFill::Shaded:
+      background = ShadedColor();
+      break;
+    default:
+      background = PlainColor();
+      break;
+  }
+  if (cell.Selected && cell.Fill != CellFill::Fixed) background = SelectedColor();
+  painter.fillRect(rect, background);
+  if (cell.Fill == CellFill::Fixed) {
+    // A raised edge, as fixed cells of a grid have.
+    painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), kBevelLight);
+    painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), kBevelLight);
+    painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), kBevelDark);
+    painter.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), kBevelDark);
+  }
+  if (cell.LineCount == 0) return;
+
+  painter.setFont(cell.Bold ? bold_ : font());
+  const QFontMetrics metrics = painter.fontMetrics();
+  const int ascent = cell.Bold ? boldAscent_ : ascent_;
+  QColor text = Qt::black;
+  if (cell.Selected && cell.Fill != CellFill::Fixed) {
+    text = Qt::white;
+  } else if (cell.Chosen) {
+    text = ChosenColor();
+  }
+  painter.setPen(text);
+  for (int i = 0; i < cell.LineCount; ++i) {
+    const CellLine& line = cell.Lines[static_cast<size_t>(i)];
+    if (line.Text.empty()) continue;
+    const QString s = ctx_.Decode(line.Text);
+    const int width = metrics.horizontalAdvance(s);
+    const int x = line.X < 0 ? qRound(rect.left() + rect.width() / 2.0 - width / 2.0)
+                             : rect.left() + qRound(line.X * w_);
+    const int y = rect.top() + qRound(line.Y * h_);
+    const bool fits = x >= rect.left() && x + width <= rect.left() + rect.width() &&
+                      y + h_ <= rect.top() + rect.height();
+    if (!fits) {
+      painter.save();
+      painter.setClipRect(rect);
+    }
+    painter.drawText(QPoint(x, y + ascent), s);
+    if (!fits) painter.restore();
+  }
+}
+
+void TDrawTable::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  UpdateScrollBars();
+}
+
+void TDrawTable::scrollContentsBy(int, int) {
+  // Scrolling goes by whole rows and columns: everything moves.
+  horizontalScrollBar()->setPageStep(std::max(1, FittingColumns(LeftColumn())));
+  viewport()->update();
+}
+
+// ---- Mouse and keyboard ----
+
+void TDrawTable::Press(MouseButton button, bool shift, int column, int row) {
+  const int columns = layout_.ColumnCount;
+  const int rows = layout_.RowCount;
+  const ClickEffects effects =
+      ActiveView(ctx_.Doc) == TableView::Results
+          ? ResultsMouseDown(ctx_.Doc, state_, button, column, row, columns, rows)
+          : LoggingMouseDown(state_, button, shift, column, row, columns, rows);
+  if (button == MouseButton::Left && column == 0 && state_.Selection.Top == row) {
+    cursorColumn_ = state_.Selection.Right;
+    cursorRow_ = row;
+  }
+  viewport()->update();
+  emit clicked(effects);
+}
+
+void TDrawTable::mousePressEvent(QMouseEvent* event) {
+  int column = -1;
+  int row = -1;
+  CellAt(event->position().toPoint(), column, row);
+  const bool shift = event->modifiers() & Qt::ShiftModifier;
+  if (event->button() == Qt::LeftButton && column >= 1 && row >= 1) {
+    PressCell(state_, column, row, layout_.ColumnCount, layout_.RowCount, shift);
+    cursorColumn_ = column;
+    cursorRow_ = row;
+    dragging_ = true;
+  }
+  Press(ButtonOf(event->button()), shift, column, row);
+  event->accept();
+}
+
+void TDrawTable::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragging_ || !(event->buttons() & Qt::LeftButton)) return;
+  const QPoint p = event->position().toPoint();
+  // Beyond the edges the drag scrolls, a row or column at a time.
+  if (p.y() >= viewport()->height()) ScrollToRow(TopRow() + 1);
+  if (p.y() < layout_.HeaderRowHeight && TopRow() > 1) ScrollToRow(TopRow() - 1);
+  if (p.x() >= viewport()->width()) ScrollToColumn(LeftColumn() + 1);
+  if (p.x() < ColumnWidth(0) && LeftColumn() > 1) ScrollToColumn(LeftColumn() - 1);
+  int column = -1;
+  int row = -1;
+  const QPoint inside(std::clamp(p.x(), ColumnWidth(0) + kLine, viewport()->width() - 1),
+                      std::clamp(p.y(), layout_.HeaderRowHeight + kLine, viewport()->height() - 1));
+  if (!CellAt(inside, column, row)) {
+    // Past the last row or column: the last one.
+    column = column < 0 ? layout_.ColumnCount - 1 : column;
+    row = row < 0 ? layout_.RowCount - 1 : row;
+  }
+  if (DragToCell(state_, column, row, layout_.ColumnCount, layout_.RowCount)) {
+    cursorColumn_ = state_.Selection.Left == state_.AnchorColumn ? state_.Selection.Right
+                                                                 : state_.Selection.Left;
+    cursorRow_ =
+        state_.Selection.Top == state_.AnchorRow ? state_.Selection.Bottom : state_.Selection.Top;
+    viewport()->update();
+  }
+}
+
+void TDrawTable::mouseReleaseEvent(QMouseEvent* event) {
+  dragging_ = false;
+  QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void TDrawTable::keyPressEvent(QKeyEvent* event) {
+  const int lastColumn = layout_.ColumnCount - 1;
+  const int lastRow = layout_.RowCount - 1;
+  if (lastColumn < 1 || lastRow < 1) {
+    QAbstractScrollArea::keyPressEvent(event);
+    return;
+  }
+  int column = cursorColumn_;
+  int row = cursorRow_;
+  const bool ctrl = event->modifiers() & Qt::ControlModifier;
+  switch (event->key()) {
+    case Qt::Key_Up:
+      --row;
+      break;
+    case Qt::Key_Down:
+      ++row;
+      break;
+    case Qt::Key_Left:
+      --column;
+      break;
+    case Qt::Key_Right:
+      ++column;
+      break;
+    case Qt::Key_PageUp:
+      row -= std::max(1, VisibleRows());
+      break;
+    case Qt::Key_PageDown:
+      row += std::max(1, VisibleRows());
+      break;
+    case Qt::Key_Home:
+      if (ctrl) {
+        row = 1;
+      } else {
+        column = 1;
+      }
+      break;
+    case Qt::Key_End:
+      if (ctrl) {
+        row = lastRow;
+      } else {
+        column = lastColumn;
+      }
+      break;
+    default:
+      QAbstractScrollArea::keyPressEvent(event);
+      return;
+  }
+  column = std::clamp(column, 1, lastColumn);
+  row = std::clamp(row, 1, lastRow);
+  const bool shift = event->modifiers() & Qt::ShiftModifier;
+  PressCell(state_, column, row, layout_.ColumnCount, layout_.RowCount, shift);
+  cursorColumn_ = column;
+  cursorRow_ = row;
+  MakeVisible(column, row);
+  // Moving the cell ends a row selection as a click on a cell does.
+  Press(MouseButton::Left, false, column, row);
+  event->accept();
+}
+
+void TDrawTable::focusOutEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusOutEvent(event);
+  // A pop-up menu or another window taking the keyboard leaves the table the current control.
+  if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason) {
+    return;
+  }
+  dragging_ = false;
+  TableExit(state_);
+  emit exited();
+}
+
+}  // namespace qv

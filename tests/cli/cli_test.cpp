@@ -1,0 +1,380 @@
+// quorvantel-cli end to end: the tool's processes download from the emulator program on a
+// pseudo-terminal, and the files they save must equal the files written out by the test from
+// the memory description. The tool runs with its own settings folder and the C locale.
+#include "ExpectedFiles.h"
+#include "core/link/EmulatorProcess.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <memory>
+
+namespace qv::test {
+namespace {
+
+constexpr const char* kIdentification = R"(
+  "identification": {"type": "QV-PRO 5", "code": "5025", "producer": "Quorvantel Instruments",
+                     "firmware": "5.12", "serial": "24031907", "resultsPercent": 3,
+                     "loggingPercent": 1, "extraHex": "FF 00 0D 0A 41 FF"},)";
+
+// Page 2 arrives corrupt and is followed by good pages of other rooms; page 4 is of kind 3.
+const std::string kResultsMemory = std::string("{") + kIdentification + R"(
+  "badChecksumPages": [2],
+  "results": [
+    {"page": 1, "building": 2, "buildingName": "Annex", "room": 1, "roomName": "Hall",
+     "begin": "2024-03-04 09:05:00", "end": "2024-03-04 09:15:00",
+     "values": {"AirTemp": [21.5, 21.0, 21.3, 22.0]}},
+    {"page": 2, "building": 1, "buildingName": "Main", "room": 1, "roomName": "Lobby",
+     "begin": "2024-03-04 09:20:00", "values": {"AirTemp": 20.0}},
+    {"page": 3, "building": 1, "buildingName": "Main", "room": 2, "roomName": "Office",
+     "begin": "2024-03-04 09:40:00", "duration": 300,
+     "values": {"RelHum": [45.5, 44.0, 45.0, 47.0], "CO2": [800, 700, 750, 900]},
+     "params": {"mode": 1, "altitude": 250, "sideA": 0.4, "sideB": 0.3, "metabolicRate": 1.2,
+                "clothing": 0.7}},
+    {"page": 4, "building": 1, "buildingName": "Main", "room": 3, "roomName": "Store",
+     "begin": "2024-03-04 10:00:00", "kind": 3},
+    {"page": 5, "building": 1, "buildingName": "Main", "room": 1, "roomName": "Lobby",
+     "begin": "2024-03-04 10:30:00", "unit": "US", "values": {"AirVel": [120, 100, 118, 140]}}
+  ]
+})";
+const std::vector<size_t> kKeptResults = {0, 2, 4};
+
+// Two blocks of number 1 kept apart by bit 7, and a block with a corrupt page (42).
+const std::string kLoggingMemory = std::string("{") + kIdentification + R"(
+  "badChecksumPages": [42],
+  "logging": [
+    {"number": 1, "endBit": true, "interval": 60, "start": "2024-06-01 10:00:00",
+     "buildingName": "Depot", "roomName": "Hall", "quantities": ["AirTemp", "RelHum"],
+     "samples": [[21.0, 50.0], [21.1, 50.5], [21.2, 51.0]], "pages": [30, 31, 32]},
+    {"number": 1, "interval": 10, "start": "2024-06-01 11:00:00", "unit": "US",
+     "buildingName": "Depot", "roomName": "Office", "quantities": ["AirTemp"],
+     "samples": [[70.1], [70.3]], "pages": [33, 34]},
+    {"number": 2, "interval": 30, "start": "2024-06-02 08:00:00", "buildingName": "Lab",
+     "roomName": "A", "quantities": ["CO2"],
+     "samples": [[500], [[510, 505, 512, 520]], [520], [530]], "pages": [40, 41, 42, 43]}
+  ]
+})";
+
+// The current print header in the settings: non-ASCII text is stored decoded and must reach
+// the file in the language's code page (windows-1252).
+constexpr const char* kSettings =
+    "[General]\n"
+    "Operator1=J\xC3\xBCrgen Weiss\n"
+    "TestSite1=Depot 7\n"
+    "Footer=Checked\n"
+    "TempPrSerNo=T-100\n"
+    "AdapPrType=AD\n";
+
+HeaderTexts StoredHeader() {
+  HeaderTexts h;
+  h.lines = {"J\xFCrgen Weiss", "", "Depot 7", "", "Checked"};
+  h.probes[0] = "T-100";
+  h.probes[19] = "AD";
+  return h;
+}
+
+struct CliRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+  // The lines that say something went wrong (progress lines aside).
+  std::vector<std::string> Complaints() const {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < err.size()) {
+      const size_t end = std::min(err.find('\n', at), err.size());
+      if (err.compare(at, 14, "quorvantel-cli") == 0) lines.push_back(err.substr(at, end - at));
+      at = end + 1;
+    }
+    return lines;
+  }
+};
+
+std::string ReadFile(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  const QByteArray b = f.readAll();
+  return std::string(b.constData(), static_cast<size_t>(b.size()));
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(work.isValid());
+    QDir(work.path()).mkpath(QStringLiteral("config"));
+    QFile conf(work.filePath(QStringLiteral("config/Quorvantel.conf")));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write(kSettings);
+  }
+
+  QString Path(const char* name) const { return work.filePath(QString::fromUtf8(name)); }
+
+  QProcess* Start(const QStringList& args) {
+    auto* p = new QProcess;
+    processes.emplace_back(p);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path("config"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    if (!numericLocale.isEmpty()) {
+      env.remove(QStringLiteral("LC_ALL"));
+      env.insert(QStringLiteral("LC_NUMERIC"), numericLocale);
+      env.insert(QStringLiteral("LOCPATH"), localeFolder);
+    }
+    p->setProcessEnvironment(env);
+    p->start(QStringLiteral(QV_BIN_DIR "/quorvantel-cli"), args);
+    EXPECT_TRUE(p->waitForStarted(5000));
+    return p;
+  }
+
+  CliRun Cli(const QStringList& args) {
+    QProcess* p = Start(args);
+    EXPECT_TRUE(p->waitForFinished(60000));
+    CliRun r;
+    r.exitCode = p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1;
+    r.out = p->readAllStandardOutput().toStdString();
+    r.err = p->readAllStandardError().toStdString();
+    return r;
+  }
+
+  // Serves the memory with the emulator program and keeps its description as the model.
+  void Serve(const std::string& json, std::vector<std::string> options = {}) {
+    const QString file = Path("memory.json");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(json.data(), static_cast<qint64>(json.size()));
+    f.close();
+    std::string error;
+    auto parsed = emu::ParseMemoryJson(emu::ByteVec(json.begin(), json.end()), &error);
+    ASSERT_TRUE(parsed) << error;
+    model = *parsed;
+    options.insert(options.begin(), {"--memory", file.toStdString()});
+    ASSERT_TRUE(emulator.Start(QV_BIN_DIR "/quorvantel-emulator", options, &error)) << error;
+  }
+  QString Device() const { return QString::fromStdString(emulator.Device()); }
+
+  QTemporaryDir work;
+  QString numericLocale;  // LC_NUMERIC of the tool instead of LC_ALL=C, found in localeFolder
+  QString localeFolder;
+  EmulatorProcess emulator;
+  emu::MemoryModel model;
+  std::vector<std::unique_ptr<QProcess>> processes;
+};
+
+TEST_F(CliTest, ResultsDownloadSavesWhatSaveAsWrites) {
+  Serve(kResultsMemory);
+  const CliRun r =
+      Cli({"download", "--port", Device(), "--memory", "results", "-o", Path("results.QVL")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+
+  const std::string expected =
+      FileHead("results.QVL", StoredHeader(), emu::BuildSettingsBlock(model.ident)) +
+      ResultsSection(model, kKeptResults);
+  EXPECT_EQ(ReadFile(Path("results.QVL")), expected);
+  EXPECT_EQ(r.err.find("quorvantel-cli:"), std::string::npos) << r.err;  // no message
+
+  const CliRun info = Cli({"info", Path("results.QVL")});
+  ASSERT_EQ(info.exitCode, 0) << info.err;
+  EXPECT_NE(info.out.find("Serial number: 24031907\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("Kind: results, 3 tests\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("Test 1: building 1 \"Main\", room 1 \"Lobby\", begin 2024-03-04 "
+                          "10:30:00, end 2024-03-04 10:31:00, units US, signals 13,14,15,16\n"),
+            std::string::npos)
+      << info.out;
+
+  // Building 1 holds two of the tests.
+  const CliRun exported = Cli({"export", Path("results.QVL"), "-o", Path("b1.txt"), "--node", "1",
+                               "--delimiter", "semicolon", "--eol", "lf"});
+  ASSERT_EQ(exported.exitCode, 0) << exported.err;
+  const std::string text = ReadFile(Path("b1.txt"));
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
+  EXPECT_NE(text.find("\nMain;Lobby;04.03.24   10:30:00;04.03.24   10:31:00;"), std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("Annex"), std::string::npos);
+}
+
+// A locale whose decimal separator is a comma, built for the tests: the tool must write the
+// numbers of the results file with it.
+TEST_F(CliTest, NumbersFollowTheLocale) {
+  std::string def;
+  for (const char* c :
+       {"LC_CTYPE", "LC_COLLATE", "LC_TIME", "LC_MONETARY", "LC_MESSAGES", "LC_PAPER", "LC_NAME",
+        "LC_ADDRESS", "LC_TELEPHONE", "LC_MEASUREMENT", "LC_IDENTIFICATION"}) {
+    def += std::string(c) + "\ncopy \"POSIX\"\nEND " + c + "\n";
+  }
+  def += "LC_NUMERIC\ndecimal_point \"<U002C>\"\nthousands_sep \"\"\ngrouping -1\nEND LC_NUMERIC\n";
+  QFile source(Path("comma.def"));
+  ASSERT_TRUE(source.open(QIODevice::WriteOnly));
+  source.write(def.data(), static_cast<qint64>(def.size()));
+  source.close();
+  QDir(work.path()).mkpath(QStringLiteral("locales"));
+  QProcess localedef;
+  localedef.start(QStringLiteral("localedef"),
+                  {"-f", "UTF-8", "-i", Path("comma.def"), Path("locales/comma.UTF-8")});
+  if (!localedef.waitForFinished(30000) || localedef.exitStatus() != QProcess::NormalExit ||
+      !QFile::exists(Path("locales/comma.UTF-8/LC_NUMERIC"))) {
+    GTEST_SKIP() << "localedef cannot build a test locale here";
+  }
+  numericLocale = QStringLiteral("comma.UTF-8");
+  localeFolder = Path("locales");
+
+  Serve(kResultsMemory);
+  const CliRun r =
+      Cli({"download", "--port", Device(), "--memory", "results", "-o", Path("comma.QVL")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ReadFile(Path("comma.QVL")),
+            FileHead("comma.QVL", StoredHeader(), emu::BuildSettingsBlock(model.ident)) +
+                ResultsSection(model, kKeptResults, ','));
+}
+
+TEST_F(CliTest, LoggingDownloadSavesTheChosenBlocks) {
+  Serve(kLoggingMemory);
+  const CliRun r = Cli({"download", "--port", Device(), "--memory", "logging", "--blocks", "1,3",
+                        "-o", Path("logging.QVL")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  // The corrupt page is told once, after the transfer.
+  EXPECT_NE(r.err.find("quorvantel-cli: Logging pages damaged in transfer, samples set to 0 (1)  "
+                       "   Error #16\n"),
+            std::string::npos)
+      << r.err;
+
+  const std::string expected =
+      FileHead("logging.QVL", StoredHeader(), emu::BuildSettingsBlock(model.ident)) +
+      LoggerSection(model, {0, 2}, {42});
+  EXPECT_EQ(ReadFile(Path("logging.QVL")), expected);
+
+  // Samples 2 and 3 of the second saved block as two tests.
+  const CliRun converted =
+      Cli({"convert", Path("logging.QVL"), "--block", "2", "--range", "2-3", "-o", Path("c.QVL")});
+  ASSERT_EQ(converted.exitCode, 0) << converted.err;
+  const CliRun info = Cli({"info", Path("c.QVL")});
+  EXPECT_NE(info.out.find("Kind: results, 2 tests\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("Test 2: building 1 \"Lab\", room 1 \"A\", begin 2024-06-02 08:01:00"),
+            std::string::npos)
+      << info.out;
+}
+
+TEST_F(CliTest, CtrlCCancelsCleanly) {
+  // A paced line: sixty pages take several seconds.
+  const std::string json = std::string("{") + kIdentification + R"(
+    "results": [{"building": 1, "room": 1, "begin": "2024-03-04 09:05:00",
+                 "values": {"AirTemp": 21.5}}],
+    "logging": [{"interval": 10, "start": "2024-06-01 10:00:00", "quantities": ["AirTemp"],
+                 "generate": {"count": 60, "AirTemp": {"base": 20}}}]})";
+  Serve(json, {"--baud", "19200"});
+  QProcess* p =
+      Start({"download", "--port", Device(), "--memory", "logging", "-o", Path("cancelled.QVL")});
+  std::string err;
+  QElapsedTimer waited;
+  waited.start();
+  while (err.find("10%") == std::string::npos && waited.elapsed() < 20000) {
+    p->waitForReadyRead(100);
+    err += p->readAllStandardError().toStdString();
+  }
+  ASSERT_NE(err.find("10%"), std::string::npos) << err;
+  ::kill(static_cast<pid_t>(p->processId()), SIGINT);
+  ASSERT_TRUE(p->waitForFinished(5000));
+  EXPECT_EQ(p->exitCode(), 130);
+  EXPECT_EQ(QDir(work.path()).entryList(QDir::Files), QStringList{"memory.json"});
+
+  // The port was let go: the next download gets the instrument at once.
+  const CliRun again =
+      Cli({"download", "--port", Device(), "--memory", "results", "-o", Path("after.QVL")});
+  EXPECT_EQ(again.exitCode, 0) << again.err;
+}
+
+struct FailureCase {
+  const char* name;
+  QStringList args;  // "DEVICE" is replaced by the emulator's device, "OUT" by the output file
+  int exitCode;
+  const char* message;  // the start of the one line on stderr
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CliFailureTest : public CliTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(CliFailureTest, PrintsOneLineAndWritesNothing) {
+  const FailureCase& c = GetParam();
+  Serve(kLoggingMemory);
+  QStringList args;
+  for (const QString& a : c.args) {
+    args << (a == "DEVICE" ? Device() : a == "OUT" ? Path("out.file") : a);
+  }
+  const CliRun r = Cli(args);
+  EXPECT_EQ(r.exitCode, c.exitCode);
+  const std::vector<std::string> complaints = r.Complaints();
+  ASSERT_EQ(complaints.size(), 1u) << r.err;
+  EXPECT_EQ(complaints[0].rfind(c.message, 0), 0u) << r.err;
+  EXPECT_FALSE(QFile::exists(Path("out.file")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliFailureTest,
+    ::testing::Values(
+        FailureCase{"NoMemory",
+                    {"download", "--port", "DEVICE", "-o", "OUT"},
+                    2,
+                    "quorvantel-cli download: --memory results|logging is required"},
+        FailureCase{"UnknownMemory",
+                    {"download", "--port", "DEVICE", "--memory", "flash", "-o", "OUT"},
+                    2,
+                    "quorvantel-cli download: --memory must be results or logging"},
+        FailureCase{
+            "BlockZero",
+            {"download", "--port", "DEVICE", "--memory", "logging", "--blocks", "0", "-o", "OUT"},
+            2,
+            "quorvantel-cli download: --blocks must be"},
+        FailureCase{"UnknownOption",
+                    {"info", "--colour", "OUT"},
+                    2,
+                    "quorvantel-cli info: unknown option --colour"},
+        FailureCase{"BadLineEnd",
+                    {"export", "OUT", "-o", "OUT", "--eol", "crcr"},
+                    2,
+                    "quorvantel-cli export: --eol must be crlf, cr or lf"},
+        FailureCase{
+            "MissingFile", {"convert", "OUT", "--block", "1", "-o", "OUT"}, 1, "quorvantel-cli: "},
+        FailureCase{"NoSuchPort",
+                    {"download", "--port", "/dev/no-such-tty", "--memory", "results", "-o", "OUT"},
+                    1,
+                    "quorvantel-cli: The port cannot be opened."},
+        FailureCase{
+            "NoSuchBlock",
+            {"download", "--port", "DEVICE", "--memory", "logging", "--blocks", "2,4", "-o", "OUT"},
+            1,
+            "quorvantel-cli: there is no logging block 4: the memory holds 3 blocks"},
+        FailureCase{"NoResults",
+                    {"download", "--port", "DEVICE", "--memory", "results", "-o", "OUT"},
+                    1,
+                    "quorvantel-cli: The instrument holds no data to download."}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+
+class QtApplication : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "qv_test_cli";
+    static char* argv[] = {name, nullptr};
+    app_ = std::make_unique<QCoreApplication>(argc, argv);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  std::unique_ptr<QCoreApplication> app_;
+};
+
+const auto* const registered = ::testing::AddGlobalTestEnvironment(new QtApplication);
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,27 @@
+// The engine tests drive QSerialPort, which watches its device with socket notifiers: those
+// want a Qt application object in the program, as the GUI and the command-line tool have.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class QtApplication : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "qv_test_download";
+    static char* argv[] = {name, nullptr};
+    app_ = std::make_unique<QCoreApplication>(argc, argv);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  std::unique_ptr<QCoreApplication> app_;
+};
+
+const auto* const registered = ::testing::AddGlobalTestEnvironment(new QtApplication);
+
+}  // namespace

@@ -1,0 +1,71 @@
+// A started application: data folder, settings of its own, the main window with its
+// dialogs, and a prompter that answers from a script.
+#pragma once
+
+#include "GuiTestSupport.h"
+#include "app/MainForm.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace qv::test {
+
+// Runs `act` on the next modal dialog as soon as it is shown (within a second).
+inline void OnNextModal(std::function<void(QDialog*)> act) {
+  auto* timer = new QTimer;
+  auto ticks = std::make_shared<int>(0);
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, ticks, act] {
+    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      act(d);
+    } else if (++*ticks > 200) {
+      timer->stop();
+      timer->deleteLater();
+      ADD_FAILURE() << "no modal dialog appeared";
+    }
+  });
+  timer->start();
+}
+
+class ShellTest : public ::testing::Test {
+ protected:
+  // Starts the application on `data` (the shipped files when null) with the settings store
+  // `settingsName` (a fresh one when empty).
+  void Start(std::unique_ptr<DataFolder> data = nullptr, std::string settingsName = {}) {
+    form_.reset();
+    ctx_.reset();
+    data_ = data ? std::move(data) : DataFolder::Shipped();
+    settingsName_ = settingsName.empty() ? FreshSettingsName() : settingsName;
+    ctx_ = std::make_unique<AppContext>(data_->Path(), settingsName_);
+    form_ = std::make_unique<TfrmMainForm>(*ctx_, prompter_);
+    started_ = form_->CreateDialogs();
+  }
+  void TearDown() override {
+    form_.reset();
+    ctx_.reset();
+  }
+  // Opens a menu as a person does and closes it again; the opening evaluates its entries.
+  void OpenMenu(QMenu* menu) {
+    menu->popup(QPoint(10, 10));
+    QApplication::processEvents();
+    menu->hide();
+  }
+  bool Enabled(const char* action) const { return form_->Action(action)->isEnabled(); }
+
+  std::unique_ptr<DataFolder> data_;
+  std::string settingsName_;
+  std::unique_ptr<AppContext> ctx_;
+  ScriptedPrompter prompter_;
+  std::unique_ptr<TfrmMainForm> form_;
+  bool started_ = false;
+};
+
+}  // namespace qv::test

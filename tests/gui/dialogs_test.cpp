@@ -1,0 +1,246 @@
+// The settings dialogs driven as a person does: language, port, units, memory choice, and
+// the transfer dialog's Cancel.
+#include "ShellFixture.h"
+#include "app/LanguageDialog.h"
+#include "download/DLSelectDialog.h"
+#include "download/GuiDownload.h"
+#include "link/Link.h"
+#include "link/PortDialog.h"
+#include "link/TransferDialog.h"
+#include "view/UnitsDialog.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace qv {
+namespace {
+
+using test::DataFolder;
+using test::OnNextModal;
+
+void Click(QDialog* d, const char* button) {
+  QPushButton* b = d->findChild<QPushButton*>(button);
+  ASSERT_NE(b, nullptr) << button;
+  b->click();
+}
+
+QStringList RadioTexts(QWidget* group) {
+  QStringList texts;
+  for (QRadioButton* r : group->findChildren<QRadioButton*>()) texts << r->text();
+  return texts;
+}
+
+class Dialogs : public test::ShellTest {
+ protected:
+  // Three installed languages; "LangIndex" and "Language" as a first start leaves them.
+  void StartWithThreeLanguages() {
+    auto data = DataFolder::Shipped();
+    data->Write("Quorvantel_Main.ini",
+                "[General]\r\nProduct=Quorvantel\r\n"
+                "[ENGLISH]\r\nfile=English.ini\r\ndispname=English\r\n"
+                "[DEUTSCH]\r\nfile=English.ini\r\ndispname=Deutsch\r\n"
+                "[ESPANOL]\r\nfile=English.ini\r\ndispname=Espa\xf1ol\r\n");
+    data->Write("DEUTSCH.ini", test::ShippedEnglish());
+    data->Write("ESPANOL.ini", test::ShippedEnglish());
+    data->Write("ENGLISH.ini", test::ShippedEnglish());
+    Start(std::move(data));
+    ASSERT_TRUE(started_);
+  }
+  int32_t StoredInt(const char* name) const {
+    int32_t v = -99;
+    ctx_->Settings.ReadInt(name, v);
+    return v;
+  }
+  Bytes StoredText(const char* name) const {
+    Bytes v = "(absent)";
+    ctx_->Settings.ReadText(name, v);
+    return v;
+  }
+};
+
+TEST_F(Dialogs, LanguageDialogListsThreeLanguagesInItsSizes) {
+  StartWithThreeLanguages();
+  TfrmLanguage* d = form_->Forms().Language;
+  EXPECT_EQ(d->Group()->height(), 120);
+  EXPECT_EQ(d->height(), 230);
+  EXPECT_EQ(RadioTexts(d->Group()), QStringList({"English", "Deutsch", QString::fromUtf8("Español")}));
+  EXPECT_EQ(d->SelectedIndex(), 0);  // the first start stored LangIndex 0
+  EXPECT_EQ(StoredText("Language"), "ENGLISH");
+}
+
+TEST_F(Dialogs, LanguageChoiceStoresTheSectionNameOnOkOnlyWhenChanged) {
+  StartWithThreeLanguages();
+  TfrmLanguage* d = form_->Forms().Language;
+
+  OnNextModal([](QDialog* dlg) { Click(dlg, "btnOK"); });  // the same language
+  form_->mmConfigLanguageClick();
+  EXPECT_TRUE(prompter_.shown.empty());
+  EXPECT_EQ(StoredInt("LangIndex"), 0);
+
+  OnNextModal([d](QDialog* dlg) {
+    d->SelectIndex(1);
+    Click(dlg, "btnCancel");
+  });
+  form_->mmConfigLanguageClick();
+  EXPECT_EQ(StoredInt("LangIndex"), 0);
+  EXPECT_EQ(d->SelectedIndex(), 0);  // put back to the stored choice
+
+  OnNextModal([d](QDialog* dlg) {
+    d->Group()->findChildren<QRadioButton*>()[2]->click();
+    Click(dlg, "btnOK");
+  });
+  form_->mmConfigLanguageClick();
+  EXPECT_EQ(StoredInt("LangIndex"), 2);
+  // The section, not the displayed "Español", which the next start could not find.
+  EXPECT_EQ(StoredText("Language"), "ESPANOL");
+  EXPECT_EQ(prompter_.Texts(), QStringList{ctx_->Tr("msgChangeLanguage_70")});
+  EXPECT_EQ(ctx_->Language.LanguageName, "ENGLISH");  // this run keeps its language
+}
+
+TEST_F(Dialogs, LanguageSectionMissingFromTheProductFileKeepsTheDesignEntry) {
+  auto data = DataFolder::Shipped();
+  data->Write("Quorvantel_Main.ini", "[General]\r\n[FRANCAIS]\r\nfile=English.ini\r\n");
+  Start(std::move(data));
+  ASSERT_TRUE(started_);
+  EXPECT_EQ(prompter_.Texts(), QStringList{ctx_->Tr("msgLangError_30")});
+  TfrmLanguage* d = form_->Forms().Language;
+  EXPECT_EQ(RadioTexts(d->Group()), QStringList{ctx_->Tr("rgLangEn_15")});
+  EXPECT_EQ(d->Group()->height(), 100);
+  EXPECT_EQ(d->SelectedIndex(), 0);
+}
+
+TEST_F(Dialogs, PortDialogStoresOnOkOnlyAndKeepsTheBaudRateFixed) {
+  Start();
+  TfrmCOM_Port* d = form_->Forms().Port;
+  d->SetPortDetector([] {
+    PortInfo p;
+    p.Name = "ttyUSB0";
+    p.SystemLocation = "/dev/ttyUSB0";
+    p.Description = "USB serial";
+    return std::vector<PortInfo>{p};
+  });
+  EXPECT_FALSE(d->findChild<QGroupBox*>("rgBaudRate")->isEnabled());
+
+  OnNextModal([](QDialog* dlg) {
+    dlg->findChild<QLineEdit*>("edtDevice")->setText("/dev/pts/7");
+    Click(dlg, "btnCancel");
+  });
+  form_->mmConfigPortClick();
+  EXPECT_EQ(StoredText("PortDevice"), "(absent)");
+  EXPECT_EQ(StoredInt("COMPort"), -99);
+
+  OnNextModal([](QDialog* dlg) {
+    // The next opening shows the stored choice again, not the cancelled one.
+    EXPECT_NE(dlg->findChild<QLineEdit*>("edtDevice")->text(), "/dev/pts/7");
+    auto* list = dlg->findChild<QListWidget*>("lstPorts");
+    EXPECT_EQ(list->count(), 1);
+    EXPECT_TRUE(list->item(0)->text().contains("USB serial"));
+    list->setCurrentRow(0);
+    Click(dlg, "btnOK");
+  });
+  form_->mmConfigPortClick();
+  EXPECT_EQ(StoredText("PortDevice"), "/dev/ttyUSB0");
+  EXPECT_EQ(StoredInt("BaudRate"), 5);  // 38400, shown but not changeable
+
+  ctx_->Settings.WriteInt("BaudRate", 7);  // beyond the list: the last rate
+  OnNextModal([](QDialog* dlg) {
+    dlg->findChild<QLineEdit*>("edtDevice")->setText("/dev/pts/7");
+    Click(dlg, "btnOK");
+  });
+  form_->mmConfigPortClick();
+  EXPECT_EQ(StoredText("PortDevice"), "/dev/pts/7");
+  EXPECT_EQ(ctx_->Port.BaudRateValue(), 57600);
+}
+
+TEST_F(Dialogs, UnitsDialogStoresOnOkAndCancelKeepsTheUnitSystem) {
+  Start();
+  TfrmUnits* d = form_->Forms().Units;
+  EXPECT_EQ(d->size(), QSize(TfrmUnits::kClientWidth, TfrmUnits::kClientHeight));
+  EXPECT_EQ(RadioTexts(d), QStringList({"SI", "US"}));
+
+  OnNextModal([](QDialog* dlg) {
+    dlg->findChildren<QRadioButton*>()[1]->click();
+    Click(dlg, "btnCancel");
+  });
+  form_->ppUnitsClick();
+  EXPECT_EQ(ctx_->Choices.UnitSel, 0);
+  EXPECT_EQ(StoredInt("UnitSel"), -99);
+
+  OnNextModal([](QDialog* dlg) {
+    EXPECT_TRUE(dlg->findChildren<QRadioButton*>()[0]->isChecked());  // opens on the stored SI
+    dlg->findChildren<QRadioButton*>()[1]->click();
+    Click(dlg, "btnOK");
+  });
+  form_->ppUnitsClick();
+  EXPECT_EQ(ctx_->Choices.UnitSel, 1);
+  EXPECT_EQ(ctx_->DisplayUnits(), "US");
+  EXPECT_EQ(StoredInt("UnitSel"), 1);
+}
+
+TEST_F(Dialogs, StoredUnitChoiceIsTheDisplayUnitSystemFromTheStart) {
+  const std::string name = test::FreshSettingsName();
+  SettingsStore(name).WriteInt("UnitSel", 1);
+  Start(nullptr, name);
+  EXPECT_EQ(ctx_->DisplayUnits(), "US");
+  EXPECT_EQ(form_->Forms().Units->ControlPosition(), 1);
+}
+
+TEST_F(Dialogs, MemoryChoiceOffersTwoChoicesAndStoresWhateverTheButton) {
+  Start();
+  ctx_->Settings.WriteInt("DLSelect", 2);  // beyond the two choices
+  TfrmDLSelect* d = form_->Forms().DLSelect;
+  EXPECT_EQ(d->findChildren<QRadioButton*>().size(), 2);
+
+  int shownPosition = -2;
+  OnNextModal([&shownPosition, d](QDialog* dlg) {
+    shownPosition = d->ControlPosition();
+    dlg->findChildren<QRadioButton*>()[0]->click();
+    Click(dlg, "btnCancel");
+  });
+  EXPECT_EQ(d->Choose(), -1);
+  EXPECT_EQ(shownPosition, 1);            // the logging memory, the last choice
+  EXPECT_EQ(StoredInt("DLSelect"), 0);  // stored although cancelled
+
+  OnNextModal([](QDialog* dlg) {
+    dlg->findChildren<QRadioButton*>()[1]->click();
+    Click(dlg, "btnDownLoad");
+  });
+  EXPECT_EQ(d->Choose(), 1);
+  EXPECT_EQ(StoredInt("DLSelect"), 1);
+}
+
+TEST_F(Dialogs, TransferDialogStaysOnTopWithoutCloseBoxAndCancelStopsTheLink) {
+  Start();
+  TfrmTransfering* d = form_->Forms().Transfering;
+  EXPECT_TRUE(d->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_FALSE(d->windowFlags() & Qt::WindowCloseButtonHint);
+  auto* gauge = d->findChild<QProgressBar*>("Gauge");
+  EXPECT_EQ(gauge->minimum(), 0);
+  EXPECT_EQ(gauge->maximum(), 100);
+
+  bool cancelled = false;
+  d->SetCancelHandler([&cancelled] { cancelled = true; });
+  d->show();
+  d->close();  // no way to close it but Cancel
+  EXPECT_TRUE(d->isVisible());
+  d->findChild<QPushButton*>("btnCancel")->click();
+  EXPECT_TRUE(cancelled);
+  EXPECT_FALSE(d->isVisible());
+
+  // Wired to the link by a download: Cancel sets the flag its waiting loops read.
+  form_->Download().Engine();  // the engine and its link exist from the start
+  d->SetCancelHandler([this] { form_->LinkObject().Cancel(); });
+  d->show();
+  d->findChild<QPushButton*>("btnCancel")->click();
+  EXPECT_TRUE(form_->LinkObject().Cancelled());
+  form_->LinkObject().CloseLink();
+  EXPECT_FALSE(form_->LinkObject().Cancelled());
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,110 @@
+// Instrument > DownLoad through the real dialogs against the emulated instrument: the memory
+// choice, the transfer dialog, the block list in both modes, and the document on show.
+#include "ShellFixture.h"
+#include "core/link/EmulatorProcess.h"
+#include "download/DLSelectDialog.h"
+#include "download/DownLoadListDialog.h"
+#include "download/GuiDownload.h"
+#include "link/TransferDialog.h"
+
+#include <QFileInfo>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace qv {
+namespace {
+
+class GuiDownloadTest : public test::ShellTest {
+ protected:
+  void SetUp() override {
+    const std::string emulator = std::string(QV_BIN_DIR) + "/quorvantel-emulator";
+    if (!QFileInfo(QString::fromStdString(emulator)).isExecutable()) {
+      GTEST_SKIP() << "the emulator is not built";
+    }
+    std::string error;
+    ASSERT_TRUE(emulator_.Start(emulator, {"--memory", QV_SOURCE_DIR "/data/demo/demo-memory.json"},
+                                &error))
+        << error;
+    // A settings profile of its own pointed at the emulated instrument.
+    const std::string name = test::FreshSettingsName();
+    SettingsStore(name).WriteText("PortDevice", emulator_.Device());
+    Start(nullptr, name);
+    ASSERT_TRUE(started_);
+    form_->show();
+    // The pauses only let a person see the transfer dialog.
+    form_->Download().Engine().SetPauses({{}, {}, {}});
+  }
+  // Answers the memory choice with `position`.
+  void ChooseMemory(int position) {
+    test::OnNextModal([position](QDialog* d) {
+      ASSERT_EQ(d->objectName(), "frmDLSelect");
+      d->findChildren<QRadioButton*>()[position]->click();
+      d->findChild<QPushButton*>("btnDownLoad")->click();
+    });
+  }
+
+  test::EmulatorProcess emulator_;
+};
+
+TEST_F(GuiDownloadTest, ResultsMemoryBecomesTheShownUnsavedDocument) {
+  ChooseMemory(0);
+  form_->mmInstrDownLoadClick();
+  const Document& doc = ctx_->Doc;
+  EXPECT_TRUE(prompter_.shown.empty()) << prompter_.Texts().join(" | ").toStdString();
+  EXPECT_TRUE(doc.ResultsDataLoaded);
+  EXPECT_TRUE(doc.DocNotSaved);
+  EXPECT_GT(doc.TestCount, 0);
+  EXPECT_TRUE(form_->TableVisible());
+  EXPECT_FALSE(form_->findChild<QWidget*>("tvTree")->isHidden());
+  EXPECT_FALSE(form_->Forms().Transfering->isVisible());
+  EXPECT_EQ(form_->Forms().Transfering->Progress(), 100);
+  EXPECT_EQ(form_->windowTitle(), QString::fromLatin1(kMainTitle) + ctx_->Tr("File_10"));
+  EXPECT_EQ(doc.InstrumentInfo.SerialNumber, "24031907");
+  EXPECT_TRUE(form_->Action("ppCutRow")->isVisible());
+
+  // Replacing it asks first; a Yes whose save is cancelled stops the new download.
+  prompter_.answers = {true};
+  form_->mmInstrDownLoadClick();
+  EXPECT_EQ(prompter_.Texts(), QStringList{ctx_->Tr("msgNotSaved_70")});
+  EXPECT_TRUE(doc.DocNotSaved);
+  EXPECT_TRUE(form_->TableVisible());
+}
+
+TEST_F(GuiDownloadTest, LoggingMemoryGoesThroughBothBlockLists) {
+  ChooseMemory(1);
+  TfrmDownLoadList* list = form_->Forms().DownLoadList;
+  int lists = 0;
+  size_t offered = 0;
+  std::function<void(QDialog*)> answer = [&](QDialog* d) {
+    ASSERT_EQ(d, list);
+    ++lists;
+    if (lists == 1) {
+      EXPECT_EQ(list->Mode(), ListMode::DownLoad);
+      offered = ctx_->Doc.LoggerBlocks.size();
+      list->SelectCell(1, 0);
+      list->SelectCell(2, 0);
+      test::OnNextModal(answer);
+      d->findChild<QPushButton*>("btnDownLoad")->click();
+    } else {
+      EXPECT_EQ(list->Mode(), ListMode::Show);
+      EXPECT_EQ(ctx_->Doc.LoggerBlocks.size(), 2u);  // the two marked ones
+      list->SelectCell(2, 0);
+      d->findChild<QPushButton*>("btnShow")->click();
+    }
+  };
+  test::OnNextModal(answer);
+  form_->mmInstrDownLoadClick();
+  const Document& doc = ctx_->Doc;
+  EXPECT_EQ(lists, 2);
+  EXPECT_GE(offered, 2u);
+  EXPECT_TRUE(doc.LoggerDataLoaded);
+  EXPECT_TRUE(doc.DocNotSaved);
+  EXPECT_EQ(doc.CurrentBlock, 1);
+  EXPECT_GT(doc.LoggerBlocks[1].SampleCount, 0);
+  EXPECT_TRUE(form_->TableVisible());
+  EXPECT_TRUE(form_->findChild<QWidget*>("tvTree")->isHidden());
+  EXPECT_EQ(form_->windowTitle(), QString::fromLatin1(kMainTitle) + ctx_->Tr("File_10"));
+}
+
+}  // namespace
+}  // namespace qv

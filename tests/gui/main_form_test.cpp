@@ -1,0 +1,322 @@
+// The main window after start-up: captions, menus, tool buttons, the enabling rules of each
+// menu, the window menu and the help commands.
+#include "ShellFixture.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace qv {
+namespace {
+
+using test::DataFolder;
+using test::ShellTest;
+
+// Entry names of a menu in order; "-" for a separator.
+QStringList Entries(QMenu* menu, bool visibleOnly = false) {
+  QStringList names;
+  for (QAction* a : menu->actions()) {
+    if (visibleOnly && !a->isVisible()) continue;
+    names << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+  }
+  return names;
+}
+
+QMdiSubWindow* AddGraphWindow(TfrmMainForm& form) {
+  QMdiSubWindow* w = form.MdiArea()->addSubWindow(new QTextEdit);
+  w->show();
+  return w;
+}
+
+class MainForm : public ShellTest {};
+
+TEST_F(MainForm, StartsWithTitleSizeAndNoDocument) {
+  Start();
+  ASSERT_TRUE(started_);
+  EXPECT_EQ(form_->windowTitle(), "Quorvantel PRO          ");
+  EXPECT_EQ(QString::fromLatin1(kMainTitle).size(), 24);
+  EXPECT_TRUE(form_->windowState() & Qt::WindowMaximized);
+  EXPECT_EQ(form_->findChild<QToolBar*>("pbButtons")->height(), 60);
+  for (const char* hidden : {"tvTree", "dgrdDrawTable"}) {
+    ASSERT_NE(form_->findChild<QWidget*>(hidden), nullptr) << hidden;
+    EXPECT_TRUE(form_->findChild<QWidget*>(hidden)->isHidden()) << hidden;
+  }
+  EXPECT_FALSE(form_->findChild<QWidget*>("panMainPanel")->isHidden());
+  const Document& doc = ctx_->Doc;
+  EXPECT_FALSE(doc.DocNotSaved || doc.DocModified || doc.ResultsDataLoaded || doc.LoggerDataLoaded);
+  EXPECT_GT(form_->WidestSignalCaption(), 0);
+}
+
+TEST_F(MainForm, MenusHoldExactlyTheirEntriesSeparatorsAndShortcuts) {
+  Start();
+  QStringList titles;
+  for (QAction* a : form_->menuBar()->actions()) titles << a->menu()->objectName();
+  EXPECT_EQ(titles, QStringList({"mmFile", "mmEdit", "mmInstrument", "mmConfig", "mmGraph",
+                                 "mmWindow", "mmHelp"}));
+  EXPECT_EQ(Entries(form_->Menu("mmFile")),
+            QStringList({"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileSaveLogAsRes", "-",
+                         "mmFileHeadSetUp", "mmFilePreview", "mmFileInfo", "-", "mmFileExport",
+                         "-", "mmFileExit"}));
+  EXPECT_EQ(Entries(form_->Menu("mmEdit")), QStringList({"mmEditCopy", "mmEditSelAll"}));
+  EXPECT_EQ(Entries(form_->Menu("mmInstrument")), QStringList({"-", "mmInstrDownLoad", "-"}));
+  EXPECT_EQ(Entries(form_->Menu("mmConfig")),
+            QStringList({"mmConfigPort", "mmConfigLanguage", "-", "mmConfigLogList",
+                         "mmConfigUnits"}));
+  EXPECT_EQ(Entries(form_->Menu("mmGraph")),
+            QStringList({"mmGraphDraw", "mmGraphRefresh", "mmGraphPrint", "mmGraphClose",
+                         "mmGraphCloseAll"}));
+  EXPECT_EQ(Entries(form_->Menu("mmWindow")),
+            QStringList({"mmWinCascade", "mmWinHoriz", "mmWinVertic", "mmWinMinimize"}));
+  EXPECT_EQ(Entries(form_->Menu("mmHelp")),
+            QStringList({"mmHelpContents", "mmHelpIndex", "mmHelpAbout"}));
+  EXPECT_FALSE(form_->Menu("mmInstrument")->separatorsCollapsible());
+
+  // The pop-up: its row entries wait for the first download or open.
+  EXPECT_EQ(Entries(form_->PopupMenu()),
+            QStringList({"ppFileInfo", "ppInstrumentSettings", "-", "ppCopy", "ppSelectAll", "-",
+                         "ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "-", "ppLogList",
+                         "ppSaveSelAsRes", "ppUnits"}));
+  EXPECT_EQ(Entries(form_->PopupMenu(), true),
+            QStringList({"ppFileInfo", "ppInstrumentSettings", "-", "ppCopy", "ppSelectAll", "-",
+                         "ppLogList", "ppUnits"}));
+  form_->PrepareRowEditing();
+  EXPECT_EQ(Entries(form_->PopupMenu(), true), Entries(form_->PopupMenu()));
+  for (const char* name : {"ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes"}) {
+    EXPECT_FALSE(Enabled(name)) << name;
+  }
+
+  EXPECT_EQ(form_->Action("mmEditCopy")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+  EXPECT_EQ(form_->Action("mmEditSelAll")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+  EXPECT_EQ(form_->Action("ppDeleteRow")->shortcut(), QKeySequence(Qt::Key_Delete));
+
+  // Captions come from the language file, decoded.
+  EXPECT_EQ(form_->Action("mmInstrDownLoad")->text(), ctx_->Tr("mmInstrDwnLoad_15"));
+  EXPECT_EQ(form_->Action("mmFileInfo")->text(), ctx_->Tr("ppFileInfo_15"));
+  EXPECT_EQ(form_->Action("ppInstrumentSettings")->text(), ctx_->Tr("frmInstrumentSettings_25"));
+}
+
+TEST_F(MainForm, ToolButtonsStandInOrderWithTranslatedCaptionsAndIcons) {
+  Start();
+  QStringList names;
+  for (QAction* a : form_->findChild<QToolBar*>("pbButtons")->actions()) {
+    auto* button =
+        qobject_cast<QToolButton*>(form_->findChild<QToolBar*>("pbButtons")->widgetForAction(a));
+    ASSERT_NE(button, nullptr);
+    names << button->objectName();
+    EXPECT_FALSE(button->icon().isNull()) << button->objectName().toStdString();
+    EXPECT_EQ(button->text(), ctx_->Tr((button->objectName() + "_15").toStdString()));
+  }
+  EXPECT_EQ(names, QStringList({"sbFileOpen", "sbFileSave", "sbDownLoad", "sbGraph", "sbExit"}));
+}
+
+TEST_F(MainForm, MissingKeysShowFiveHyphens) {
+  auto data = DataFolder::Shipped();
+  QByteArray english = test::ShippedEnglish();
+  for (const char* key : {"mmFile_15=", "sbExit_15=", "mmHelpAbout_15="}) {
+    const int at = english.indexOf(key);
+    ASSERT_GE(at, 0) << key;
+    english.insert(at, "x");  // renames the key
+  }
+  data->Write("English.ini", english);
+  Start(std::move(data));
+  ASSERT_TRUE(started_);
+  EXPECT_EQ(form_->Menu("mmFile")->title(), "-----");
+  EXPECT_EQ(form_->findChild<QToolButton*>("sbExit")->text(), "-----");
+  EXPECT_EQ(form_->Action("mmHelpAbout")->text(), "-----");
+  EXPECT_NE(form_->Menu("mmEdit")->title(), "-----");
+}
+
+TEST_F(MainForm, MissingLanguageFileEndsTheStartWithTheFixedText) {
+  auto data = DataFolder::Shipped();
+  QFile::remove(data->QPath() + "/English.ini");
+  Start(std::move(data));
+  EXPECT_FALSE(started_);
+  ASSERT_FALSE(prompter_.shown.empty());
+  EXPECT_EQ(prompter_.shown.back().text, "Language Error !");
+  EXPECT_EQ(prompter_.shown.back().icon, QMessageBox::Warning);
+}
+
+// ---- Enabling rules, each checked by opening its menu ----
+
+struct Look {
+  bool table = false;
+  bool tree = false;
+  bool logger = false;
+  bool results = false;
+  int children = 0;
+  bool panel = true;
+  int row = -1;
+};
+
+class Enabling : public ShellTest {
+ protected:
+  void SetLook(const Look& l) {
+    Start();
+    ctx_->Doc.LoggerDataLoaded = l.logger;
+    ctx_->Doc.ResultsDataLoaded = l.results;
+    if (l.table) form_->ShowTable();
+    for (int i = 0; i < l.children; ++i) AddGraphWindow(*form_);
+    form_->findChild<QWidget*>("panMainPanel")->setVisible(l.panel);
+    form_->SetSelectedRow(l.row);
+  }
+};
+
+TEST_F(Enabling, FileMenu) {
+  const struct {
+    Look look;
+    bool close, saveAs, logAsRes, preview, info, exportOn;
+  } cases[] = {
+      {{}, false, false, false, false, false, false},
+      {{.table = true, .results = true}, true, true, false, true, true, true},
+      {{.table = true, .logger = true}, true, true, true, false, true, true},
+      {{.logger = true}, false, false, false, false, false, false},
+  };
+  for (const auto& c : cases) {
+    SetLook(c.look);
+    OpenMenu(form_->Menu("mmFile"));
+    EXPECT_EQ(Enabled("mmFileClose"), c.close);
+    EXPECT_EQ(Enabled("mmFileSaveAs"), c.saveAs);
+    EXPECT_EQ(Enabled("mmFileSaveLogAsRes"), c.logAsRes);
+    EXPECT_EQ(Enabled("mmFilePreview"), c.preview);
+    EXPECT_EQ(Enabled("mmFileInfo"), c.info);
+    EXPECT_EQ(Enabled("mmFileExport"), c.exportOn);
+    EXPECT_TRUE(Enabled("mmFileOpen") && Enabled("mmFileExit") && Enabled("mmFileHeadSetUp"));
+  }
+}
+
+TEST_F(Enabling, EditMenuNeedsTableAndPanel) {
+  const struct {
+    Look look;
+    bool on;
+  } cases[] = {
+      {{.table = true, .results = true}, true},
+      {{.table = true, .results = true, .panel = false}, false},
+      {{}, false},
+  };
+  for (const auto& c : cases) {
+    SetLook(c.look);
+    OpenMenu(form_->Menu("mmEdit"));
+    // Read while the menu is open: once it closes the shortcuts are live again.
+    form_->mmEditClick();
+    EXPECT_EQ(Enabled("mmEditCopy"), c.on);
+    EXPECT_EQ(Enabled("mmEditSelAll"), c.on);
+  }
+}
+
+TEST_F(Enabling, ConfigMenu) {
+  const struct {
+    Look look;
+    bool logList, units;
+  } cases[] = {
+      {{.table = true, .logger = true}, true, true},
+      {{.table = true, .logger = true, .children = 1, .panel = false}, false, false},
+      {{.logger = true}, false, true},
+      {{.table = true, .results = true}, false, true},
+  };
+  for (const auto& c : cases) {
+    SetLook(c.look);
+    OpenMenu(form_->Menu("mmConfig"));
+    EXPECT_EQ(Enabled("mmConfigLogList"), c.logList);
+    EXPECT_EQ(Enabled("mmConfigUnits"), c.units);
+    EXPECT_TRUE(Enabled("mmConfigPort") && Enabled("mmConfigLanguage"));
+  }
+}
+
+TEST_F(Enabling, GraphAndWindowMenus) {
+  const struct {
+    Look look;
+    bool draw, windows;
+  } cases[] = {
+      {{.table = true, .logger = true}, true, false},
+      {{.table = true, .logger = true, .children = 1, .panel = false}, true, true},
+      {{.logger = true, .children = 2}, false, true},
+      {{.table = true, .results = true}, false, false},
+  };
+  for (const auto& c : cases) {
+    SetLook(c.look);
+    OpenMenu(form_->Menu("mmGraph"));
+    EXPECT_EQ(Enabled("mmGraphDraw"), c.draw);
+    for (const char* name : {"mmGraphRefresh", "mmGraphPrint", "mmGraphClose", "mmGraphCloseAll"}) {
+      EXPECT_EQ(Enabled(name), c.windows) << name;
+    }
+    OpenMenu(form_->Menu("mmWindow"));
+    for (const char* name : {"mmWinCascade", "mmWinHoriz", "mmWinVertic", "mmWinMinimize"}) {
+      EXPECT_EQ(Enabled(name), c.windows) << name;
+    }
+  }
+}
+
+TEST_F(Enabling, PopupMenu) {
+  const struct {
+    Look look;
+    bool logList, settings;
+  } cases[] = {
+      {{.table = true, .logger = true}, true, true},
+      {{.table = true, .results = true}, false, false},
+      {{.table = true, .results = true, .row = 3}, false, true},
+      {{}, false, false},
+  };
+  for (const auto& c : cases) {
+    SetLook(c.look);
+    OpenMenu(form_->PopupMenu());
+    EXPECT_EQ(Enabled("ppLogList"), c.logList);
+    EXPECT_EQ(Enabled("ppInstrumentSettings"), c.settings);
+    EXPECT_TRUE(Enabled("ppUnits"));
+  }
+}
+
+// ---- Window menu and help ----
+
+TEST_F(MainForm, WindowMenuArrangesGraphWindowsAndCloseAllBringsThePanelBack) {
+  Start();
+  form_->setWindowState(Qt::WindowNoState);
+  form_->resize(800, 600);
+  form_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  form_->findChild<QWidget*>("panMainPanel")->hide();
+  QMdiSubWindow* a = AddGraphWindow(*form_);
+  QMdiSubWindow* b = AddGraphWindow(*form_);
+  const QRect area = form_->MdiArea()->viewport()->rect();
+
+  form_->mmWinHorizClick();  // one above the other, full width
+  EXPECT_EQ(a->geometry(), QRect(0, 0, area.width(), area.height() / 2));
+  EXPECT_EQ(b->geometry().top(), area.height() / 2);
+  EXPECT_EQ(b->width(), area.width());
+  form_->mmWinVerticClick();  // side by side, full height
+  EXPECT_EQ(a->geometry(), QRect(0, 0, area.width() / 2, area.height()));
+  EXPECT_EQ(b->geometry().left(), area.width() / 2);
+
+  form_->MdiArea()->setActiveSubWindow(b);
+  form_->mmWinMinimizeClick();
+  EXPECT_TRUE(b->isMinimized());
+
+  form_->CloseAllMdiChildren();
+  QApplication::processEvents();
+  EXPECT_TRUE(form_->MdiArea()->subWindowList().isEmpty());
+  EXPECT_FALSE(form_->findChild<QWidget*>("panMainPanel")->isHidden());
+}
+
+TEST_F(MainForm, HelpOpensTheLanguagesHelpFileOrSaysWhatCouldNotBeOpened) {
+  auto data = DataFolder::Shipped();
+  data->Write("Quorvantel_Main.ini",
+              "[General]\r\n[ENGLISH]\r\nfile=English.ini\r\nhelpfile=help/Missing.html\r\n");
+  Start(std::move(data));
+  form_->mmHelpContentsClick();
+  ASSERT_EQ(prompter_.shown.size(), 1u);
+  EXPECT_EQ(prompter_.shown[0].caption, "Error");
+  EXPECT_TRUE(prompter_.shown[0].text.startsWith("Can not open "));
+  EXPECT_TRUE(prompter_.shown[0].text.endsWith("help/Missing.html"));
+  form_->mmHelpIndexClick();  // always enabled; the same help file
+  EXPECT_EQ(prompter_.shown.size(), 2u);
+  EXPECT_EQ(ctx_->Language.HelpFilePath, ctx_->DataFolder + "/help/Missing.html");
+}
+
+}  // namespace
+}  // namespace qv
