@@ -29,7 +29,8 @@ QString ScriptedPrompter::ChooseFile(QFileDialog& dialog) {
 
 QStringList ScriptedPrompter::Texts() const {
   QStringList texts;
-  for (const Shown& s : shown) texts.push_back(s.text);
+  for (const Shown& s : shown)
+    texts.push_back(s.text);
   return texts;
 }
 

@@ -5,13 +5,13 @@
 #include "GuiTestSupport.h"
 #include "app/MainForm.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDialog>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
 #include <functional>
-#include <gtest/gtest.h>
 #include <memory>
 
 namespace qv::test {

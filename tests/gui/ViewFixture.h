@@ -93,7 +93,9 @@ class ViewTest : public ShellTest {
   }
   void ClickCell(int column, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     const QRect r = Table()->CellRect(column, row);
-    ASSERT_TRUE(r.isValid()) << "cell " << column << "," << row << " not in sight";
+    ASSERT_TRUE(r.isValid()) << "cell " << column << "," << row << " not in sight; viewport "
+                             << Table()->viewport()->width() << "x"
+                             << Table()->viewport()->height() << " top row " << Table()->TopRow();
     QTest::mouseClick(Table()->viewport(), Qt::LeftButton, modifiers, r.center());
   }
 

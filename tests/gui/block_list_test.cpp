@@ -4,11 +4,11 @@
 #include "download/BlockList.h"
 #include "download/DownLoadListDialog.h"
 
+#include <gtest/gtest.h>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
-#include <gtest/gtest.h>
 
 namespace qv {
 namespace {
@@ -17,9 +17,10 @@ TEST(BlockList, MemoryShareRoundsHalfToEvenAndMarksSmallBlocks) {
   const struct {
     int samples;
     const char* text;
-  } cases[] = {{41, "1 %"},     {4096, "100 %"}, {512, "12 %"}, {40, "< 1 %"},
-               {0, "< 1 %"},    {1536, "38 %"},  {2560, "62 %"}, {1024, "25 %"}};
-  for (const auto& c : cases) EXPECT_EQ(MemoryShareText(c.samples), c.text) << c.samples;
+  } cases[] = {{41, "1 %"},  {4096, "100 %"}, {512, "12 %"},  {40, "< 1 %"},
+               {0, "< 1 %"}, {1536, "38 %"},  {2560, "62 %"}, {1024, "25 %"}};
+  for (const auto& c : cases)
+    EXPECT_EQ(MemoryShareText(c.samples), c.text) << c.samples;
 }
 
 TEST(BlockList, ColumnsAndSizesFollowTheFontAndTheBlockCount) {
@@ -48,7 +49,8 @@ TEST(BlockList, ColumnsAndSizesFollowTheFontAndTheBlockCount) {
 
 std::vector<TLoggerRecord> Blocks(int n) {
   std::vector<TLoggerRecord> blocks(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) blocks[static_cast<size_t>(i)].SampleCount = 100 * (i + 1);
+  for (int i = 0; i < n; ++i)
+    blocks[static_cast<size_t>(i)].SampleCount = 100 * (i + 1);
   return blocks;
 }
 
@@ -125,8 +127,8 @@ TEST_F(BlockListDialog, WheelScrollsWithoutMarkingAndKeysDoNotMoveThroughRows) {
   EXPECT_TRUE(grid->verticalScrollBar()->isVisible());
 
   const QPoint at = grid->CellRect(2, 0).center();
-  QWheelEvent wheel(at, grid->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
-                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QWheelEvent wheel(at, grid->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(grid->viewport(), &wheel);
   EXPECT_TRUE(grid->WheelGuard());
   EXPECT_GT(grid->TopRow(), 1);

@@ -31,7 +31,8 @@ void Click(QDialog* d, const char* button) {
 
 QStringList RadioTexts(QWidget* group) {
   QStringList texts;
-  for (QRadioButton* r : group->findChildren<QRadioButton*>()) texts << r->text();
+  for (QRadioButton* r : group->findChildren<QRadioButton*>())
+    texts << r->text();
   return texts;
 }
 
@@ -68,7 +69,8 @@ TEST_F(Dialogs, LanguageDialogListsThreeLanguagesInItsSizes) {
   TfrmLanguage* d = form_->Forms().Language;
   EXPECT_EQ(d->Group()->height(), 120);
   EXPECT_EQ(d->height(), 230);
-  EXPECT_EQ(RadioTexts(d->Group()), QStringList({"English", "Deutsch", QString::fromUtf8("Español")}));
+  EXPECT_EQ(RadioTexts(d->Group()),
+            QStringList({"English", "Deutsch", QString::fromUtf8("Español")}));
   EXPECT_EQ(d->SelectedIndex(), 0);  // the first start stored LangIndex 0
   EXPECT_EQ(StoredText("Language"), "ENGLISH");
 }
@@ -203,7 +205,7 @@ TEST_F(Dialogs, MemoryChoiceOffersTwoChoicesAndStoresWhateverTheButton) {
     Click(dlg, "btnCancel");
   });
   EXPECT_EQ(d->Choose(), -1);
-  EXPECT_EQ(shownPosition, 1);            // the logging memory, the last choice
+  EXPECT_EQ(shownPosition, 1);          // the logging memory, the last choice
   EXPECT_EQ(StoredInt("DLSelect"), 0);  // stored although cancelled
 
   OnNextModal([](QDialog* dlg) {

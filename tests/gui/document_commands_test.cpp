@@ -49,7 +49,8 @@ class DocumentCommands : public test::ShellTest {
       const int samples = b == 1 ? 0 : 3;
       block.SampleCount = samples;
       doc.SizeSampleArrays(b, samples);
-      for (int k = 0; k < samples; ++k) doc.StoreSample(b, 1, k, 20 + k);
+      for (int k = 0; k < samples; ++k)
+        doc.StoreSample(b, 1, k, 20 + k);
     }
     doc.LoggerDataLoaded = true;
     doc.DocNotSaved = true;
@@ -168,8 +169,7 @@ TEST_F(DocumentCommands, SaveAsRefusesAnEmptyDocumentAndCaptionsTheSavedFile) {
   const QString path = files_.filePath("Office.QVL");
   prompter_.files = {path};
   EXPECT_TRUE(form_->mmFileSaveAsClick());
-  EXPECT_EQ(form_->windowTitle(),
-            QString::fromLatin1(kMainTitle) + Tr("File_10") + " Office.QVL");
+  EXPECT_EQ(form_->windowTitle(), QString::fromLatin1(kMainTitle) + Tr("File_10") + " Office.QVL");
   EXPECT_FALSE(ctx_->Doc.DocNotSaved);
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -206,8 +206,7 @@ TEST_F(DocumentCommands, OpenAsksFirstAndShowsTheReadResults) {
   EXPECT_TRUE(TableShown());
   EXPECT_FALSE(form_->findChild<QWidget*>("tvTree")->isHidden());
   EXPECT_TRUE(ctx_->Doc.HeaderLoadedFromFile);
-  EXPECT_EQ(form_->windowTitle(),
-            QString::fromLatin1(kMainTitle) + Tr("File_10") + " Hall.QVL");
+  EXPECT_EQ(form_->windowTitle(), QString::fromLatin1(kMainTitle) + Tr("File_10") + " Hall.QVL");
   // The row entries of the pop-up are there now.
   EXPECT_TRUE(form_->Action("ppCutRow")->isVisible());
 }

@@ -44,40 +44,44 @@ struct Case {
   bool notSavedAfter, modifiedAfter;
 };
 
+// clang-format off
 const Case kCases[] = {
-    // Close: a No clears every flag, the data are going away.
-    {"close no", DiscardCommand::Close, true, true, {false}, true, true,
-     {kMsgNotSaved}, 0, false, false},
-    {"close modified no", DiscardCommand::Close, false, true, {false}, true, true,
-     {kMsgWantSaveChanges}, 0, false, false},
-    {"close yes saved", DiscardCommand::Close, true, false, {true}, true, true,
-     {kMsgNotSaved}, 1, false, false},
-    // Yes, but the save was cancelled: the command stops and nothing is forgotten.
-    {"close yes save cancelled", DiscardCommand::Close, true, true, {true}, false, false,
-     {kMsgNotSaved}, 1, true, true},
-    {"close modified yes save cancelled", DiscardCommand::Close, false, true, {true}, false,
+  // name, command, DocNotSaved, DocModified, answers, save works,
+  //   -> goes on, questions asked, saves, DocNotSaved after, DocModified after
+  // Close: a No clears every flag, the data are going away.
+  {"close no", DiscardCommand::Close, true, true, {false}, true,
+     true, {kMsgNotSaved}, 0, false, false},
+  {"close modified no", DiscardCommand::Close, false, true, {false}, true,
+     true, {kMsgWantSaveChanges}, 0, false, false},
+  {"close yes saved", DiscardCommand::Close, true, false, {true}, true,
+     true, {kMsgNotSaved}, 1, false, false},
+  // Yes, but the save was cancelled: the command stops and nothing is forgotten.
+  {"close yes save cancelled", DiscardCommand::Close, true, true, {true}, false,
+     false, {kMsgNotSaved}, 1, true, true},
+  {"close modified yes save cancelled", DiscardCommand::Close, false, true, {true}, false,
      false, {kMsgWantSaveChanges}, 1, false, true},
-    // Replace: a No to the changes question keeps DocModified.
-    {"replace modified no", DiscardCommand::Replace, false, true, {false}, true, true,
-     {kMsgWantSaveChanges}, 0, false, true},
-    {"replace not saved no", DiscardCommand::Replace, true, true, {false}, true, true,
-     {kMsgNotSaved}, 0, false, false},
-    {"replace yes save failed", DiscardCommand::Replace, true, false, {true}, false, false,
-     {kMsgNotSaved}, 1, true, false},
-    {"replace nothing to ask", DiscardCommand::Replace, false, false, {}, true, true, {}, 0,
-     false, false},
-    // Exit: a No keeps the flag, and the last question decides.
-    {"exit no no", DiscardCommand::Exit, true, false, {false, false}, true, false,
-     {kMsgNotSaved, kMsgTerminate}, 0, true, false},
-    {"exit no, modified no, yes", DiscardCommand::Exit, true, true, {false, false, true}, true,
+  // Replace: a No to the changes question keeps DocModified.
+  {"replace modified no", DiscardCommand::Replace, false, true, {false}, true,
+     true, {kMsgWantSaveChanges}, 0, false, true},
+  {"replace not saved no", DiscardCommand::Replace, true, true, {false}, true,
+     true, {kMsgNotSaved}, 0, false, false},
+  {"replace yes save failed", DiscardCommand::Replace, true, false, {true}, false,
+     false, {kMsgNotSaved}, 1, true, false},
+  {"replace nothing to ask", DiscardCommand::Replace, false, false, {}, true,
+     true, {}, 0, false, false},
+  // Exit: a No keeps the flag, and the last question decides.
+  {"exit no no", DiscardCommand::Exit, true, false, {false, false}, true,
+     false, {kMsgNotSaved, kMsgTerminate}, 0, true, false},
+  {"exit no, modified no, yes", DiscardCommand::Exit, true, true, {false, false, true}, true,
      true, {kMsgNotSaved, kMsgWantSaveChanges, kMsgTerminate}, 0, true, true},
-    {"exit yes saved yes", DiscardCommand::Exit, true, true, {true, true}, true, true,
-     {kMsgNotSaved, kMsgTerminate}, 1, false, false},
-    {"exit yes save cancelled", DiscardCommand::Exit, true, false, {true}, false, false,
-     {kMsgNotSaved}, 1, true, false},
-    {"exit clean", DiscardCommand::Exit, false, false, {true}, true, true, {kMsgTerminate}, 0,
-     false, false},
+  {"exit yes saved yes", DiscardCommand::Exit, true, true, {true, true}, true,
+     true, {kMsgNotSaved, kMsgTerminate}, 1, false, false},
+  {"exit yes save cancelled", DiscardCommand::Exit, true, false, {true}, false,
+     false, {kMsgNotSaved}, 1, true, false},
+  {"exit clean", DiscardCommand::Exit, false, false, {true}, true,
+     true, {kMsgTerminate}, 0, false, false},
 };
+// clang-format on
 
 TEST(DocumentPrompts, AnswersDecideFlagsSavesAndWhetherTheCommandGoesOn) {
   for (const Case& c : kCases) {

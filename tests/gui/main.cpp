@@ -1,9 +1,9 @@
 // The GUI tests need one QApplication, the offscreen platform and a settings folder of
 // their own, all before the first widget or settings access.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <gtest/gtest.h>
 
 namespace {
 

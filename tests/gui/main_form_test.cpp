@@ -57,18 +57,18 @@ TEST_F(MainForm, StartsWithTitleSizeAndNoDocument) {
 TEST_F(MainForm, MenusHoldExactlyTheirEntriesSeparatorsAndShortcuts) {
   Start();
   QStringList titles;
-  for (QAction* a : form_->menuBar()->actions()) titles << a->menu()->objectName();
+  for (QAction* a : form_->menuBar()->actions())
+    titles << a->menu()->objectName();
   EXPECT_EQ(titles, QStringList({"mmFile", "mmEdit", "mmInstrument", "mmConfig", "mmGraph",
                                  "mmWindow", "mmHelp"}));
   EXPECT_EQ(Entries(form_->Menu("mmFile")),
             QStringList({"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileSaveLogAsRes", "-",
-                         "mmFileHeadSetUp", "mmFilePreview", "mmFileInfo", "-", "mmFileExport",
-                         "-", "mmFileExit"}));
+                         "mmFileHeadSetUp", "mmFilePreview", "mmFileInfo", "-", "mmFileExport", "-",
+                         "mmFileExit"}));
   EXPECT_EQ(Entries(form_->Menu("mmEdit")), QStringList({"mmEditCopy", "mmEditSelAll"}));
   EXPECT_EQ(Entries(form_->Menu("mmInstrument")), QStringList({"-", "mmInstrDownLoad", "-"}));
-  EXPECT_EQ(Entries(form_->Menu("mmConfig")),
-            QStringList({"mmConfigPort", "mmConfigLanguage", "-", "mmConfigLogList",
-                         "mmConfigUnits"}));
+  EXPECT_EQ(Entries(form_->Menu("mmConfig")), QStringList({"mmConfigPort", "mmConfigLanguage", "-",
+                                                           "mmConfigLogList", "mmConfigUnits"}));
   EXPECT_EQ(Entries(form_->Menu("mmGraph")),
             QStringList({"mmGraphDraw", "mmGraphRefresh", "mmGraphPrint", "mmGraphClose",
                          "mmGraphCloseAll"}));
@@ -88,7 +88,8 @@ TEST_F(MainForm, MenusHoldExactlyTheirEntriesSeparatorsAndShortcuts) {
                          "ppLogList", "ppUnits"}));
   form_->PrepareRowEditing();
   EXPECT_EQ(Entries(form_->PopupMenu(), true), Entries(form_->PopupMenu()));
-  for (const char* name : {"ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes"}) {
+  for (const char* name :
+       {"ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes"}) {
     EXPECT_FALSE(Enabled(name)) << name;
   }
 
@@ -162,7 +163,8 @@ class Enabling : public ShellTest {
     ctx_->Doc.LoggerDataLoaded = l.logger;
     ctx_->Doc.ResultsDataLoaded = l.results;
     if (l.table) form_->ShowTable();
-    for (int i = 0; i < l.children; ++i) AddGraphWindow(*form_);
+    for (int i = 0; i < l.children; ++i)
+      AddGraphWindow(*form_);
     form_->findChild<QWidget*>("panMainPanel")->setVisible(l.panel);
     form_->SetSelectedRow(l.row);
   }

@@ -77,8 +77,7 @@ int main(int argc, char* argv[]) {
   form.resize(800, 600);
   Save(&form, "main-window");
   for (const char* menu : {"mmFile", "mmInstrument", "mmConfig", "mmWindow", "mmHelp"}) {
-    SaveMenu(form.Menu(QString::fromLatin1(menu)),
-             (std::string("menu-") + (menu + 2)).c_str());
+    SaveMenu(form.Menu(QString::fromLatin1(menu)), (std::string("menu-") + (menu + 2)).c_str());
   }
 
   // A results document on show, with the pop-up's row entries.
@@ -118,8 +117,7 @@ int main(int argc, char* argv[]) {
   const int samples[] = {41, 4096, 512, 40, 1200, 7, 300, 99, 2048, 64, 1, 410, 820, 3000};
   for (size_t i = 0; i < blocks.size(); ++i) {
     blocks[i].SampleCount = samples[i];
-    blocks[i].BeginTime =
-        *qv::EncodeDateTime({2024, 3, static_cast<int>(i) + 1, 9, 30, 0, 0});
+    blocks[i].BeginTime = *qv::EncodeDateTime({2024, 3, static_cast<int>(i) + 1, 9, 30, 0, 0});
   }
   blocks[1].Selected = 1;
   blocks[2].Selected = 1;
@@ -131,7 +129,8 @@ int main(int argc, char* argv[]) {
   Save(list, "dialog-blocks-download");
   list->hide();
   std::vector<qv::TLoggerRecord> few(blocks.begin(), blocks.begin() + 4);
-  for (auto& b : few) b.Selected = 0;
+  for (auto& b : few)
+    b.Selected = 0;
   few[2].Selected = 1;
   list->SetBlocks(&few);
   list->SetMode(qv::ListMode::Show);

@@ -18,7 +18,8 @@ bool ChooseBlock(std::vector<TLoggerRecord>& blocks, int row, int column, ListMo
   if (column != 0 || row < 1 || row > static_cast<int>(blocks.size())) return false;
   TLoggerRecord& clicked = blocks[static_cast<size_t>(row - 1)];
   if (mode == ListMode::Show) {
-    for (TLoggerRecord& b : blocks) b.Selected = 0;
+    for (TLoggerRecord& b : blocks)
+      b.Selected = 0;
     clicked.Selected = 1;
   } else {
     clicked.Selected = clicked.Selected == 1 ? 0 : 1;
@@ -27,7 +28,8 @@ bool ChooseBlock(std::vector<TLoggerRecord>& blocks, int row, int column, ListMo
 }
 
 void SelectAllBlocks(std::vector<TLoggerRecord>& blocks) {
-  for (TLoggerRecord& b : blocks) b.Selected = 1;
+  for (TLoggerRecord& b : blocks)
+    b.Selected = 1;
 }
 
 int LastSelectedBlock(const std::vector<TLoggerRecord>& blocks) {
@@ -52,7 +54,8 @@ BlockListGeometry BlockListColumns(int fontPointSize, const std::array<size_t, 3
 void SizeBlockList(BlockListGeometry& g, int blockCount) {
   const int n = blockCount < 0 ? 0 : blockCount;
   g.GridWidth = 10;
-  for (int w : g.ColumnWidths) g.GridWidth += w;
+  for (int w : g.ColumnWidths)
+    g.GridWidth += w;
   g.RowCount = n + 1;
   constexpr int kVisibleRows = 11;
   constexpr int kScrollBarWidth = 20;

@@ -89,7 +89,9 @@ PageOutcome DecodeResultPage(const uint8_t* page, TTestsRecord& record,
 // a kind-1 page read as the block's first page (address = FirstPage, or no signals yet) sets
 // the block's signals and sizes its sample arrays, and every kind-1 page stores its values.
 // Values are filed under the codes of their own quantity number, so a page whose entries stand
-// in another order than the block's signals still files each value under its own code.
+// in another order than the block's signals still files each value under its own code. Both
+// walks take a parameter entry at its own length (23, 19 or 15 bytes), so an entry after it is
+// not read out of step.
 PageOutcome DecodeLoggingPage(const uint8_t* page, Document& doc, int block, int32_t address,
                               int sample, size_t size = kPageBytes);
 

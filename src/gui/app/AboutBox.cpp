@@ -10,7 +10,9 @@
 
 namespace qv {
 
-QString CanNotOpenText(const QString& target) { return QStringLiteral("Can not open ") + target; }
+QString CanNotOpenText(const QString& target) {
+  return QStringLiteral("Can not open ") + target;
+}
 
 bool OpenTarget(const QUrl& url, const QString& target, Prompter& prompter, QWidget* parent) {
   if (QDesktopServices::openUrl(url)) return true;
@@ -19,9 +21,9 @@ bool OpenTarget(const QUrl& url, const QString& target, Prompter& prompter, QWid
 }
 
 TfrmAbout::TfrmAbout(const AppContext& ctx, Prompter& prompter, QWidget* parent)
-    : QDialog(parent), prompter_(prompter), open_([](const QUrl& url) {
-        return QDesktopServices::openUrl(url);
-      }) {
+    : QDialog(parent),
+      prompter_(prompter),
+      open_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
   setObjectName(QStringLiteral("frmAbout"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
   setWindowTitle(ctx.Tr("frmAbout_20"));

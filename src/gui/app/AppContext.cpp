@@ -27,13 +27,14 @@ QString TestResultsFolder() {
 AppContext::AppContext(const std::string& dataFolder, const std::string& settingsName)
     : DataFolder(dataFolder), SettingsName(settingsName), Settings(settingsName) {
   Language = ChooseLanguage(Settings, DataFolder);
-  Codec = TextCodec(Language.CodePage.isEmpty() ? QByteArray(kDefaultCodePage)
-                                                : Language.CodePage);
+  Codec = TextCodec(Language.CodePage.isEmpty() ? QByteArray(kDefaultCodePage) : Language.CodePage);
   Settings = SettingsStore(settingsName, Codec.CodePage());
   Texts = TextCatalog::FromFile(LanguageFilePath());
 }
 
-QString AppContext::Tr(std::string_view key) const { return Codec.Decode(Texts.Translate(key)); }
+QString AppContext::Tr(std::string_view key) const {
+  return Codec.Decode(Texts.Translate(key));
+}
 
 std::string AppContext::LanguageFilePath() const {
   return QDir(QString::fromStdString(DataFolder))

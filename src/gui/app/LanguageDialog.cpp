@@ -3,13 +3,13 @@
 #include "app/IniFile.h"
 
 #include <QButtonGroup>
-#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <algorithm>
 
 namespace qv {
 namespace {
@@ -54,10 +54,12 @@ TfrmLanguage::TfrmLanguage(AppContext& ctx, Prompter& prompter, QWidget* parent)
   const IniFile product =
       IniFile::Load(QDir(QString::fromStdString(folder)).filePath(kProductIniName).toStdString());
   if (product.HasSection(ctx_.Language.LanguageName)) {
-    for (QRadioButton* b : entries_) delete b;
+    for (QRadioButton* b : entries_)
+      delete b;
     entries_.clear();
     languages_ = ListLanguages(product, folder);
-    for (const LanguageEntry& e : languages_) AddEntry(ctx_.Decode(e.DispName));
+    for (const LanguageEntry& e : languages_)
+      AddEntry(ctx_.Decode(e.DispName));
     languages = static_cast<int>(entries_.size());
   } else {
     prompter_.Message(this, ctx_.Tr("msgLangError_30"), QMessageBox::Warning);
@@ -68,8 +70,8 @@ TfrmLanguage::TfrmLanguage(AppContext& ctx, Prompter& prompter, QWidget* parent)
   LayoutEntries();
   // The dialog keeps its design height; only a list too long for it makes it grow, so
   // that no entry or button is ever cut off.
-  const int buttonsTop = std::max(kDialogHeight - kMargin - kButtonHeight,
-                                  rgLanguage_->geometry().bottom() + kMargin);
+  const int buttonsTop =
+      std::max(kDialogHeight - kMargin - kButtonHeight, rgLanguage_->geometry().bottom() + kMargin);
   btnCancel_->setGeometry(kDialogWidth - kMargin - kButtonWidth, buttonsTop, kButtonWidth,
                           kButtonHeight);
   btnOK_->setGeometry(kDialogWidth - 2 * (kMargin + kButtonWidth), buttonsTop, kButtonWidth,
@@ -105,20 +107,25 @@ int TfrmLanguage::StoredIndex() const {
   return index;
 }
 
-int TfrmLanguage::SelectedIndex() const { return buttons_->checkedId(); }
+int TfrmLanguage::SelectedIndex() const {
+  return buttons_->checkedId();
+}
 
 void TfrmLanguage::SelectIndex(int index) {
   const int position = ClampChoicePosition(index, EntryCount());
   if (position < 0) {
     buttons_->setExclusive(false);
-    for (QRadioButton* b : entries_) b->setChecked(false);
+    for (QRadioButton* b : entries_)
+      b->setChecked(false);
     buttons_->setExclusive(true);
     return;
   }
   entries_[static_cast<size_t>(position)]->setChecked(true);
 }
 
-int TfrmLanguage::EntryCount() const { return static_cast<int>(entries_.size()); }
+int TfrmLanguage::EntryCount() const {
+  return static_cast<int>(entries_.size());
+}
 
 void TfrmLanguage::showEvent(QShowEvent* event) {
   const int stored = StoredIndex();

@@ -76,7 +76,9 @@ TfrmMainForm::TfrmMainForm(AppContext& ctx, Prompter& prompter, QWidget* parent)
 
 TfrmMainForm::~TfrmMainForm() = default;
 
-Link& TfrmMainForm::LinkObject() { return download_->LinkObject(); }
+Link& TfrmMainForm::LinkObject() {
+  return download_->LinkObject();
+}
 
 // ---- Building the window ----
 
@@ -200,7 +202,8 @@ void TfrmMainForm::BuildMenus() {
   // The shortcuts work while the menu is closed; the commands behind them test the same
   // rule when they run, so the entries are enabled again once the menu closes.
   connect(edit, &QMenu::aboutToHide, this, [edit] {
-    for (QAction* a : edit->actions()) a->setEnabled(true);
+    for (QAction* a : edit->actions())
+      a->setEnabled(true);
   });
 
   QMenu* instrument = AddMenu("mmInstrument", "mmInstrument_15");
@@ -259,10 +262,9 @@ void TfrmMainForm::BuildPopupMenu() {
   AddEntry(p, "ppCopy", "mmEditCopy_15");
   AddEntry(p, "ppSelectAll", "mmEditSelAll_15");
   ppRowSeparator_ = p->addSeparator();
-  QAction* rowEntries[] = {AddEntry(p, "ppCutRow", "ppCutRow_15"),
-                           AddEntry(p, "ppCopyRow", "ppCopyRow_15"),
-                           AddEntry(p, "ppPasteRow", "ppPasteRow_15"),
-                           AddEntry(p, "ppDeleteRow", "ppDeleteRow_15")};
+  QAction* rowEntries[] = {
+      AddEntry(p, "ppCutRow", "ppCutRow_15"), AddEntry(p, "ppCopyRow", "ppCopyRow_15"),
+      AddEntry(p, "ppPasteRow", "ppPasteRow_15"), AddEntry(p, "ppDeleteRow", "ppDeleteRow_15")};
   rowEntries[3]->setShortcut(QKeySequence(Qt::Key_Delete));
   rowEntries[3]->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   dgrdDrawTable_->addAction(rowEntries[3]);
@@ -273,7 +275,8 @@ void TfrmMainForm::BuildPopupMenu() {
           &TfrmMainForm::ppUnitsClick);
   // Hidden until the first download or open.
   ppRowSeparator_->setVisible(false);
-  for (QAction* a : rowEntries) a->setVisible(false);
+  for (QAction* a : rowEntries)
+    a->setVisible(false);
   saveSel->setVisible(false);
 
   connect(p, &QMenu::aboutToShow, this, &TfrmMainForm::ppPopupMenuPopup);
@@ -340,7 +343,9 @@ QMenu* TfrmMainForm::Menu(const QString& name) const {
 
 // ---- State and look ----
 
-bool TfrmMainForm::TableVisible() const { return !dgrdDrawTable_->isHidden(); }
+bool TfrmMainForm::TableVisible() const {
+  return !dgrdDrawTable_->isHidden();
+}
 
 ShellState TfrmMainForm::State() const {
   ShellState s;
@@ -353,13 +358,21 @@ ShellState TfrmMainForm::State() const {
   return s;
 }
 
-void TfrmMainForm::ShowResultsViews() { views_->ShowResults(); }
+void TfrmMainForm::ShowResultsViews() {
+  views_->ShowResults();
+}
 
-void TfrmMainForm::ShowTable() { dgrdDrawTable_->show(); }
+void TfrmMainForm::ShowTable() {
+  dgrdDrawTable_->show();
+}
 
-void TfrmMainForm::HideTable() { dgrdDrawTable_->hide(); }
+void TfrmMainForm::HideTable() {
+  dgrdDrawTable_->hide();
+}
 
-void TfrmMainForm::HideDocumentViews() { views_->HideAll(); }
+void TfrmMainForm::HideDocumentViews() {
+  views_->HideAll();
+}
 
 void TfrmMainForm::CloseAllMdiChildren() {
   const QList<QMdiSubWindow*> children = mdiArea_->subWindowList(QMdiArea::CreationOrder);
@@ -371,7 +384,8 @@ void TfrmMainForm::CloseAllMdiChildren() {
 
 void TfrmMainForm::PrepareRowEditing() {
   ppRowSeparator_->setVisible(true);
-  for (const char* name : {"ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes"}) {
+  for (const char* name :
+       {"ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes"}) {
     QAction* a = Action(QString::fromLatin1(name));
     a->setVisible(true);
     a->setEnabled(false);
@@ -380,7 +394,9 @@ void TfrmMainForm::PrepareRowEditing() {
   selectedRow_ = -1;
 }
 
-void TfrmMainForm::SetCaptionTitle() { setWindowTitle(QString::fromLatin1(kMainTitle)); }
+void TfrmMainForm::SetCaptionTitle() {
+  setWindowTitle(QString::fromLatin1(kMainTitle));
+}
 
 void TfrmMainForm::SetCaptionTitleAndFile(const QString& fileName) {
   QString caption = QString::fromLatin1(kMainTitle) + ctx_.Tr("File_10");
@@ -577,23 +593,37 @@ void TfrmMainForm::showEvent(QShowEvent* event) {
   spSpliter_->setSizes({width, std::max(1, spSpliter_->width() - width)});
 }
 
-void TfrmMainForm::mmInstrDownLoadClick() { download_->Run(); }
+void TfrmMainForm::mmInstrDownLoadClick() {
+  download_->Run();
+}
 
 // ---- Settings commands ----
 
-void TfrmMainForm::mmConfigPortClick() { dialogs_.Port->mmConfigPortClick(); }
+void TfrmMainForm::mmConfigPortClick() {
+  dialogs_.Port->mmConfigPortClick();
+}
 
-void TfrmMainForm::mmConfigLanguageClick() { dialogs_.Language->mmConfigLanguageClick(); }
+void TfrmMainForm::mmConfigLanguageClick() {
+  dialogs_.Language->mmConfigLanguageClick();
+}
 
-void TfrmMainForm::ppUnitsClick() { dialogs_.Units->ppUnitsClick(); }
+void TfrmMainForm::ppUnitsClick() {
+  dialogs_.Units->ppUnitsClick();
+}
 
 // ---- Window menu ----
 
-void TfrmMainForm::mmWinCascadeClick() { mdiArea_->cascadeSubWindows(); }
+void TfrmMainForm::mmWinCascadeClick() {
+  mdiArea_->cascadeSubWindows();
+}
 
-void TfrmMainForm::mmWinHorizClick() { TileChildren(true); }
+void TfrmMainForm::mmWinHorizClick() {
+  TileChildren(true);
+}
 
-void TfrmMainForm::mmWinVerticClick() { TileChildren(false); }
+void TfrmMainForm::mmWinVerticClick() {
+  TileChildren(false);
+}
 
 void TfrmMainForm::mmWinMinimizeClick() {
   if (QMdiSubWindow* active = mdiArea_->activeSubWindow()) active->showMinimized();
@@ -631,11 +661,17 @@ bool TfrmMainForm::OpenHelp() {
   return OpenTarget(QUrl::fromLocalFile(path), path, prompter_, this);
 }
 
-void TfrmMainForm::mmHelpContentsClick() { OpenHelp(); }
+void TfrmMainForm::mmHelpContentsClick() {
+  OpenHelp();
+}
 
 // The help page carries its own table of contents and index, so Index opens the same page.
-void TfrmMainForm::mmHelpIndexClick() { OpenHelp(); }
+void TfrmMainForm::mmHelpIndexClick() {
+  OpenHelp();
+}
 
-void TfrmMainForm::mmHelpAboutClick() { dialogs_.About->ShowAbout(); }
+void TfrmMainForm::mmHelpAboutClick() {
+  dialogs_.About->ShowAbout();
+}
 
 }  // namespace qv

@@ -54,7 +54,9 @@ inline GraphMenuEnabling GraphMenuRule(const ShellState& s) {
 }
 
 // Cascade, both tilings and Minimize.
-inline bool WindowMenuRule(const ShellState& s) { return s.MdiChildCount > 0; }
+inline bool WindowMenuRule(const ShellState& s) {
+  return s.MdiChildCount > 0;
+}
 
 inline PopupMenuEnabling PopupMenuRule(const ShellState& s) {
   PopupMenuEnabling e{s.LoggerDataLoaded, s.LoggerDataLoaded};

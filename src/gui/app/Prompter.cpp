@@ -15,8 +15,8 @@ bool Prompter::Question(QWidget* parent, const QString& text, QMessageBox::Icon 
 
 void Prompter::Message(QWidget* parent, const QString& text, QMessageBox::Icon icon,
                        const QString& caption) {
-  QMessageBox box(icon, caption.isEmpty() ? QString::fromLatin1(kApplicationTitle) : caption,
-                  text, QMessageBox::Ok, parent);
+  QMessageBox box(icon, caption.isEmpty() ? QString::fromLatin1(kApplicationTitle) : caption, text,
+                  QMessageBox::Ok, parent);
   box.exec();
 }
 

@@ -52,7 +52,9 @@ int BlockGrid::BlockCount() const {
   return std::min(shown, held);
 }
 
-int BlockGrid::TopRow() const { return 1 + verticalScrollBar()->value(); }
+int BlockGrid::TopRow() const {
+  return 1 + verticalScrollBar()->value();
+}
 
 void BlockGrid::UpdateScrollRange() {
   const int pitch = geometry_.RowHeight + kGridLine;
@@ -70,7 +72,8 @@ void BlockGrid::resizeEvent(QResizeEvent* event) {
 
 int BlockGrid::ColumnLeft(int column) const {
   int x = 0;
-  for (int c = 0; c < column; ++c) x += geometry_.ColumnWidths[static_cast<size_t>(c)] + kGridLine;
+  for (int c = 0; c < column; ++c)
+    x += geometry_.ColumnWidths[static_cast<size_t>(c)] + kGridLine;
   return x;
 }
 

@@ -51,14 +51,17 @@ TfrmDLSelect::TfrmDLSelect(AppContext& ctx, Prompter& prompter, QWidget* parent)
 void TfrmDLSelect::ShowPosition(int position) {
   if (position < 0 || position >= buttons_->buttons().size()) {
     buttons_->setExclusive(false);
-    for (QAbstractButton* b : buttons_->buttons()) b->setChecked(false);
+    for (QAbstractButton* b : buttons_->buttons())
+      b->setChecked(false);
     buttons_->setExclusive(true);
     return;
   }
   buttons_->button(position)->setChecked(true);
 }
 
-int TfrmDLSelect::ControlPosition() const { return buttons_->checkedId(); }
+int TfrmDLSelect::ControlPosition() const {
+  return buttons_->checkedId();
+}
 
 void TfrmDLSelect::showEvent(QShowEvent* event) {
   LoadChoicesReporting(ctx_, prompter_, this);

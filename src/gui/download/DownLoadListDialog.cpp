@@ -17,8 +17,7 @@ int PointSize(const QFont& font) {
 
 }  // namespace
 
-TfrmDownLoadList::TfrmDownLoadList(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), ctx_(ctx) {
+TfrmDownLoadList::TfrmDownLoadList(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
   setObjectName(QStringLiteral("frmDownLoadList"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
   sgLoggList_ = new BlockGrid(ctx_, this);
@@ -72,8 +71,7 @@ void TfrmDownLoadList::SizeBlockList(int blockCount) {
   sgLoggList_->SetGeometryRules(g);
   sgLoggList_->setVerticalScrollBarPolicy(g.ScrollBar ? Qt::ScrollBarAlwaysOn
                                                       : Qt::ScrollBarAlwaysOff);
-  sgLoggList_->setGeometry((g.DialogWidth - g.GridWidth) / 2, kGridTop, g.GridWidth,
-                           g.GridHeight);
+  sgLoggList_->setGeometry((g.DialogWidth - g.GridWidth) / 2, kGridTop, g.GridWidth, g.GridHeight);
   setFixedSize(g.DialogWidth, BlockListDialogHeight(g.GridHeight, btnDownLoad_->height()));
   PlaceButtons();
 }
@@ -96,7 +94,9 @@ void TfrmDownLoadList::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
 }
 
-bool TfrmDownLoadList::ShowModal() { return exec() == QDialog::Accepted; }
+bool TfrmDownLoadList::ShowModal() {
+  return exec() == QDialog::Accepted;
+}
 
 void TfrmDownLoadList::SelectCell(int row, int column) {
   if (!blocks_) return;

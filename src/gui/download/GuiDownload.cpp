@@ -12,11 +12,15 @@
 namespace qv {
 
 GuiDownload::GuiDownload(TfrmMainForm& form, AppContext& ctx, Prompter& prompter)
-    : form_(form), ctx_(ctx), prompter_(prompter),
+    : form_(form),
+      ctx_(ctx),
+      prompter_(prompter),
       link_(std::make_unique<Link>(*this, ctx.Texts)),
       engine_(std::make_unique<DownloadEngine>(ctx.Doc, *link_, *this, ctx.Texts)) {}
 
-GuiDownload::~GuiDownload() { SetBusyCursor(false); }
+GuiDownload::~GuiDownload() {
+  SetBusyCursor(false);
+}
 
 void GuiDownload::ApplyPortChoice(const PortChoice& choice) {
   link_->SetSerialPort(choice.Device(), choice.BaudRateValue());
@@ -39,8 +43,7 @@ void GuiDownload::Message(MessageIcon icon, const Bytes& text) {
   const bool wasBusy = busy_;
   SetBusyCursor(false);
   prompter_.Message(&form_, ctx_.Decode(text),
-                    icon == MessageIcon::Warning ? QMessageBox::Warning
-                                                 : QMessageBox::Information);
+                    icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Information);
   SetBusyCursor(wasBusy);
 }
 
@@ -62,7 +65,9 @@ bool GuiDownload::Ask(std::string_view key) {
   return prompter_.Question(&form_, ctx_.Tr(key), QMessageBox::Information);
 }
 
-bool GuiDownload::SaveAs() { return form_.mmFileSaveAsClick(); }
+bool GuiDownload::SaveAs() {
+  return form_.mmFileSaveAsClick();
+}
 
 std::optional<MemoryChoice> GuiDownload::ChooseMemory() {
   const bool wasBusy = busy_;
@@ -96,7 +101,9 @@ void GuiDownload::ShowTransferDialog(const Bytes& activity) {
   t->raise();
 }
 
-void GuiDownload::SetProgress(int percent) { form_.Forms().Transfering->SetProgress(percent); }
+void GuiDownload::SetProgress(int percent) {
+  form_.Forms().Transfering->SetProgress(percent);
+}
 
 void GuiDownload::SetCaption(Caption caption) {
   if (caption == Caption::Title) {
@@ -106,29 +113,49 @@ void GuiDownload::SetCaption(Caption caption) {
   }
 }
 
-void GuiDownload::PrepareRowEditing() { form_.PrepareRowEditing(); }
+void GuiDownload::PrepareRowEditing() {
+  form_.PrepareRowEditing();
+}
 
 void GuiDownload::CloseViews() {
   form_.HideDocumentViews();
   form_.CloseAllMdiChildren();
 }
 
-void GuiDownload::SizeBlockList(int n) { form_.Forms().DownLoadList->SizeBlockList(n); }
+void GuiDownload::SizeBlockList(int n) {
+  form_.Forms().DownLoadList->SizeBlockList(n);
+}
 
-void GuiDownload::ResultsCleared() { form_.Views().Table()->State().WidestLocationText = 0; }
+void GuiDownload::ResultsCleared() {
+  form_.Views().Table()->State().WidestLocationText = 0;
+}
 
-bool GuiDownload::FillTreeView() { return form_.Views().FillTreeView(); }
+bool GuiDownload::FillTreeView() {
+  return form_.Views().FillTreeView();
+}
 
-void GuiDownload::ComputeColumnShading() { form_.Views().ComputeColumnShading(); }
+void GuiDownload::ComputeColumnShading() {
+  form_.Views().ComputeColumnShading();
+}
 
-bool GuiDownload::LayoutTable() { return form_.Views().LayoutTable(); }
+bool GuiDownload::LayoutTable() {
+  return form_.Views().LayoutTable();
+}
 
-void GuiDownload::ShowResults() { form_.ShowResultsViews(); }
+void GuiDownload::ShowResults() {
+  form_.ShowResultsViews();
+}
 
-void GuiDownload::HideTable() { form_.HideTable(); }
+void GuiDownload::HideTable() {
+  form_.HideTable();
+}
 
-void GuiDownload::ShowTable() { form_.ShowTable(); }
+void GuiDownload::ShowTable() {
+  form_.ShowTable();
+}
 
-void GuiDownload::CurrentBlockChosen() { SaveInterfaceChoices(ctx_.Settings, ctx_.Choices); }
+void GuiDownload::CurrentBlockChosen() {
+  SaveInterfaceChoices(ctx_.Settings, ctx_.Choices);
+}
 
 }  // namespace qv

@@ -36,9 +36,11 @@ void FillList(QListWidget* list, const std::vector<PortInfo>& ports) {
 
 }  // namespace
 
-TfrmCOM_Port::TfrmCOM_Port(AppContext& ctx, Prompter& prompter, ApplyChoice apply,
-                           QWidget* parent)
-    : QDialog(parent), ctx_(ctx), prompter_(prompter), apply_(std::move(apply)),
+TfrmCOM_Port::TfrmCOM_Port(AppContext& ctx, Prompter& prompter, ApplyChoice apply, QWidget* parent)
+    : QDialog(parent),
+      ctx_(ctx),
+      prompter_(prompter),
+      apply_(std::move(apply)),
       detect_(&DetectPorts) {
   setObjectName(QStringLiteral("frmCOM_Port"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);

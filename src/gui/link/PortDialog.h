@@ -35,7 +35,9 @@ class TfrmCOM_Port : public QDialog {
   // Fills the device list from `ports` (DetectPorts() when the dialog is shown).
   void SetDetectedPorts(std::vector<PortInfo> ports);
   // Replaces the port detection (tests).
-  void SetPortDetector(std::function<std::vector<PortInfo>()> detect) { detect_ = std::move(detect); }
+  void SetPortDetector(std::function<std::vector<PortInfo>()> detect) {
+    detect_ = std::move(detect);
+  }
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -37,13 +37,21 @@ TfrmTransfering::TfrmTransfering(const AppContext& ctx, QWidget* parent)
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TfrmTransfering::SetProgress(int percent) { gauge_->setValue(std::clamp(percent, 0, 100)); }
+void TfrmTransfering::SetProgress(int percent) {
+  gauge_->setValue(std::clamp(percent, 0, 100));
+}
 
-int TfrmTransfering::Progress() const { return gauge_->value(); }
+int TfrmTransfering::Progress() const {
+  return gauge_->value();
+}
 
-void TfrmTransfering::SetActivity(const QString& text) { lbDownLoading_->setText(text); }
+void TfrmTransfering::SetActivity(const QString& text) {
+  lbDownLoading_->setText(text);
+}
 
-void TfrmTransfering::SetCancelEnabled(bool enabled) { btnCancel_->setEnabled(enabled); }
+void TfrmTransfering::SetCancelEnabled(bool enabled) {
+  btnCancel_->setEnabled(enabled);
+}
 
 void TfrmTransfering::RepaintNow() {
   if (isVisible()) repaint();

@@ -38,7 +38,7 @@ class GuiLogListHost : public LogListHost {
   }
   bool TableVisible() const override { return form_.TableVisible(); }
   void HideTable() override { views_.Table()->hide(); }
-  void ShowTable() override { views_.Table()->show(); }
+  void ShowTable() override { views_.ShowTable(); }
   void Pump() override { QCoreApplication::processEvents(); }
   bool LayoutCurrentBlock() override {
     views_.ComputeColumnShading();
@@ -128,13 +128,34 @@ void TDocumentViews::ShowResults() {
   tvTreeChange(root);
   tvTree_->expandAll();
   tvTree_->show();
+  PlaceSplitter();
 }
 
 bool TDocumentViews::ShowCurrentBlock() {
   ComputeColumnShading();
   if (!LayoutTable()) return false;
-  dgrdDrawTable_->show();
+  ShowTable();
   return true;
+}
+
+void TDocumentViews::ShowTable() {
+  dgrdDrawTable_->show();
+  PlaceSplitter();
+}
+
+int TDocumentViews::FirstShowTreeWidth() const {
+  const QString sample = ctx_.Tr("AllTests_15") + ctx_.Tr("HouseName_8") + ctx_.Tr("RoomName_8") +
+                         QStringLiteral("999");
+  return dgrdDrawTable_->fontMetrics().horizontalAdvance(sample);
+}
+
+void TDocumentViews::PlaceSplitter() {
+  const int total = std::max(2, splitter_->width() - splitter_->handleWidth());
+  const QList<int> sizes = splitter_->sizes();
+  int tree = tvTree_->isHidden() ? 0 : sizes.value(0);
+  if (!tvTree_->isHidden() && tree <= 0) tree = std::min(FirstShowTreeWidth(), total - 1);
+  if (tree == sizes.value(0) && sizes.value(1) > 0) return;
+  splitter_->setSizes({tree, std::max(1, total - tree)});
 }
 
 void TDocumentViews::HideAll() {
@@ -163,7 +184,7 @@ void TDocumentViews::tvTreeChange(QTreeWidgetItem* node) {
   ShowTreeNode(ctx_.Doc, dgrdDrawTable_->State(), TResultsTree::NodeOf(node),
                [this](const Bytes& text) { return TextWidth(text); });
   form_.SetSelectedRow(-1);
-  if (LayoutTable()) dgrdDrawTable_->show();
+  if (LayoutTable()) ShowTable();
 }
 
 void TDocumentViews::tvTreeEdited(QTreeWidgetItem* node, const QString& oldText,

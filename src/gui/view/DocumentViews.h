@@ -46,12 +46,17 @@ class TDocumentViews : public QObject {
   // A logging document: the current block's shading and layout; the table shown if that
   // succeeded.
   bool ShowCurrentBlock();
+  // The table shown as it is laid out, with the splitter giving it its room.
+  void ShowTable();
   // Table, tree and splitter hidden; the layout forgotten.
   void HideAll();
   // The row selections and the row clipboard end (a new document).
   void ResetSelections();
   // Draws the table again (a new unit system: the layout stays).
   void Repaint();
+  // The tree's width when the main window is first shown: the translations of "AllTests_15",
+  // "HouseName_8" and "RoomName_8" and the text "999" in the table's font.
+  int FirstShowTreeWidth() const;
 
   // ---- Commands ----
   void tvTreeChange(QTreeWidgetItem* node);
@@ -60,6 +65,9 @@ class TDocumentViews : public QObject {
   void dgrdDrawTableExit();
 
  private:
+  // The splitter gives the shown views their room: the tree its width (the first-show width
+  // when it has none), the table the rest, or all of it when the tree is hidden.
+  void PlaceSplitter();
   void ApplyClick(const ClickEffects& effects);
   void EnableAction(const char* name, bool on);
   int TextWidth(const Bytes& text) const;

@@ -41,8 +41,7 @@ TfrmUnits::TfrmUnits(AppContext& ctx, Prompter& prompter, std::function<void()> 
   btnOK_ = new QPushButton(this);
   btnOK_->setObjectName(QStringLiteral("btnOK"));
   btnOK_->setDefault(true);
-  btnOK_->setGeometry(kClientWidth / 2 - kButtonWidth - 6, kButtonTop, kButtonWidth,
-                      kButtonHeight);
+  btnOK_->setGeometry(kClientWidth / 2 - kButtonWidth - 6, kButtonTop, kButtonWidth, kButtonHeight);
   btnCancel_ = new QPushButton(this);
   btnCancel_->setObjectName(QStringLiteral("btnCancel"));
   btnCancel_->setGeometry(kClientWidth / 2 + 6, kButtonTop, kButtonWidth, kButtonHeight);
@@ -60,14 +59,17 @@ TfrmUnits::TfrmUnits(AppContext& ctx, Prompter& prompter, std::function<void()> 
 void TfrmUnits::ShowPosition(int position) {
   if (position < 0 || position >= buttons_->buttons().size()) {
     buttons_->setExclusive(false);
-    for (QAbstractButton* b : buttons_->buttons()) b->setChecked(false);
+    for (QAbstractButton* b : buttons_->buttons())
+      b->setChecked(false);
     buttons_->setExclusive(true);
     return;
   }
   buttons_->button(position)->setChecked(true);
 }
 
-int TfrmUnits::ControlPosition() const { return buttons_->checkedId(); }
+int TfrmUnits::ControlPosition() const {
+  return buttons_->checkedId();
+}
 
 void TfrmUnits::showEvent(QShowEvent* event) {
   // The dialog always opens on the stored unit system.
