@@ -32,7 +32,14 @@ class ViewTest : public ShellTest {
     form_->setWindowState(Qt::WindowNoState);
     form_->resize(1000, 700);
     form_->show();
-    QApplication::processEvents();
+    Activate();
+  }
+
+  // Clicks give the table the keyboard focus only in the active window, which a dialog
+  // leaves inactive behind it.
+  void Activate() {
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   }
 
   // Serves `json` (a memory description) on a pseudo-terminal and points the link at it.
@@ -61,6 +68,7 @@ class ViewTest : public ShellTest {
       ClickButton(d, "btnDownLoad");
     });
     form_->Action("mmInstrDownLoad")->trigger();
+    Activate();
   }
 
   TDocumentViews& Views() { return form_->Views(); }
@@ -92,6 +100,7 @@ class ViewTest : public ShellTest {
     return n;
   }
   void ClickCell(int column, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    Table()->MakeVisible(column, row);
     const QRect r = Table()->CellRect(column, row);
     ASSERT_TRUE(r.isValid()) << "cell " << column << "," << row << " not in sight; viewport "
                              << Table()->viewport()->width() << "x"

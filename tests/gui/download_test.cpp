@@ -106,5 +106,24 @@ TEST_F(GuiDownloadTest, LoggingMemoryGoesThroughBothBlockLists) {
   EXPECT_EQ(form_->windowTitle(), QString::fromLatin1(kMainTitle) + ctx_->Tr("File_10"));
 }
 
+TEST_F(GuiDownloadTest, DocumentCommandsWaitWhileADownloadRuns) {
+  bool closed = true;
+  test::OnNextModal([this, &closed](QDialog* d) {
+    // The memory choice is open: the download runs and pumps events.
+    EXPECT_TRUE(form_->DownloadRunning());
+    form_->mmFileOpenClick();
+    form_->mmFileCloseClick();
+    form_->mmFileExitClick();
+    closed = form_->close();
+    d->findChild<QPushButton*>("btnCancel")->click();
+  });
+  form_->mmInstrDownLoadClick();
+  EXPECT_FALSE(closed);
+  EXPECT_TRUE(prompter_.shown.empty());  // neither "msgNoFileOpened_35" nor "msgTerminate_35"
+  EXPECT_TRUE(prompter_.fileDialogTitles.isEmpty());
+  EXPECT_FALSE(form_->DownloadRunning());
+  EXPECT_TRUE(form_->isVisible());
+}
+
 }  // namespace
 }  // namespace qv

@@ -4,6 +4,7 @@
 #include "ViewFixture.h"
 
 #include <QAction>
+#include <QMenu>
 
 namespace qv {
 namespace {
@@ -120,6 +121,7 @@ TEST_F(ResultsView, FifthReportColumnIsRefusedAndChosenHeadersAreRed) {
   EXPECT_EQ(prompter_.Texts(), QStringList{ctx_->Tr("msgOverSelSign_35")});
   EXPECT_EQ(ctx_->Doc.ReportCodes, (std::vector<int>{1, 2, 4, 57}));
 
+  Table()->ScrollToColumn(1);
   const QImage image = Grab();
   EXPECT_GT(CountColor(image, Table()->CellRect(3, 0), TDrawTable::ChosenColor()), 20);
   EXPECT_EQ(CountColor(image, Table()->CellRect(5, 0), TDrawTable::ChosenColor()), 0);
@@ -135,6 +137,13 @@ TEST_F(ResultsView, FifthReportColumnIsRefusedAndChosenHeadersAreRed) {
 }
 
 TEST_F(ResultsView, RowSelectionByTheNumberColumn) {
+  // The right button opens the table's pop-up menu, with no row to act on.
+  form_->Action("ppCutRow")->setEnabled(true);
+  QTest::mouseClick(Table()->viewport(), Qt::RightButton, {}, Table()->CellRect(3, 1).center());
+  EXPECT_FALSE(form_->Action("ppCutRow")->isEnabled());
+  EXPECT_TRUE(form_->PopupMenu()->isVisible());
+  form_->PopupMenu()->hide();
+
   ClickCell(0, 2);
   const TableState& state = Table()->State();
   EXPECT_EQ(state.SelectedRow, 2);
@@ -161,6 +170,7 @@ TEST_F(ResultsView, RowSelectionByTheNumberColumn) {
   EXPECT_TRUE(form_->Action("ppCopy")->isEnabled());
   ClickCell(0, 1);
   EXPECT_EQ(state.SelectedRow, 1);
+  ASSERT_TRUE(Table()->hasFocus());
   Tree()->setFocus(Qt::MouseFocusReason);
   EXPECT_EQ(state.SelectedRow, -1);
   EXPECT_EQ(state.SelectedRecordIndex, -1);

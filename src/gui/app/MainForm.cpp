@@ -155,7 +155,9 @@ void TfrmMainForm::BuildToolBar() {
     pbButtons_->addWidget(button);
   }
   connect(findChild<QToolButton*>(QStringLiteral("sbFileSave")), &QToolButton::clicked, this,
-          [this] { mmFileSaveAsClick(); });
+          [this] {
+            if (!DownloadRunning()) mmFileSaveAsClick();
+          });
 }
 
 QMenu* TfrmMainForm::AddMenu(const char* name, const char* key) {
@@ -180,8 +182,9 @@ void TfrmMainForm::BuildMenus() {
           &TfrmMainForm::mmFileOpenClick);
   connect(AddEntry(file, "mmFileClose", "mmFileClose_15"), &QAction::triggered, this,
           &TfrmMainForm::mmFileCloseClick);
-  connect(AddEntry(file, "mmFileSaveAs", "mmFileSaveAs_15"), &QAction::triggered, this,
-          [this] { mmFileSaveAsClick(); });
+  connect(AddEntry(file, "mmFileSaveAs", "mmFileSaveAs_15"), &QAction::triggered, this, [this] {
+    if (!DownloadRunning()) mmFileSaveAsClick();
+  });
   AddEntry(file, "mmFileSaveLogAsRes", "mmFileSaveLogAsRes_15");
   file->addSeparator();
   AddEntry(file, "mmFileHeadSetUp", "mmFileHeadSetUp_15");
@@ -287,7 +290,8 @@ void TfrmMainForm::BuildPopupMenu() {
 
 void TfrmMainForm::BuildFileDialogs() {
   const QString folder = TestResultsFolder();
-  // The application's own dialogs: the same on every desktop, and scriptable in tests.
+  // Both spellings of the extension: file names are case-sensitive here, and a file someone
+  // named "x.qvl" is still ours.
   const QString filter = QStringLiteral("Quorvantel Files (*.QVL *.qvl)");
   sdSaveDialog_ = new QFileDialog(this, ctx_.Tr("SaveTitle_15"), folder, filter);
   sdSaveDialog_->setObjectName(QStringLiteral("sdSaveDialog"));
@@ -317,6 +321,10 @@ void TfrmMainForm::ComputeWidestSignalCaption() {
 }
 
 bool TfrmMainForm::CreateDialogs() {
+  if (!ctx_.Language.SettingsError.empty()) {
+    prompter_.Message(this, QString::fromStdString(ctx_.Language.SettingsError),
+                      QMessageBox::Warning);
+  }
   dialogs_.Port = new TfrmCOM_Port(
       ctx_, prompter_, [this](const PortChoice& c) { download_->ApplyPortChoice(c); }, this);
   if (!TfrmLanguage::CheckLanguageFile(ctx_, prompter_)) return false;
@@ -363,7 +371,7 @@ void TfrmMainForm::ShowResultsViews() {
 }
 
 void TfrmMainForm::ShowTable() {
-  dgrdDrawTable_->show();
+  views_->ShowTable();
 }
 
 void TfrmMainForm::HideTable() {
@@ -491,6 +499,7 @@ bool TfrmMainForm::mmFileSaveAsClick() {
 }
 
 void TfrmMainForm::mmFileOpenClick() {
+  if (DownloadRunning()) return;
   Document& doc = ctx_.Doc;
   if (!PromptBeforeDiscard(doc, *this, DiscardCommand::Replace)) return;
   const QString path = prompter_.ChooseFile(*odOpenDialog_);
@@ -554,6 +563,7 @@ void TfrmMainForm::mmFileOpenClick() {
 }
 
 void TfrmMainForm::mmFileCloseClick() {
+  if (DownloadRunning()) return;
   if (!TableVisible()) {
     Inform(ctx_.Tr("msgNoFileOpened_35"));
     return;
@@ -567,6 +577,7 @@ void TfrmMainForm::mmFileCloseClick() {
 }
 
 void TfrmMainForm::mmFileExitClick() {
+  if (DownloadRunning()) return;
   if (!PromptBeforeDiscard(ctx_.Doc, *this, DiscardCommand::Exit)) return;
   QCoreApplication::processEvents();
   exitConfirmed_ = true;
@@ -574,6 +585,11 @@ void TfrmMainForm::mmFileExitClick() {
 }
 
 void TfrmMainForm::closeEvent(QCloseEvent* event) {
+  if (DownloadRunning()) {
+    // The transfer dialog's Cancel ends a download; the window waits for it.
+    event->ignore();
+    return;
+  }
   if (exitConfirmed_ || PromptBeforeDiscard(ctx_.Doc, *this, DiscardCommand::Exit)) {
     exitConfirmed_ = true;
     event->accept();
@@ -599,7 +615,15 @@ void TfrmMainForm::mmInstrDownLoadClick() {
 
 // ---- Settings commands ----
 
+// A download pumps events while it waits, so every command stays clickable. Those that
+// would replace, save or discard the document, or reopen the port, wait until it ends: the
+// download is still writing into the document and reading the port.
+bool TfrmMainForm::DownloadRunning() const {
+  return download_->Engine().Running();
+}
+
 void TfrmMainForm::mmConfigPortClick() {
+  if (DownloadRunning()) return;
   dialogs_.Port->mmConfigPortClick();
 }
 

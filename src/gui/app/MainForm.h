@@ -114,6 +114,8 @@ class TfrmMainForm : public QMainWindow, private PromptHost {
   QFileDialog* SaveDialog() const { return sdSaveDialog_; }
   QFileDialog* OpenDialog() const { return odOpenDialog_; }
   bool ExitConfirmed() const { return exitConfirmed_; }
+  // True while a download runs (it pumps events, so commands can be clicked meanwhile).
+  bool DownloadRunning() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

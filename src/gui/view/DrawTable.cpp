@@ -2,11 +2,14 @@
 
 #include <QFocusEvent>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRawFont>
 #include <QScrollBar>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -36,6 +39,49 @@ MouseButton ButtonOf(Qt::MouseButton b) {
 
 }  // namespace
 
+// Shaping a text is most of the cost of drawing it, and a table frame draws hundreds of
+// numbers. Texts of the characters up to U+00FF (what the single-byte code pages give for
+// digits, signs and the Latin letters) are laid out here from each character's glyph and
+// advance instead; others go through the usual shaping.
+struct TDrawTable::GlyphCache {
+  explicit GlyphCache(const QFont& font) : raw(QRawFont::fromFont(font)) {
+    if (!raw.isValid()) return;
+    for (int c = 0; c < 256; ++c) {
+      const QChar ch(c);
+      quint32 glyph = 0;
+      int n = 1;
+      if (!raw.glyphIndexesForChars(&ch, 1, &glyph, &n) || n != 1 || glyph == 0) continue;
+      QPointF advance;
+      if (!raw.advancesForGlyphIndexes(&glyph, &advance, 1)) continue;
+      glyphs[static_cast<size_t>(c)] = glyph;
+      advances[static_cast<size_t>(c)] = advance.x();
+    }
+  }
+
+  // Glyphs and pen positions of a text; false when a character is not in the cache.
+  bool Layout(const QString& text, QList<quint32>& outGlyphs, QList<QPointF>& positions,
+              qreal& width) const {
+    outGlyphs.resize(text.size());
+    positions.resize(text.size());
+    qreal x = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+      const char16_t c = text[i].unicode();
+      if (c > 0xFF || glyphs[c] == 0) return false;
+      outGlyphs[i] = glyphs[c];
+      positions[i] = QPointF(x, 0);
+      x += advances[c];
+    }
+    width = x;
+    return true;
+  }
+
+  QRawFont raw;
+  std::array<quint32, 256> glyphs{};
+  std::array<qreal, 256> advances{};
+};
+
+TDrawTable::~TDrawTable() = default;
+
 TDrawTable::TDrawTable(AppContext& ctx, QWidget* parent) : QAbstractScrollArea(parent), ctx_(ctx) {
   setObjectName(QStringLiteral("dgrdDrawTable"));
   // The family the table was designed with, then look-alikes that Linux desktops carry.
@@ -51,6 +97,8 @@ TDrawTable::TDrawTable(AppContext& ctx, QWidget* parent) : QAbstractScrollArea(p
   w_ = m.horizontalAdvance(QLatin1Char('H'));
   ascent_ = m.ascent();
   boldAscent_ = QFontMetrics(bold_).ascent();
+  glyphs_ = std::make_unique<GlyphCache>(f);
+  boldGlyphs_ = std::make_unique<GlyphCache>(bold_);
 
   setFocusPolicy(Qt::StrongFocus);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -222,42 +270,52 @@ void TDrawTable::paintEvent(QPaintEvent* event) {
 }
 
 void TDrawTable::PaintCells(QPainter& painter, const QRect& area) {
-  painter.fillRect(area, BackgroundColor());
-  if (layout_.RowCount == 0 || layout_.ColumnCount == 0) return;
+  if (layout_.RowCount == 0 || layout_.ColumnCount == 0) {
+    painter.fillRect(area, BackgroundColor());
+    return;
+  }
   const Document& doc = ctx_.Doc;
   const CellContext context = Context();
   const int viewW = viewport()->width();
   const int viewH = viewport()->height();
 
   // Rows and columns in sight, with their positions.
-  std::vector<std::pair<int, int>> rows;  // row, top
-  rows.emplace_back(0, 0);
-  for (int r = TopRow(), y = layout_.HeaderRowHeight + kLine; r < layout_.RowCount && y < viewH;
-       ++r, y += layout_.DefaultRowHeight + kLine) {
-    rows.emplace_back(r, y);
+  rows_.clear();
+  rows_.emplace_back(0, 0);
+  int bottom = layout_.HeaderRowHeight + kLine;
+  for (int r = TopRow(); r < layout_.RowCount && bottom < viewH; ++r) {
+    rows_.emplace_back(r, bottom);
+    bottom += layout_.DefaultRowHeight + kLine;
   }
-  std::vector<std::pair<int, int>> columns;  // column, left
-  columns.emplace_back(0, 0);
-  for (int c = LeftColumn(), x = ColumnWidth(0) + kLine; c < layout_.ColumnCount && x < viewW;
-       x += ColumnWidth(c) + kLine, ++c) {
-    columns.emplace_back(c, x);
+  columns_.clear();
+  columns_.emplace_back(0, 0);
+  int right = ColumnWidth(0) + kLine;
+  for (int c = LeftColumn(); c < layout_.ColumnCount && right < viewW; ++c) {
+    columns_.emplace_back(c, right);
+    right += ColumnWidth(c) + kLine;
   }
+  // The cells cover the rest: only what lies beyond them gets the plain background.
+  painter.fillRect(area.intersected(QRect(right, 0, viewW, viewH)), BackgroundColor());
+  painter.fillRect(area.intersected(QRect(0, bottom, right, viewH)), BackgroundColor());
 
-  for (const auto& [row, top] : rows) {
+  fontBold_ = -1;
+  for (const auto& [row, top] : rows_) {
     const int height = row == 0 ? layout_.HeaderRowHeight : layout_.DefaultRowHeight;
     if (top > area.bottom() || top + height + kLine <= area.top()) continue;
-    for (const auto& [column, left] : columns) {
+    for (const auto& [column, left] : columns_) {
       const int width = ColumnWidth(column);
       const QRect rect(left, top, width, height);
       if (left > area.right() || left + width + kLine <= area.left()) continue;
       const CellDrawing cell = TableCell(doc, state_, context, column, row);
-      if (cell.Fill == CellFill::None) continue;
+      if (cell.Fill == CellFill::None) {
+        painter.fillRect(QRect(left, top, width + kLine, height + kLine), BackgroundColor());
+        continue;
+      }
       DrawCell(painter, rect, cell);
       // The grid line right of and below the cell.
-      painter.fillRect(QRect(rect.right() + 1, top, kLine, height + kLine),
-                       cell.Fill == CellFill::Fixed ? kFixedLine : kDataLine);
-      painter.fillRect(QRect(left, rect.bottom() + 1, width, kLine),
-                       cell.Fill == CellFill::Fixed ? kFixedLine : kDataLine);
+      const QColor& line = cell.Fill == CellFill::Fixed ? kFixedLine : kDataLine;
+      painter.fillRect(QRect(rect.right() + 1, top, kLine, height + kLine), line);
+      painter.fillRect(QRect(left, rect.bottom() + 1, width, kLine), line);
     }
   }
 }
@@ -278,7 +336,8 @@ void TDrawTable::DrawCell(QPainter& painter, const QRect& rect, const CellDrawin
       background = PlainColor();
       break;
   }
-  if (cell.Selected && cell.Fill != CellFill::Fixed) background = SelectedColor();
+  const bool selected = cell.Selected && cell.Fill != CellFill::Fixed;
+  if (selected) background = SelectedColor();
   painter.fillRect(rect, background);
   if (cell.Fill == CellFill::Fixed) {
     // A raised edge, as fixed cells of a grid have.
@@ -289,11 +348,8 @@ void TDrawTable::DrawCell(QPainter& painter, const QRect& rect, const CellDrawin
   }
   if (cell.LineCount == 0) return;
 
-  painter.setFont(cell.Bold ? bold_ : font());
-  const QFontMetrics metrics = painter.fontMetrics();
-  const int ascent = cell.Bold ? boldAscent_ : ascent_;
   QColor text = Qt::black;
-  if (cell.Selected && cell.Fill != CellFill::Fixed) {
+  if (selected) {
     text = Qt::white;
   } else if (cell.Chosen) {
     text = ChosenColor();
@@ -301,21 +357,46 @@ void TDrawTable::DrawCell(QPainter& painter, const QRect& rect, const CellDrawin
   painter.setPen(text);
   for (int i = 0; i < cell.LineCount; ++i) {
     const CellLine& line = cell.Lines[static_cast<size_t>(i)];
-    if (line.Text.empty()) continue;
-    const QString s = ctx_.Decode(line.Text);
-    const int width = metrics.horizontalAdvance(s);
-    const int x = line.X < 0 ? qRound(rect.left() + rect.width() / 2.0 - width / 2.0)
-                             : rect.left() + qRound(line.X * w_);
-    const int y = rect.top() + qRound(line.Y * h_);
-    const bool fits = x >= rect.left() && x + width <= rect.left() + rect.width() &&
-                      y + h_ <= rect.top() + rect.height();
-    if (!fits) {
-      painter.save();
-      painter.setClipRect(rect);
+    if (!line.Text.empty()) {
+      DrawText(painter, ctx_.Decode(line.Text), cell.Bold, rect, line.X, line.Y);
     }
-    painter.drawText(QPoint(x, y + ascent), s);
-    if (!fits) painter.restore();
   }
+}
+
+void TDrawTable::DrawText(QPainter& painter, const QString& text, bool bold, const QRect& clip,
+                          double xW, double yH) {
+  const GlyphCache& cache = bold ? *boldGlyphs_ : *glyphs_;
+  qreal advance = 0;
+  const bool cached =
+      cache.raw.isValid() && cache.Layout(text, glyphBuffer_, positionBuffer_, advance);
+  if (!cached) {
+    if (fontBold_ != static_cast<int>(bold)) {
+      painter.setFont(bold ? bold_ : font());
+      fontBold_ = bold;
+    }
+    advance = painter.fontMetrics().horizontalAdvance(text);
+  }
+  const int width = qCeil(advance);
+  const int x = xW < 0 ? qRound(clip.left() + clip.width() / 2.0 - advance / 2.0)
+                       : clip.left() + qRound(xW * w_);
+  const int y = clip.top() + qRound(yH * h_);
+  const bool fits = x >= clip.left() && x + width <= clip.left() + clip.width() &&
+                    y + h_ <= clip.top() + clip.height();
+  if (!fits) {
+    painter.save();
+    painter.setClipRect(clip);
+  }
+  const QPoint baseline(x, y + (bold ? boldAscent_ : ascent_));
+  if (cached) {
+    QGlyphRun run;
+    run.setRawFont(cache.raw);
+    run.setGlyphIndexes(glyphBuffer_);
+    run.setPositions(positionBuffer_);
+    painter.drawGlyphRun(baseline, run);
+  } else {
+    painter.drawText(baseline, text);
+  }
+  if (!fits) painter.restore();
 }
 
 void TDrawTable::resizeEvent(QResizeEvent* event) {
@@ -347,6 +428,8 @@ void TDrawTable::Press(MouseButton button, bool shift, int column, int row) {
 }
 
 void TDrawTable::mousePressEvent(QMouseEvent* event) {
+  // A grid takes the focus with any press, so that leaving it is noticed.
+  if (!hasFocus()) setFocus(Qt::MouseFocusReason);
   int column = -1;
   int row = -1;
   CellAt(event->position().toPoint(), column, row);

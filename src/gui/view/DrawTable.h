@@ -11,6 +11,12 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QList>
+#include <QPointF>
+
+#include <memory>
+#include <utility>
+#include <vector>
 
 class QPainter;
 
@@ -28,6 +34,7 @@ class TDrawTable : public QAbstractScrollArea {
   static QColor ChosenColor() { return {255, 0, 0}; }
 
   explicit TDrawTable(AppContext& ctx, QWidget* parent = nullptr);
+  ~TDrawTable() override;
 
   TableState& State() { return state_; }
   const TableState& State() const { return state_; }
@@ -81,6 +88,9 @@ class TDrawTable : public QAbstractScrollArea {
   int FittingColumns(int left) const;
   int ColumnWidth(int column) const;
   void DrawCell(QPainter& painter, const QRect& rect, const CellDrawing& cell);
+  // Draws a text with its top left corner at (x, y), clipped to `clip` when it does not fit.
+  void DrawText(QPainter& painter, const QString& text, bool bold, const QRect& clip, double xW,
+                double yH);
   // Applies the view's rules to a press on (column, row) and reports the effects.
   void Press(MouseButton button, bool shift, int column, int row);
   CellContext Context() const;
@@ -89,10 +99,20 @@ class TDrawTable : public QAbstractScrollArea {
   TableState state_;
   TableLayout layout_;
   QFont bold_;
+  // Glyphs of the normal and the bold font: most texts are drawn without shaping them.
+  struct GlyphCache;
+  std::unique_ptr<GlyphCache> glyphs_;
+  std::unique_ptr<GlyphCache> boldGlyphs_;
   int h_ = 0;
   int w_ = 0;
   int ascent_ = 0;
   int boldAscent_ = 0;
+  // Working lists of a paint, kept to spare their allocation.
+  std::vector<std::pair<int, int>> rows_;     // row, top
+  std::vector<std::pair<int, int>> columns_;  // column, left
+  QList<quint32> glyphBuffer_;
+  QList<QPointF> positionBuffer_;
+  int fontBold_ = -1;  // the painter's font: 0 normal, 1 bold, -1 not set yet
   bool dragging_ = false;
   // The moving corner of the selection (the anchor is the other one), for the keyboard.
   int cursorColumn_ = 1;
