@@ -16,7 +16,8 @@
 
 namespace qv::test {
 
-// Runs `act` on the next modal dialog as soon as it is shown (within a second).
+// Runs `act` on the next modal dialog as soon as it is shown (within 30 s: a download
+// connects to the instrument first, which takes a while on a busy machine).
 inline void OnNextModal(std::function<void(QDialog*)> act) {
   auto* timer = new QTimer;
   auto ticks = std::make_shared<int>(0);
@@ -26,7 +27,7 @@ inline void OnNextModal(std::function<void(QDialog*)> act) {
       timer->stop();
       timer->deleteLater();
       act(d);
-    } else if (++*ticks > 200) {
+    } else if (++*ticks > 6000) {
       timer->stop();
       timer->deleteLater();
       ADD_FAILURE() << "no modal dialog appeared";

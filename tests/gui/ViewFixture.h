@@ -103,8 +103,8 @@ class ViewTest : public ShellTest {
     Table()->MakeVisible(column, row);
     const QRect r = Table()->CellRect(column, row);
     ASSERT_TRUE(r.isValid()) << "cell " << column << "," << row << " not in sight; viewport "
-                             << Table()->viewport()->width() << "x"
-                             << Table()->viewport()->height() << " top row " << Table()->TopRow();
+                             << Table()->viewport()->width() << "x" << Table()->viewport()->height()
+                             << " top row " << Table()->TopRow();
     QTest::mouseClick(Table()->viewport(), Qt::LeftButton, modifiers, r.center());
   }
 

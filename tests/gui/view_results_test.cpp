@@ -4,6 +4,7 @@
 #include "ViewFixture.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QMenu>
 
 namespace qv {
@@ -139,10 +140,14 @@ TEST_F(ResultsView, FifthReportColumnIsRefusedAndChosenHeadersAreRed) {
 TEST_F(ResultsView, RowSelectionByTheNumberColumn) {
   // The right button opens the table's pop-up menu, with no row to act on.
   form_->Action("ppCutRow")->setEnabled(true);
-  QTest::mouseClick(Table()->viewport(), Qt::RightButton, {}, Table()->CellRect(3, 1).center());
+  const QPoint at = Table()->CellRect(3, 1).center();
+  QTest::mouseClick(Table()->viewport(), Qt::RightButton, {}, at);
   EXPECT_FALSE(form_->Action("ppCutRow")->isEnabled());
+  QContextMenuEvent menu(QContextMenuEvent::Mouse, at, Table()->viewport()->mapToGlobal(at));
+  QApplication::sendEvent(Table()->viewport(), &menu);
   EXPECT_TRUE(form_->PopupMenu()->isVisible());
   form_->PopupMenu()->hide();
+  Activate();
 
   ClickCell(0, 2);
   const TableState& state = Table()->State();
