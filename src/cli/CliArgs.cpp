@@ -9,10 +9,10 @@ std::optional<QString> ParsedArgs::Value(const std::string& name) const {
 }
 
 std::optional<ParsedArgs> ParseArgs(const QStringList& args,
-                                    std::initializer_list<OptionSpec> specs, std::string* error) {
+                                    std::initializer_list<OptionDef> specs, std::string* error) {
   ParsedArgs parsed;
-  auto find = [&](const std::string& name) -> const OptionSpec* {
-    for (const OptionSpec& s : specs) {
+  auto find = [&](const std::string& name) -> const OptionDef* {
+    for (const OptionDef& s : specs) {
       if (name == s.name) return &s;
     }
     return nullptr;
@@ -48,8 +48,8 @@ std::optional<ParsedArgs> ParseArgs(const QStringList& args,
     } else {
       name = arg.mid(1).toStdString();
     }
-    const OptionSpec* spec = find(name);
-    if (spec == nullptr) {
+    const OptionDef* option = find(name);
+    if (option == nullptr) {
       *error = "unknown option " + arg.toStdString() + " (see --help)";
       return std::nullopt;
     }
@@ -58,7 +58,7 @@ std::optional<ParsedArgs> ParseArgs(const QStringList& args,
       return std::nullopt;
     }
     QString value;
-    if (spec->takesValue) {
+    if (option->takesValue) {
       if (inlineValue) {
         value = *inlineValue;
       } else if (i + 1 < args.size()) {

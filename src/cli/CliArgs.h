@@ -11,7 +11,7 @@
 
 namespace qv::cli {
 
-struct OptionSpec {
+struct OptionDef {
   const char* name;  // long name without dashes; "o" is written "-o" (also "--output")
   bool takesValue = true;
 };
@@ -24,7 +24,7 @@ class ParsedArgs {
   const QStringList& Positionals() const { return positionals_; }
 
  private:
-  friend std::optional<ParsedArgs> ParseArgs(const QStringList&, std::initializer_list<OptionSpec>,
+  friend std::optional<ParsedArgs> ParseArgs(const QStringList&, std::initializer_list<OptionDef>,
                                              std::string*);
   bool help_ = false;
   std::map<std::string, QString> values_;
@@ -34,7 +34,7 @@ class ParsedArgs {
 // args[0] is the command's name. nullopt with `error` set for an unknown option, a missing
 // value or an option given twice.
 std::optional<ParsedArgs> ParseArgs(const QStringList& args,
-                                    std::initializer_list<OptionSpec> specs, std::string* error);
+                                    std::initializer_list<OptionDef> specs, std::string* error);
 
 // "12" -> 12; nullopt for anything but a whole decimal number in [min, max].
 std::optional<int> ParseCount(const QString& text, int min, int max);

@@ -224,10 +224,10 @@ void Generate(LoggingBlock& b, const QJsonObject& g, const std::string& where) {
   std::vector<std::array<double, 6>> course(b.quantities.size());
   for (size_t i = 0; i < b.quantities.size(); ++i) {
     const std::string name(QuantityName(b.quantities[i]));
-    QJsonValue spec = g.value(QString::fromStdString(name));
-    if (spec.isUndefined()) spec = g.value(QString::number(b.quantities[i]));
+    QJsonValue entry = g.value(QString::fromStdString(name));
+    if (entry.isUndefined()) entry = g.value(QString::number(b.quantities[i]));
     const std::string w = where + "." + name;
-    const QJsonObject s = Object(spec, w);
+    const QJsonObject s = Object(entry, w);
     CheckKeys(s, w, {"base", "amplitude", "period", "phase", "spread", "step"});
     auto get = [&](const char* key, double fallback) {
       return s.contains(key) ? Number(s.value(key), w + "." + key) : fallback;
