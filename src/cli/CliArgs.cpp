@@ -1,5 +1,9 @@
 #include "CliArgs.h"
 
+#include "CliContext.h"
+
+#include <cstdio>
+
 namespace qv::cli {
 
 std::optional<QString> ParsedArgs::Value(const std::string& name) const {
@@ -8,8 +12,8 @@ std::optional<QString> ParsedArgs::Value(const std::string& name) const {
   return it->second;
 }
 
-std::optional<ParsedArgs> ParseArgs(const QStringList& args,
-                                    std::initializer_list<OptionDef> specs, std::string* error) {
+std::optional<ParsedArgs> ParseArgs(const QStringList& args, std::initializer_list<OptionDef> specs,
+                                    std::string* error) {
   ParsedArgs parsed;
   auto find = [&](const std::string& name) -> const OptionDef* {
     for (const OptionDef& s : specs) {
@@ -86,6 +90,46 @@ std::optional<int> ParseCount(const QString& text, int min, int max) {
   const qlonglong v = t.toLongLong(&ok);
   if (!ok || v < min || v > max) return std::nullopt;
   return static_cast<int>(v);
+}
+
+void UsageError(const char* command, const std::string& text) {
+  std::fprintf(stderr, "quorvantel-cli %s: %s\n", command, text.c_str());
+}
+
+std::optional<ParsedArgs> ParseCommandArgs(const char* command, const QStringList& args,
+                                           std::initializer_list<OptionDef> options,
+                                           const char* help, int* exitCode) {
+  std::string error;
+  std::optional<ParsedArgs> parsed = ParseArgs(args, options, &error);
+  if (!parsed) {
+    UsageError(command, error);
+    *exitCode = kExitUsage;
+    return std::nullopt;
+  }
+  if (parsed->Help()) {
+    std::fputs(help, stdout);
+    *exitCode = kExitOk;
+    return std::nullopt;
+  }
+  return parsed;
+}
+
+bool InputAndOutput(const char* command, const ParsedArgs& parsed, const char* verb, QString* input,
+                    QString* output) {
+  if (parsed.Positionals().size() != 1) {
+    UsageError(command, parsed.Positionals().isEmpty()
+                            ? std::string("the results file to ") + verb + " is missing"
+                            : std::string("only one results file can be ") + verb + "ed");
+    return false;
+  }
+  const std::optional<QString> out = parsed.Value("o");
+  if (!out || out->isEmpty()) {
+    UsageError(command, "-o OUT is required");
+    return false;
+  }
+  *input = parsed.Positionals().first();
+  *output = *out;
+  return true;
 }
 
 }  // namespace qv::cli

@@ -33,8 +33,23 @@ class ParsedArgs {
 
 // args[0] is the command's name. nullopt with `error` set for an unknown option, a missing
 // value or an option given twice.
-std::optional<ParsedArgs> ParseArgs(const QStringList& args,
-                                    std::initializer_list<OptionDef> specs, std::string* error);
+std::optional<ParsedArgs> ParseArgs(const QStringList& args, std::initializer_list<OptionDef> specs,
+                                    std::string* error);
+
+// Prints "quorvantel-cli COMMAND: text" on stderr: the one line every usage mistake gets.
+void UsageError(const char* command, const std::string& text);
+
+// ParseArgs for a command, with the outcomes every command shares: --help prints `help` and
+// a mistake prints its line; both give nullopt and the exit code in *exitCode.
+std::optional<ParsedArgs> ParseCommandArgs(const char* command, const QStringList& args,
+                                           std::initializer_list<OptionDef> options,
+                                           const char* help, int* exitCode);
+
+// The one positional FILE and the required "-o OUT" of the commands that turn a results file
+// into another file. `verb` completes "the results file to ... is missing". False after the
+// usage line was printed.
+bool InputAndOutput(const char* command, const ParsedArgs& parsed, const char* verb, QString* input,
+                    QString* output);
 
 // "12" -> 12; nullopt for anything but a whole decimal number in [min, max].
 std::optional<int> ParseCount(const QString& text, int min, int max);

@@ -23,10 +23,6 @@ constexpr const char* kHelp =
     "  --range FIRST-LAST   only samples FIRST to LAST (1-based); default: the whole block\n"
     "  -o, --output OUT     the results file to write\n";
 
-void UsageError(const std::string& text) {
-  std::fprintf(stderr, "quorvantel-cli convert: %s\n", text.c_str());
-}
-
 struct SampleRange {
   int first = 0;
   int last = 0;
@@ -44,43 +40,29 @@ std::optional<SampleRange> ParseRange(const QString& text) {
 }  // namespace
 
 int RunConvert(const QStringList& args) {
-  std::string error;
-  const std::optional<ParsedArgs> parsed = ParseArgs(args, {{"o"}, {"block"}, {"range"}}, &error);
-  if (!parsed) {
-    UsageError(error);
-    return kExitUsage;
-  }
-  if (parsed->Help()) {
-    std::fputs(kHelp, stdout);
-    return kExitOk;
-  }
-  if (parsed->Positionals().size() != 1) {
-    UsageError(parsed->Positionals().isEmpty() ? "the results file to convert is missing"
-                                               : "only one results file can be converted");
-    return kExitUsage;
-  }
-  const QString input = parsed->Positionals().first();
-  const std::optional<QString> output = parsed->Value("o");
-  if (!output || output->isEmpty()) {
-    UsageError("-o OUT is required");
-    return kExitUsage;
-  }
+  int exitCode = kExitOk;
+  const std::optional<ParsedArgs> parsed =
+      ParseCommandArgs("convert", args, {{"o"}, {"block"}, {"range"}}, kHelp, &exitCode);
+  if (!parsed) return exitCode;
+  QString input, output;
+  if (!InputAndOutput("convert", *parsed, "convert", &input, &output)) return kExitUsage;
   const std::optional<QString> blockText = parsed->Value("block");
   if (!blockText) {
-    UsageError("--block N is required");
+    UsageError("convert", "--block N is required");
     return kExitUsage;
   }
   const std::optional<int> block = ParseCount(*blockText, 1, 65535);
   if (!block) {
-    UsageError("--block must be a block number from 1, not \"" + blockText->toStdString() + "\"");
+    UsageError("convert",
+               "--block must be a block number from 1, not \"" + blockText->toStdString() + "\"");
     return kExitUsage;
   }
   std::optional<SampleRange> range;
   if (const std::optional<QString> rangeText = parsed->Value("range")) {
     range = ParseRange(*rangeText);
     if (!range) {
-      UsageError("--range must be FIRST-LAST with 1 <= FIRST <= LAST, not \"" +
-                 rangeText->toStdString() + "\"");
+      UsageError("convert", "--range must be FIRST-LAST with 1 <= FIRST <= LAST, not \"" +
+                                rangeText->toStdString() + "\"");
       return kExitUsage;
     }
   }
@@ -89,7 +71,7 @@ int RunConvert(const QStringList& args) {
   Document doc;
   if (!OpenDocument(context, input, doc)) return kExitFailed;
   if (!doc.LoggerDataLoaded) {
-    UsageError("this file holds no logging data");
+    UsageError("convert", "this file holds no logging data");
     return kExitFailed;
   }
   if (!ShowBlock(context, doc, *block)) return kExitFailed;
@@ -104,12 +86,12 @@ int RunConvert(const QStringList& args) {
   SaveOptions options;
   options.decimalSeparator = context.DecimalSeparator();
   options.codePage = context.Codec().CodePage();
-  const Outcome saved = SaveConvertedResults(*output, doc, context.Texts(), options);
+  const Outcome saved = SaveConvertedResults(output, doc, context.Texts(), options);
   if (!saved.ok()) {
-    context.ReportFailure(saved, *output);
+    context.ReportFailure(saved, output);
     return kExitFailed;
   }
-  std::fprintf(stderr, "%d tests saved to %s\n", doc.TestCount, LocalPath(*output).c_str());
+  std::fprintf(stderr, "%d tests saved to %s\n", doc.TestCount, LocalPath(output).c_str());
   return kExitOk;
 }
 

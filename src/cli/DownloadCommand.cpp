@@ -36,10 +36,6 @@ constexpr const char* kHelp =
     "\n"
     "Progress goes to stderr. Ctrl+C cancels: the link is closed and nothing is written.\n";
 
-void UsageError(const std::string& text) {
-  std::fprintf(stderr, "quorvantel-cli download: %s\n", text.c_str());
-}
-
 // "all" -> empty; "1,3" -> {1, 3}.
 std::optional<std::vector<int>> ParseBlocks(const QString& text) {
   std::vector<int> blocks;
@@ -55,53 +51,49 @@ std::optional<std::vector<int>> ParseBlocks(const QString& text) {
 }  // namespace
 
 int RunDownload(const QStringList& args) {
-  std::string error;
-  const std::optional<ParsedArgs> parsed =
-      ParseArgs(args, {{"port"}, {"baud"}, {"memory"}, {"blocks"}, {"o"}}, &error);
-  if (!parsed) {
-    UsageError(error);
-    return kExitUsage;
-  }
-  if (parsed->Help()) {
-    std::fputs(kHelp, stdout);
-    return kExitOk;
-  }
+  int exitCode = kExitOk;
+  const std::optional<ParsedArgs> parsed = ParseCommandArgs(
+      "download", args, {{"port"}, {"baud"}, {"memory"}, {"blocks"}, {"o"}}, kHelp, &exitCode);
+  if (!parsed) return exitCode;
   if (!parsed->Positionals().isEmpty()) {
-    UsageError("unexpected argument \"" + parsed->Positionals().first().toStdString() + "\"");
+    UsageError("download",
+               "unexpected argument \"" + parsed->Positionals().first().toStdString() + "\"");
     return kExitUsage;
   }
   const std::optional<QString> port = parsed->Value("port");
   const std::optional<QString> memoryText = parsed->Value("memory");
   const std::optional<QString> output = parsed->Value("o");
   if (!port || port->isEmpty()) {
-    UsageError("--port DEVICE is required");
+    UsageError("download", "--port DEVICE is required");
     return kExitUsage;
   }
   if (!memoryText) {
-    UsageError("--memory results|logging is required");
+    UsageError("download", "--memory results|logging is required");
     return kExitUsage;
   }
   if (!output || output->isEmpty()) {
-    UsageError("-o FILE is required");
+    UsageError("download", "-o FILE is required");
     return kExitUsage;
   }
   MemoryChoice memory = MemoryChoice::Results;
   if (*memoryText == QLatin1String("logging")) {
     memory = MemoryChoice::Logging;
   } else if (*memoryText != QLatin1String("results")) {
-    UsageError("--memory must be results or logging, not \"" + memoryText->toStdString() + "\"");
+    UsageError("download",
+               "--memory must be results or logging, not \"" + memoryText->toStdString() + "\"");
     return kExitUsage;
   }
   std::vector<int> blocks;
   if (const std::optional<QString> blocksText = parsed->Value("blocks")) {
     if (memory != MemoryChoice::Logging) {
-      UsageError("--blocks applies to the logging memory only");
+      UsageError("download", "--blocks applies to the logging memory only");
       return kExitUsage;
     }
     const std::optional<std::vector<int>> list = ParseBlocks(*blocksText);
     if (!list) {
-      UsageError("--blocks must be all or block numbers 1..63 separated by commas, not \"" +
-                 blocksText->toStdString() + "\"");
+      UsageError("download",
+                 "--blocks must be all or block numbers 1..63 separated by commas, not \"" +
+                     blocksText->toStdString() + "\"");
       return kExitUsage;
     }
     blocks = *list;
@@ -110,19 +102,19 @@ int RunDownload(const QStringList& args) {
   if (const std::optional<QString> baudText = parsed->Value("baud")) {
     baud = ParseCount(*baudText, 50, 4000000);
     if (!baud) {
-      UsageError("--baud must be a line speed in bits per second, not \"" +
-                 baudText->toStdString() + "\"");
+      UsageError("download", "--baud must be a line speed in bits per second, not \"" +
+                                 baudText->toStdString() + "\"");
       return kExitUsage;
     }
   }
   // A download can take minutes: a file that cannot be written is better known before.
   const QFileInfo target(*output);
   if (!target.absoluteDir().exists()) {
-    UsageError("the folder of " + LocalPath(*output) + " does not exist");
+    UsageError("download", "the folder of " + LocalPath(*output) + " does not exist");
     return kExitUsage;
   }
   if (target.isDir()) {
-    UsageError(LocalPath(*output) + " is a folder");
+    UsageError("download", LocalPath(*output) + " is a folder");
     return kExitUsage;
   }
 

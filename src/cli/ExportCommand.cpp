@@ -28,35 +28,16 @@ constexpr const char* kHelp =
     "\n"
     "Numbers use the decimal separator of the locale (LC_NUMERIC).\n";
 
-void UsageError(const std::string& text) {
-  std::fprintf(stderr, "quorvantel-cli export: %s\n", text.c_str());
-}
-
 }  // namespace
 
 int RunExport(const QStringList& args) {
-  std::string error;
-  const std::optional<ParsedArgs> parsed =
-      ParseArgs(args, {{"o"}, {"delimiter"}, {"eol"}, {"units"}, {"node"}, {"block"}}, &error);
-  if (!parsed) {
-    UsageError(error);
-    return kExitUsage;
-  }
-  if (parsed->Help()) {
-    std::fputs(kHelp, stdout);
-    return kExitOk;
-  }
-  if (parsed->Positionals().size() != 1) {
-    UsageError(parsed->Positionals().isEmpty() ? "the results file to export is missing"
-                                               : "only one results file can be exported");
-    return kExitUsage;
-  }
-  const QString input = parsed->Positionals().first();
-  const std::optional<QString> output = parsed->Value("o");
-  if (!output || output->isEmpty()) {
-    UsageError("-o OUT is required");
-    return kExitUsage;
-  }
+  int exitCode = kExitOk;
+  const std::optional<ParsedArgs> parsed = ParseCommandArgs(
+      "export", args, {{"o"}, {"delimiter"}, {"eol"}, {"units"}, {"node"}, {"block"}}, kHelp,
+      &exitCode);
+  if (!parsed) return exitCode;
+  QString input, output;
+  if (!InputAndOutput("export", *parsed, "export", &input, &output)) return kExitUsage;
 
   ExportOptions options;
   const QString delimiter = parsed->Value("delimiter").value_or(QStringLiteral("tab"));
@@ -65,7 +46,8 @@ int RunExport(const QStringList& args) {
   } else if (delimiter == QLatin1String("semicolon")) {
     options.delimiter = ExportDelimiter::Semicolon;
   } else {
-    UsageError("--delimiter must be tab or semicolon, not \"" + delimiter.toStdString() + "\"");
+    UsageError("export",
+               "--delimiter must be tab or semicolon, not \"" + delimiter.toStdString() + "\"");
     return kExitUsage;
   }
   const QString eol = parsed->Value("eol").value_or(QStringLiteral("crlf"));
@@ -76,12 +58,12 @@ int RunExport(const QStringList& args) {
   } else if (eol == QLatin1String("lf")) {
     options.lineEnd = ExportLineEnd::Lf;
   } else {
-    UsageError("--eol must be crlf, cr or lf, not \"" + eol.toStdString() + "\"");
+    UsageError("export", "--eol must be crlf, cr or lf, not \"" + eol.toStdString() + "\"");
     return kExitUsage;
   }
   const QString units = parsed->Value("units").value_or(QStringLiteral("SI"));
   if (units != QLatin1String("SI") && units != QLatin1String("US")) {
-    UsageError("--units must be SI or US, not \"" + units.toStdString() + "\"");
+    UsageError("export", "--units must be SI or US, not \"" + units.toStdString() + "\"");
     return kExitUsage;
   }
   options.displayUnits = units.toStdString();
@@ -90,8 +72,8 @@ int RunExport(const QStringList& args) {
   if (nodeText) {
     node = ParseTreeNode(*nodeText);
     if (!node) {
-      UsageError("--node must be all, a building number B or B/R, not \"" +
-                 nodeText->toStdString() + "\"");
+      UsageError("export", "--node must be all, a building number B or B/R, not \"" +
+                               nodeText->toStdString() + "\"");
       return kExitUsage;
     }
   }
@@ -100,7 +82,8 @@ int RunExport(const QStringList& args) {
   if (blockText) {
     block = ParseCount(*blockText, 1, 65535);
     if (!block) {
-      UsageError("--block must be a block number from 1, not \"" + blockText->toStdString() + "\"");
+      UsageError("export",
+                 "--block must be a block number from 1, not \"" + blockText->toStdString() + "\"");
       return kExitUsage;
     }
   }
@@ -113,22 +96,22 @@ int RunExport(const QStringList& args) {
 
   if (doc.ResultsDataLoaded) {
     if (blockText) {
-      UsageError("--block applies to files of logging data; this file holds tests");
+      UsageError("export", "--block applies to files of logging data; this file holds tests");
       return kExitUsage;
     }
     if (!SelectTreeNode(context, doc, *node)) return kExitFailed;
     if (!ResultsTableShows(context, doc)) return kExitFailed;
   } else if (doc.LoggerDataLoaded) {
     if (nodeText) {
-      UsageError("--node applies to files of tests; this file holds logging data");
+      UsageError("export", "--node applies to files of tests; this file holds logging data");
       return kExitUsage;
     }
     if (!ShowBlock(context, doc, *block)) return kExitFailed;
   }
 
-  const Outcome written = ExportTable(*output, doc, context.Texts(), options);
+  const Outcome written = ExportTable(output, doc, context.Texts(), options);
   if (!written.ok()) {
-    context.ReportFailure(written, *output);
+    context.ReportFailure(written, output);
     return kExitFailed;
   }
   return kExitOk;

@@ -54,20 +54,12 @@ std::string BlockCodes(const TLoggerRecord& b) {
 }  // namespace
 
 int RunInfo(const QStringList& args) {
-  std::string error;
-  const std::optional<ParsedArgs> parsed = ParseArgs(args, {}, &error);
-  if (!parsed) {
-    std::fprintf(stderr, "quorvantel-cli info: %s\n", error.c_str());
-    return kExitUsage;
-  }
-  if (parsed->Help()) {
-    std::fputs(kHelp, stdout);
-    return kExitOk;
-  }
+  int exitCode = kExitOk;
+  const std::optional<ParsedArgs> parsed = ParseCommandArgs("info", args, {}, kHelp, &exitCode);
+  if (!parsed) return exitCode;
   if (parsed->Positionals().size() != 1) {
-    std::fprintf(
-        stderr, "quorvantel-cli info: %s\n",
-        parsed->Positionals().isEmpty() ? "the results file is missing" : "give one results file");
+    UsageError("info", parsed->Positionals().isEmpty() ? "the results file is missing"
+                                                       : "give one results file");
     return kExitUsage;
   }
 
