@@ -62,8 +62,7 @@ Document LargeResults() {
       t.Values[StoragePos(c)] = Reading(c, i + c);
     }
   }
-  doc.TestCount = kTests;
-  doc.ShownTests = doc.AllTests;
+  doc.ShowAllTests();
   return doc;
 }
 

@@ -106,7 +106,6 @@ struct Fixture {
       for (int code = 1; code <= 36; ++code)
         doc.StoreTestValue(t, code, SampleValue(code, rng));
     }
-    doc.TestCount = kTests;
     doc.DocSignalCount = 36;
     qv::ShowTreeNode(doc, table->State(), {0, 0, 0}, [this](const qv::Bytes& text) {
       return table->fontMetrics().horizontalAdvance(ctx->Decode(text));

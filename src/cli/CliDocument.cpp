@@ -2,7 +2,7 @@
 
 #include "CliArgs.h"
 #include "files/ResultsFile.h"
-#include "store/BuildingTree.h"
+#include "format/DateTimeText.h"
 #include "view/ResultsTree.h"
 #include "view/TableLayout.h"
 
@@ -12,25 +12,27 @@
 
 namespace qv::cli {
 
-bool OpenDocument(const CliContext& context, const QString& path, Document& doc) {
+void CliDocumentHost::Message(MessageIcon /*icon*/, const Bytes& text) {
+  context_.ErrorBytes(text);
+}
+
+bool OpenDocument(const CliContext& context, const QString& path, DocumentWorkspace& workspace) {
   const std::string shownPath = LocalPath(path);
   if (QFileInfo(path).isDir()) {
     context.Error(shownPath + " is a folder");
     return false;
   }
-  const OpenOutcome opened =
-      OpenResultsFile(path, doc, context.Texts(), context.Codec().CodePage());
-  if (!opened.outcome.ok()) {
-    context.Error(shownPath + ": " + context.ForTerminal(opened.outcome.message));
+  CliDocumentHost host(context);
+  OpenOptions options;
+  options.codePage = context.Codec().CodePage();
+  options.today = Now();
+  options.interactive = false;
+  const OpenedDocument opened = workspace.Open(path, host, options);
+  if (!opened.read.ok()) {
+    context.Error(shownPath + ": " + context.ForTerminal(opened.read.message));
     return false;
   }
-  if (opened.kind == MeasurementsKind::Tests) {
-    if (!BuildBuildingTree(doc, doc.TestCount)) {
-      context.ErrorBytes(context.Translate("msgNoDataToShow_35"));
-      return false;
-    }
-    SortTestsByTree(doc);
-  }
+  // What a command needs shown (a tree node with data, a block), it checks itself.
   return true;
 }
 
@@ -84,7 +86,8 @@ bool ResultsTableShows(const CliContext& context, const Document& doc) {
   return true;
 }
 
-bool ShowBlock(const CliContext& context, Document& doc, int n) {
+bool ShowBlock(const CliContext& context, DocumentWorkspace& workspace, int n) {
+  const Document& doc = workspace.Doc();
   const int count = static_cast<int>(doc.LoggerBlocks.size());
   if (n < 1 || n > count) {
     if (count == 0) {
@@ -95,12 +98,8 @@ bool ShowBlock(const CliContext& context, Document& doc, int n) {
     }
     return false;
   }
-  if (doc.LoggerBlocks[static_cast<size_t>(n - 1)].SampleCount < 1) {
-    context.ErrorBytes(context.Translate("msgNoDataToShow_35"));
-    return false;
-  }
-  doc.CurrentBlock = n - 1;
-  return true;
+  CliDocumentHost host(context);
+  return workspace.ShowBlock(n - 1, host);
 }
 
 }  // namespace qv::cli

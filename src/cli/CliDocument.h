@@ -3,7 +3,7 @@
 #pragma once
 
 #include "CliContext.h"
-#include "store/Document.h"
+#include "workspace/DocumentWorkspace.h"
 
 #include <QString>
 #include <optional>
@@ -13,7 +13,21 @@ namespace qv::cli {
 
 // Reads the file into `doc`; for results also builds the building tree and puts the tests into
 // tree order. False after one line saying why.
-bool OpenDocument(const CliContext& context, const QString& path, Document& doc);
+// The person-facing side of the workspace for the tool: messages become error lines; there is
+// nobody to answer a question or to choose a block.
+class CliDocumentHost : public DocumentHost {
+ public:
+  explicit CliDocumentHost(const CliContext& context) : context_(context) {}
+  void Message(MessageIcon icon, const Bytes& text) override;
+  bool Ask(std::string_view /*key*/) override { return false; }
+  bool SaveAs() override { return false; }
+  bool ChooseBlockToShow(std::vector<TLoggerRecord>& /*blocks*/) override { return false; }
+
+ private:
+  const CliContext& context_;
+};
+
+bool OpenDocument(const CliContext& context, const QString& path, DocumentWorkspace& workspace);
 
 // A node of the results tree: the root (all tests), a building, or a room of a building.
 struct TreeNode {
@@ -33,6 +47,6 @@ bool ResultsTableShows(const CliContext& context, const Document& doc);
 
 // Makes block n (1-based) current as the block list's Show does; false with a line when there
 // is no such block or it holds no samples ("msgNoDataToShow_35").
-bool ShowBlock(const CliContext& context, Document& doc, int n);
+bool ShowBlock(const CliContext& context, DocumentWorkspace& workspace, int n);
 
 }  // namespace qv::cli

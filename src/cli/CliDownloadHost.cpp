@@ -2,7 +2,6 @@
 
 #include "download/BlockList.h"
 #include "link/Link.h"
-#include "view/TableLayout.h"
 
 #include <unistd.h>
 #include <csignal>
@@ -38,12 +37,11 @@ bool Interrupted() {
   return gInterrupted != 0;
 }
 
-CliDownloadHost::CliDownloadHost(const CliContext& context, const Document& doc,
-                                 MemoryChoice memory, std::vector<int> blocks)
+CliDownloadHost::CliDownloadHost(const CliContext& context, MemoryChoice memory,
+                                 std::vector<int> blocks)
     : context_(context),
       memory_(memory),
       blocks_(std::move(blocks)),
-      doc_(doc),
       terminal_(isatty(STDERR_FILENO) == 1) {}
 
 void CliDownloadHost::Pump() {
@@ -60,7 +58,7 @@ void CliDownloadHost::Message(MessageIcon /*icon*/, const Bytes& text) {
   told_ = true;
 }
 
-void CliDownloadHost::HideTransferDialog() {
+void CliDownloadHost::TransferEnded() {
   EndProgressLine();
 }
 
@@ -100,15 +98,15 @@ bool CliDownloadHost::ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) {
   return true;
 }
 
-void CliDownloadHost::ShowTransferDialog(const Bytes& activity) {
+void CliDownloadHost::TransferStarted(const Bytes& activity) {
   // Shown again with nothing done since (around the block list): nothing new to say.
   if (activity == activity_ && lastPercent_ == 0) return;
   activity_ = activity;
   lastPercent_ = -1;
-  SetProgress(0);
+  Progress(0);
 }
 
-void CliDownloadHost::SetProgress(int percent) {
+void CliDownloadHost::Progress(int percent) {
   if (percent < 0) percent = 0;
   if (percent > 100) percent = 100;
   if (percent == lastPercent_) return;
@@ -134,14 +132,6 @@ void CliDownloadHost::EndProgressLine() {
   std::fputc('\n', stderr);
   std::fflush(stderr);
   progressLineOpen_ = false;
-}
-
-bool CliDownloadHost::LayoutTable() {
-  // The application's table refuses to lay out a document with nothing to show, and then
-  // the document cannot be saved either.
-  const bool data = doc_.LoggerDataLoaded ? LoggingHasData(doc_) : ResultsHaveData(doc_);
-  if (!data) Message(MessageIcon::Information, context_.Translate(kMsgNoDataToShowKey));
-  return data;
 }
 
 }  // namespace qv::cli

@@ -4,7 +4,6 @@
 
 #include "CliContext.h"
 #include "download/DownloadHost.h"
-#include "store/Document.h"
 
 #include <atomic>
 #include <vector>
@@ -23,12 +22,10 @@ bool Interrupted();
 class CliDownloadHost : public DownloadHost {
  public:
   // blocks: 1-based block numbers in directory order; empty = all.
-  CliDownloadHost(const CliContext& context, const Document& doc, MemoryChoice memory,
-                  std::vector<int> blocks);
+  CliDownloadHost(const CliContext& context, MemoryChoice memory, std::vector<int> blocks);
 
   void Pump() override;
   void Message(MessageIcon icon, const Bytes& text) override;
-  void HideTransferDialog() override;
 
   bool Ask(std::string_view key) override;
   bool SaveAs() override { return false; }
@@ -37,16 +34,10 @@ class CliDownloadHost : public DownloadHost {
   bool ChooseBlocksToDownload(std::vector<TLoggerRecord>& blocks) override;
   bool ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) override;
 
-  void ShowTransferDialog(const Bytes& activity) override;
-  void SetProgress(int percent) override;
-  bool LayoutTable() override;
-  void ShowResults() override { tableShown_ = true; }
-  void ShowTable() override { tableShown_ = true; }
-  void HideTable() override { tableShown_ = false; }
-  void CloseViews() override { tableShown_ = false; }
+  void TransferStarted(const Bytes& activity) override;
+  void Progress(int percent) override;
+  void TransferEnded() override;
 
-  // Whether the application's table would show the document now (the save needs it).
-  bool TableShown() const { return tableShown_; }
   // A message was shown that explains why the run failed.
   bool Told() const { return told_; }
 
@@ -56,8 +47,6 @@ class CliDownloadHost : public DownloadHost {
   const CliContext& context_;
   MemoryChoice memory_;
   std::vector<int> blocks_;
-  const Document& doc_;
-  bool tableShown_ = false;
   bool told_ = false;
   int showRequests_ = 0;
   bool terminal_ = false;

@@ -68,13 +68,14 @@ int RunConvert(const QStringList& args) {
   }
 
   CliContext context;
-  Document doc;
-  if (!OpenDocument(context, input, doc)) return kExitFailed;
+  DocumentWorkspace workspace(context.Texts());
+  Document& doc = workspace.Doc();
+  if (!OpenDocument(context, input, workspace)) return kExitFailed;
   if (!doc.LoggerDataLoaded) {
     UsageError("convert", "this file holds no logging data");
     return kExitFailed;
   }
-  if (!ShowBlock(context, doc, *block)) return kExitFailed;
+  if (!ShowBlock(context, workspace, *block)) return kExitFailed;
 
   const Outcome converted = range ? ConvertSamplesToResults(doc, doc.CurrentBlock, range->first,
                                                             range->last, context.Texts())
@@ -91,7 +92,7 @@ int RunConvert(const QStringList& args) {
     context.ReportFailure(saved, output);
     return kExitFailed;
   }
-  std::fprintf(stderr, "%d tests saved to %s\n", doc.TestCount, LocalPath(output).c_str());
+  std::fprintf(stderr, "%d tests saved to %s\n", doc.TestCount(), LocalPath(output).c_str());
   return kExitOk;
 }
 

@@ -125,14 +125,15 @@ int RunDownload(const QStringList& args) {
     baud = choice.BaudRateValue();
   }
 
-  Document doc;
-  CliDownloadHost host(context, doc, memory, blocks);
+  DocumentWorkspace workspace(context.Texts());
+  Document& doc = workspace.Doc();
+  CliDownloadHost host(context, memory, blocks);
   // The device named on the command line is the one used: no search for a USB bridge.
-  Link link(host, context.Texts(), NoFtdi());
+  Link link(host, NoFtdi());
   link.SetSerialPort(LocalPath(*port), *baud);
   CatchInterrupt(&link);
 
-  DownloadEngine engine(doc, link, host, context.Texts());
+  DownloadEngine engine(workspace, link, host, context.Texts());
   const DownloadResult result = engine.Run();
   CatchInterrupt(nullptr);
   if (Interrupted()) {
@@ -146,13 +147,13 @@ int RunDownload(const QStringList& args) {
 
   // The application's table showed nothing ("msgNoDataToShow_35" was told): its Save As
   // would refuse, so the tool stops here rather than add a second complaint.
-  if (!host.TableShown() && !doc.DocNotSaved) return kExitFailed;
+  if (!workspace.TableShown() && !doc.DocNotSaved) return kExitFailed;
 
   doc.Header = CurrentHeaderTexts(context.Settings());
   doc.Header.Comments.clear();
   SaveOptions options;
   options.decimalSeparator = context.DecimalSeparator();
-  options.tableHidden = !host.TableShown();
+  options.tableHidden = !workspace.TableShown();
   options.codePage = context.Codec().CodePage();
   const Outcome saved = SaveResultsFile(*output, doc, context.Texts(), options);
   if (!saved.ok()) {
@@ -160,7 +161,7 @@ int RunDownload(const QStringList& args) {
     return kExitFailed;
   }
   if (memory == MemoryChoice::Results) {
-    std::fprintf(stderr, "%d tests saved to %s\n", doc.TestCount, LocalPath(*output).c_str());
+    std::fprintf(stderr, "%d tests saved to %s\n", doc.TestCount(), LocalPath(*output).c_str());
   } else {
     std::fprintf(stderr, "%zu logging blocks saved to %s\n", doc.LoggerBlocks.size(),
                  LocalPath(*output).c_str());

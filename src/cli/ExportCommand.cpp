@@ -91,8 +91,9 @@ int RunExport(const QStringList& args) {
   CliContext context;
   options.decimalSeparator = context.DecimalSeparator();
   options.codePage = context.Codec().CodePage();
-  Document doc;
-  if (!OpenDocument(context, input, doc)) return kExitFailed;
+  DocumentWorkspace workspace(context.Texts());
+  Document& doc = workspace.Doc();
+  if (!OpenDocument(context, input, workspace)) return kExitFailed;
 
   if (doc.ResultsDataLoaded) {
     if (blockText) {
@@ -106,7 +107,7 @@ int RunExport(const QStringList& args) {
       UsageError("export", "--node applies to files of tests; this file holds logging data");
       return kExitUsage;
     }
-    if (!ShowBlock(context, doc, *block)) return kExitFailed;
+    if (!ShowBlock(context, workspace, *block)) return kExitFailed;
   }
 
   const Outcome written = ExportTable(output, doc, context.Texts(), options);

@@ -64,8 +64,9 @@ int RunInfo(const QStringList& args) {
   }
 
   CliContext context;
-  Document doc;
-  if (!OpenDocument(context, parsed->Positionals().first(), doc)) return kExitFailed;
+  DocumentWorkspace workspace(context.Texts());
+  Document& doc = workspace.Doc();
+  if (!OpenDocument(context, parsed->Positionals().first(), workspace)) return kExitFailed;
 
   const TInstrumentData& info = doc.InstrumentInfo;
   auto text = [&](const Bytes& b) { return context.ForTerminal(b); };

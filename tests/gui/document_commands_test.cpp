@@ -28,8 +28,7 @@ class DocumentCommands : public test::ShellTest {
     doc.StoreTestValue(t, 1, 21.5);
     doc.DocSignals[1] = 1;
     doc.DocSignalCount = 1;
-    doc.TestCount = doc.ShownTestCount = 1;
-    doc.ShownTests = doc.AllTests;
+    doc.ShowAllTests();
     doc.ResultsDataLoaded = true;
     doc.DocNotSaved = true;
     form_->ShowResultsViews();

@@ -1,5 +1,5 @@
 // The questions before a command discards the document, and what each answer does.
-#include "app/DocumentPrompts.h"
+#include "workspace/DocumentPrompts.h"
 
 #include <gtest/gtest.h>
 

@@ -53,7 +53,7 @@ TEST_F(GuiDownloadTest, ResultsMemoryBecomesTheShownUnsavedDocument) {
   EXPECT_TRUE(prompter_.shown.empty()) << prompter_.Texts().join(" | ").toStdString();
   EXPECT_TRUE(doc.ResultsDataLoaded);
   EXPECT_TRUE(doc.DocNotSaved);
-  EXPECT_GT(doc.TestCount, 0);
+  EXPECT_GT(doc.TestCount(), 0);
   EXPECT_TRUE(form_->TableVisible());
   EXPECT_FALSE(form_->findChild<QWidget*>("tvTree")->isHidden());
   EXPECT_FALSE(form_->Forms().Transfering->isVisible());

@@ -84,7 +84,7 @@ TEST_F(ResultsView, DownloadShowsTreeColumnsAndCells) {
 
   // A room node shows its tests only, with the columns they need.
   Tree()->setCurrentItem(Node(1, 0));
-  EXPECT_EQ(ctx_->Doc.ShownTestCount, 2);
+  EXPECT_EQ(ctx_->Doc.ShownTestCount(), 2);
   EXPECT_EQ(ColumnMap(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
   EXPECT_EQ(CellTexts(3, 2), QStringList{"21.0"});
   EXPECT_EQ(Views().SelectedNodeText(), "Hall");
@@ -152,7 +152,7 @@ TEST_F(ResultsView, RowSelectionByTheNumberColumn) {
   ClickCell(0, 2);
   const TableState& state = Table()->State();
   EXPECT_EQ(state.SelectedRow, 2);
-  EXPECT_EQ(state.SelectedRecordIndex, ctx_->Doc.ShownTests[1].RecordIndex);
+  EXPECT_EQ(state.SelectedRecordIndex, ctx_->Doc.ShownTest(1)->RecordIndex);
   EXPECT_TRUE(form_->Action("ppCutRow")->isEnabled());
   EXPECT_FALSE(form_->Action("ppPasteRow")->isEnabled());
   EXPECT_FALSE(form_->Action("ppCopy")->isEnabled());

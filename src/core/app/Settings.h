@@ -4,7 +4,7 @@
 // display code page; integers as 32-bit numbers; booleans as integers 1 / 0.
 #pragma once
 
-#include "store/Types.h"
+#include "base/Types.h"
 
 #include <QByteArray>
 #include <string>

@@ -1,7 +1,7 @@
 // Translation of text keys through the language file (section "Language").
 #pragma once
 
-#include "store/Types.h"
+#include "base/Types.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 // Decoding of byte texts for display and encoding of typed texts back into bytes.
 #pragma once
 
-#include "store/Types.h"
+#include "base/Types.h"
 
 #include <QString>
 

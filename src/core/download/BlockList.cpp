@@ -32,13 +32,6 @@ void SelectAllBlocks(std::vector<TLoggerRecord>& blocks) {
     b.Selected = 1;
 }
 
-int LastSelectedBlock(const std::vector<TLoggerRecord>& blocks) {
-  for (int i = static_cast<int>(blocks.size()) - 1; i >= 0; --i) {
-    if (blocks[static_cast<size_t>(i)].Selected == 1) return i;
-  }
-  return -1;
-}
-
 BlockListGeometry BlockListColumns(int fontPointSize, const std::array<size_t, 3>& headerLengths) {
   const int s = fontPointSize;
   BlockListGeometry g;

@@ -26,8 +26,6 @@ Bytes MemoryShareText(int32_t sampleCount);
 bool ChooseBlock(std::vector<TLoggerRecord>& blocks, int row, int column, ListMode mode,
                  bool wheelGuard);
 void SelectAllBlocks(std::vector<TLoggerRecord>& blocks);
-// The last marked block (the one a Show takes), or -1.
-int LastSelectedBlock(const std::vector<TLoggerRecord>& blocks);
 
 // Grid geometry in pixels.
 struct BlockListGeometry {

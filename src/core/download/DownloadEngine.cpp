@@ -1,9 +1,8 @@
 #include "download/DownloadEngine.h"
 
-#include "download/BlockList.h"
 #include "download/MemoryDecoder.h"
 #include "format/NumberText.h"
-#include "store/BuildingTree.h"
+#include "format/DateTimeText.h"
 
 #include <string>
 #include <thread>
@@ -40,9 +39,9 @@ int Percent(double part, double whole) {
 
 }  // namespace
 
-DownloadEngine::DownloadEngine(Document& doc, Link& link, DownloadHost& host,
+DownloadEngine::DownloadEngine(DocumentWorkspace& workspace, Link& link, DownloadHost& host,
                                const TextCatalog& texts)
-    : doc_(doc), link_(link), host_(host), texts_(texts) {}
+    : workspace_(workspace), doc_(workspace.Doc()), link_(link), host_(host), texts_(texts) {}
 
 DownloadResult DownloadEngine::Run() {
   // The waits pump events, so the command that started this run can be clicked again.
@@ -55,10 +54,11 @@ DownloadResult DownloadEngine::Run() {
   return RunGuarded();
 }
 
-void DownloadEngine::Tell(std::string_view key, std::string_view suffix) {
+void DownloadEngine::Tell(std::string_view key, std::string_view suffix, MessageIcon icon) {
+  host_.TransferEnded();
   Bytes text = texts_.Translate(key);
   text.append(suffix);
-  host_.Message(MessageIcon::Information, text);
+  host_.Message(icon, text);
 }
 
 void DownloadEngine::Pause(std::chrono::milliseconds ms) {
@@ -72,12 +72,20 @@ void DownloadEngine::Pause(std::chrono::milliseconds ms) {
 }
 
 DownloadResult DownloadEngine::Stop(DownloadResult result, DownloadOutcome outcome) {
-  // A Cancel seen by a failing exchange is a Cancel, not an error (nothing was shown).
+  // A Cancel seen by a failing step is a Cancel, not an error (nothing was told).
   if (outcome == DownloadOutcome::Failed && link_.Cancelled()) outcome = DownloadOutcome::Cancelled;
   link_.CloseLink();
-  host_.SetBusyCursor(false);
-  host_.HideTransferDialog();
+  host_.TransferEnded();
   result.outcome = outcome;
+  return result;
+}
+
+DownloadResult DownloadEngine::Stop(DownloadResult result, const LinkOutcome& failure) {
+  const bool cancelled = failure.status == LinkStatus::Cancelled || link_.Cancelled();
+  link_.CloseLink();
+  host_.TransferEnded();
+  if (!cancelled && failure.notice.key != nullptr) Tell(failure.notice);
+  result.outcome = cancelled ? DownloadOutcome::Cancelled : DownloadOutcome::Failed;
   return result;
 }
 
@@ -85,33 +93,32 @@ DownloadResult DownloadEngine::RunGuarded() {
   DownloadResult result;
 
   // A Yes whose save does not happen keeps the document and its flags: the download stops.
-  if (!PromptBeforeDiscard(doc_, host_, DiscardCommand::Replace)) {
+  if (!workspace_.ConfirmDiscard(host_, DiscardCommand::Replace)) {
     result.outcome = DownloadOutcome::Declined;
     return result;
   }
-  host_.PrepareRowEditing();
+  workspace_.PrepareRowEditing();
 
   link_.PurgeSerialInput();
-  if (!link_.Connect()) return Stop(result, DownloadOutcome::Failed);
-
-  host_.SetBusyCursor(true);
-  if (!link_.ReadSettingsBlock(doc_.InstrumentInfo.SettingsBlock)) {
-    return Stop(result, DownloadOutcome::Failed);
+  host_.Connecting(texts_.Translate(kConnectActivity));
+  if (const LinkOutcome connected = link_.Connect(); !connected) return Stop(result, connected);
+  if (const LinkOutcome read = link_.ReadSettingsBlock(doc_.InstrumentInfo.SettingsBlock); !read) {
+    return Stop(result, read);
   }
   DecodeSettingsBlock(doc_.InstrumentInfo.SettingsBlock, doc_.InstrumentInfo);
 
+  // The memory choice is a question: nothing may cover it.
+  host_.TransferEnded();
   const std::optional<MemoryChoice> memory = host_.ChooseMemory();
   if (!memory) {
-    host_.SetCaption(Caption::TitleAndFile);
+    workspace_.DownloadDeclined();
     return Stop(result, DownloadOutcome::Declined);
   }
   result.memory = memory;
 
-  doc_.LoggerDataLoaded = false;
-  doc_.ResultsDataLoaded = false;
-  host_.CloseViews();
-  host_.SetCaption(Caption::Title);
-  host_.InstrumentIdentified(doc_.InstrumentInfo);
+  const DateTime today = Now();
+  workspace_.BeginDownload(today, *memory == MemoryChoice::Results ? "Results" : "Logging");
+  workspace_.InstrumentIdentified(today);
   host_.Pump();
 
   return *memory == MemoryChoice::Results ? Results(result) : Logging(result);
@@ -120,8 +127,10 @@ DownloadResult DownloadEngine::RunGuarded() {
 bool DownloadEngine::ReadDirectory(std::string& directory) {
   link_.Buffer().Allocate(kDirectoryBufferSize);
   const AckResult ack = link_.CommandWithAck(kDirectoryCommand);
-  if (!ack) return false;
-  host_.SetBusyCursor(false);
+  if (!ack) {
+    if (ack.outcome.status != LinkStatus::Cancelled && !link_.Cancelled()) Tell(ack.outcome.notice);
+    return false;
+  }
   const uint32_t length = ack.length;
   if (length < 10) {
     Tell(kMsgNoDataToDownL);
@@ -132,7 +141,10 @@ bool DownloadEngine::ReadDirectory(std::string& directory) {
     return false;
   }
   // A length beyond the buffer fails here without a byte read past it.
-  if (!link_.ReceiveBlock(length)) return false;
+  if (const LinkOutcome received = link_.ReceiveBlock(length); !received) {
+    if (received.status != LinkStatus::Cancelled) Tell(received.notice);
+    return false;
+  }
   directory.assign(reinterpret_cast<const char*>(link_.Buffer().Data()), length);
   if (!CheckDirectory(directory)) {
     Tell(kMsgDataCorrupt);
@@ -144,12 +156,11 @@ bool DownloadEngine::ReadDirectory(std::string& directory) {
 DownloadResult DownloadEngine::Results(DownloadResult result) {
   doc_.ClearReportChoice();
   doc_.ResultsDataLoaded = true;
-  host_.ResultsCleared();
-  host_.SetBusyCursor(false);
   doc_.AllTests.clear();
+  doc_.ShownTests.clear();
   doc_.SignalGroupFlags.fill(false);
 
-  host_.ShowTransferDialog(texts_.Translate(kDownloadActivity));
+  host_.TransferStarted(texts_.Translate(kDownloadActivity));
   Pause(pauses_.BeforeResults);
 
   std::string directory;
@@ -165,22 +176,13 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
   const int n = static_cast<int>(entries.size());
   std::vector<TTestsRecord> kept;
   kept.reserve(entries.size());
-  auto keepWhatArrived = [&] {
-    doc_.AllTests = kept;
-    // The record index is a test's identity for the row commands: every kept test gets its
-    // own, also one whose page carried no values.
-    for (size_t i = 0; i < doc_.AllTests.size(); ++i) {
-      doc_.AllTests[i].RecordIndex = static_cast<int32_t>(i);
-    }
-  };
 
   for (int k = 0; k < n; ++k) {
     const ResultEntry& entry = entries[static_cast<size_t>(k)];
-    if (!link_.RequestPage(entry.address)) {
-      keepWhatArrived();
-      return Stop(result, DownloadOutcome::Failed);
+    if (const LinkOutcome page = link_.RequestPage(entry.address); !page) {
+      doc_.SetTests(std::move(kept));
+      return Stop(result, page);
     }
-    host_.SetBusyCursor(false);
     const uint8_t* page = link_.Buffer().Data();
     if (!CheckPage(page, kPageBytes)) {
       ++result.badPages;
@@ -200,36 +202,22 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
     }
     link_.Buffer().Free();
     if (link_.Cancelled()) {
-      keepWhatArrived();
+      doc_.SetTests(std::move(kept));
       return Stop(result, DownloadOutcome::Cancelled);
     }
-    host_.SetProgress(Percent(k + 1, n));
+    host_.Progress(Percent(k + 1, n));
     host_.Pump();
   }
 
   Pause(pauses_.AfterTransfer);
-  host_.HideTransferDialog();
-  host_.SetBusyCursor(false);
-  keepWhatArrived();
-  doc_.TestCount = static_cast<int32_t>(kept.size());
-  doc_.ShownTestCount = doc_.TestCount;
+  host_.TransferEnded();
+  // The record index is a test's identity for the row commands: every kept test gets its own,
+  // also one whose page carried no values.
+  doc_.SetTests(std::move(kept));
   link_.CloseLink();
 
   DocSignalsFromGroupFlags(doc_);
-
-  if (!BuildBuildingTree(doc_, doc_.TestCount) || !host_.FillTreeView()) {
-    Tell(kMsgNoDataToShow);
-    return Stop(result, DownloadOutcome::Failed);
-  }
-  SortTestsByTree(doc_);
-  host_.ComputeColumnShading();
-  doc_.ShownTests = doc_.AllTests;
-
-  if (host_.LayoutTable()) {
-    host_.ShowResults();
-    doc_.DocNotSaved = true;
-  }
-  host_.SetCaption(Caption::TitleAndFile);
+  workspace_.ResultsDownloaded(host_);
   link_.CloseLink();
   result.outcome = DownloadOutcome::Completed;
   return result;
@@ -238,14 +226,13 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
 DownloadResult DownloadEngine::Logging(DownloadResult result) {
   doc_.LoggerDataLoaded = true;
   doc_.LoggerBlocks.clear();
-  host_.ShowTransferDialog(texts_.Translate(kDownloadActivity));
+  host_.TransferStarted(texts_.Translate(kDownloadActivity));
   Pause(pauses_.BeforeLogging);
 
   std::string directory;
   if (!ReadDirectory(directory)) return Stop(result, DownloadOutcome::Failed);
 
   doc_.LoggerBlocks = DecodeLoggingEntries(directory);
-  host_.SizeBlockList(static_cast<int>(doc_.LoggerBlocks.size()));
   // The person may take their time over the list: the instrument is not kept waiting.
   link_.CloseLink();
   if (doc_.LoggerBlocks.empty()) {
@@ -255,11 +242,12 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
 
   int64_t totalPages = 0;
   for (;;) {
+    // The list is a question: the transfer box must not cover it.
+    host_.TransferEnded();
     if (!host_.ChooseBlocksToDownload(doc_.LoggerBlocks)) {
       return Stop(result, DownloadOutcome::Declined);
     }
-    host_.ShowTransferDialog(texts_.Translate(kDownloadActivity));
-    host_.SetBusyCursor(true);
+    host_.TransferStarted(texts_.Translate(kDownloadActivity));
     host_.Pump();
     std::vector<TLoggerRecord> chosen;
     for (TLoggerRecord& b : doc_.LoggerBlocks) {
@@ -275,8 +263,7 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
     // Nothing was moved out: the list is shown again as it was.
   }
 
-  host_.HideTable();
-  if (!link_.Connect()) return Stop(result, DownloadOutcome::Failed);
+  if (const LinkOutcome connected = link_.Connect(); !connected) return Stop(result, connected);
   link_.PurgeSerialInput();
 
   int64_t pagesDone = 0;
@@ -290,8 +277,8 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
     const std::vector<int32_t> pages = block.Pages;
     int sample = 0;
     for (const int32_t address : pages) {
-      if (!link_.RequestPage(static_cast<uint32_t>(address))) {
-        return Stop(result, DownloadOutcome::Failed);
+      if (const LinkOutcome got = link_.RequestPage(static_cast<uint32_t>(address)); !got) {
+        return Stop(result, got);
       }
       const uint8_t* page = link_.Buffer().Data();
       if (!CheckPage(page, kPageBytes) ||
@@ -303,16 +290,15 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
       ++pagesDone;
       link_.Buffer().Free();
       if (link_.Cancelled()) return Stop(result, DownloadOutcome::Cancelled);
-      host_.SetProgress(Percent(static_cast<double>(pagesDone), static_cast<double>(totalPages)));
+      host_.Progress(Percent(static_cast<double>(pagesDone), static_cast<double>(totalPages)));
       host_.Pump();
     }
   }
 
-  host_.SetProgress(100);
+  host_.Progress(100);
   host_.Pump();
   Pause(pauses_.AfterTransfer);
-  host_.HideTransferDialog();
-  host_.SetBusyCursor(false);
+  host_.TransferEnded();
   link_.CloseLink();
 
   if (result.badPages > 0) {
@@ -320,37 +306,14 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
          " (" + std::to_string(result.badPages) + ")  " + std::string(kSuffixCorruptPages));
   }
 
-  host_.SizeBlockList(static_cast<int>(doc_.LoggerBlocks.size()));
   if (doc_.LoggerBlocks.empty()) {
     Tell(kMsgNoDataToShow);
     return Stop(result, DownloadOutcome::Failed);
   }
 
-  doc_.DocNotSaved = true;
-  for (;;) {
-    if (!host_.ChooseBlockToShow(doc_.LoggerBlocks)) {
-      // The table is hidden here, so the data go away unless the person saves them now. A
-      // Yes whose save does not happen keeps the flags set, so Save As can still be asked for.
-      PromptBeforeDiscard(doc_, host_, DiscardCommand::Close);
-      return Stop(result, DownloadOutcome::Declined);
-    }
-    const int chosen = LastSelectedBlock(doc_.LoggerBlocks);
-    if (chosen < 0) continue;
-    if (doc_.LoggerBlocks[static_cast<size_t>(chosen)].SampleCount < 1) {
-      host_.HideTable();
-      Tell(kMsgNoDataToShow);
-      continue;
-    }
-    doc_.CurrentBlock = chosen;
-    host_.HideTable();
-    host_.Pump();
-    host_.ComputeColumnShading();
-    if (host_.LayoutTable()) host_.ShowTable();
-    host_.CurrentBlockChosen();
-    break;
+  if (workspace_.LoggingDownloaded(host_) == LoadOutcome::Cancelled) {
+    return Stop(result, DownloadOutcome::Declined);
   }
-
-  host_.SetCaption(Caption::TitleAndFile);
   link_.CloseLink();
   result.outcome = DownloadOutcome::Completed;
   return result;

@@ -8,7 +8,7 @@
 #include "app/TextCatalog.h"
 #include "download/DownloadHost.h"
 #include "link/Link.h"
-#include "store/Document.h"
+#include "workspace/DocumentWorkspace.h"
 
 #include <chrono>
 #include <string_view>
@@ -18,13 +18,13 @@ namespace qv {
 // Message keys of the download and their literal suffixes.
 inline constexpr const char* kMsgNoDataToDownL = "msgNoDataToDownL_35";
 inline constexpr const char* kMsgDataCorrupt = "msgDataCorrupt_35";
-inline constexpr const char* kMsgNoDataToShow = "msgNoDataToShow_35";
 inline constexpr const char* kMsgCorupLogers = "msgCorupLogers_50";
 inline constexpr const char* kSuffixCorruptPages = "   Error #16";
 inline constexpr const char* kDownloadActivity = "DLoadData_35";
+inline constexpr const char* kConnectActivity = "Connecting_35";
 
 enum class DownloadOutcome {
-  Completed,  // the document holds the downloaded data and is shown
+  Completed,  // the document holds the downloaded data (the workspace shows what it can)
   Declined,   // the person said no: a save prompt, the memory choice or a block list
   Cancelled,  // Cancel during the transfer
   Failed,     // an error, already told to the person
@@ -48,8 +48,9 @@ struct DownloadPauses {
 
 class DownloadEngine {
  public:
-  // All four must outlive the engine. `link` reports to `host` as well (its LinkHost).
-  DownloadEngine(Document& doc, Link& link, DownloadHost& host, const TextCatalog& texts);
+  // All four must outlive the engine. `link` pumps `host` as well (its LinkHost).
+  DownloadEngine(DocumentWorkspace& workspace, Link& link, DownloadHost& host,
+                 const TextCatalog& texts);
 
   DownloadResult Run();
   bool Running() const { return running_; }
@@ -64,11 +65,17 @@ class DownloadEngine {
   DownloadResult Logging(DownloadResult result);
   // ":MEM:R\n" with its length and checksum tests; false once the person has been told why.
   bool ReadDirectory(std::string& directory);
-  // Stops the run: link closed, transfer dialog hidden, default cursor.
+  // Stops the run: link closed, transfer box gone.
   DownloadResult Stop(DownloadResult result, DownloadOutcome outcome);
-  void Tell(std::string_view key, std::string_view suffix = {});
+  // Stops the run after a failed exchange: Cancelled, or Failed with its message told.
+  DownloadResult Stop(DownloadResult result, const LinkOutcome& failure);
+  // A message: the transfer box goes first, so that nothing covers the message.
+  void Tell(std::string_view key, std::string_view suffix = {},
+            MessageIcon icon = MessageIcon::Information);
+  void Tell(const Notice& notice) { Tell(notice.key, notice.suffix, notice.icon); }
   void Pause(std::chrono::milliseconds ms);
 
+  DocumentWorkspace& workspace_;
   Document& doc_;
   Link& link_;
   DownloadHost& host_;

@@ -26,7 +26,6 @@ Outcome ConvertSamplesToResults(Document& doc, int blockIndex, int first, int la
   doc.ColumnCount = doc.DocSignalCount = block.SignalCount;
   doc.AllTests.clear();
   doc.SignalGroupFlags.fill(false);
-  doc.ShownTestCount = doc.TestCount = static_cast<int32_t>(count);
   // Entries past the block's 64 codes would otherwise keep the codes of an earlier results
   // document and be written with these results.
   doc.DocSignals.fill(0);
@@ -52,6 +51,7 @@ Outcome ConvertSamplesToResults(Document& doc, int blockIndex, int first, int la
       if (static_cast<size_t>(s) <= samples.size()) t.Values[pos] = samples[s - 1];
     }
   }
+  doc.ShowAllTests();
   return Outcome::Success();
 }
 

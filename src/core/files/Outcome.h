@@ -1,7 +1,7 @@
 // How a document-file operation ended, for the caller to show.
 #pragma once
 
-#include "store/Types.h"
+#include "base/Types.h"
 
 #include <utility>
 

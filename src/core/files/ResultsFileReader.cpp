@@ -337,7 +337,6 @@ class Reader {
     doc_.DocSignals.fill(0);
     doc_.ColumnSignals.fill(0);
     doc_.DocSignalCount = doc_.ColumnCount = 0;
-    doc_.TestCount = doc_.ShownTestCount = 0;
 
     const std::string_view signalCount = LineAfter("$SignalCount%");
     doc_.DocSignalCount = doc_.ColumnCount =
@@ -358,7 +357,6 @@ class Reader {
     const std::string_view testCount = LineAfter("$TestCount%");
     const int32_t count =
         Count(testCount, std::numeric_limits<int32_t>::max(), "a test count", in_);
-    doc_.TestCount = doc_.ShownTestCount = count;
 
     std::vector<int> order;
     for (int32_t t = 0; t < count; ++t) {
@@ -367,7 +365,7 @@ class Reader {
       const int index = doc_.AddTestRecord();
       ReadResult(index, order);
     }
-    doc_.ShownTests = doc_.AllTests;
+    doc_.ShowAllTests();
   }
 
   void ReadResult(int index, std::vector<int>& order) {

@@ -2,7 +2,7 @@
 // file in the target's folder, which replaces the target only after everything was written.
 #pragma once
 
-#include "store/Types.h"
+#include "base/Types.h"
 
 #include <QString>
 #include <initializer_list>

@@ -75,7 +75,8 @@ Bytes ExportResultsText(const Document& doc, const TextCatalog& texts,
   line.EndLine();
 
   out.reserve(out.size() + doc.ShownTests.size() * (40 + static_cast<size_t>(columns) * 8));
-  for (const TTestsRecord& t : doc.ShownTests) {
+  for (const int32_t index : doc.ShownTests) {
+    const TTestsRecord& t = doc.AllTests[static_cast<size_t>(index)];
     line.Field(t.BuildingName);
     line.Field(t.RoomName);
     line.Field(FormatDayTime(t.BeginTime, 3));

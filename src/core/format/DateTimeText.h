@@ -1,7 +1,7 @@
 // Date-times are days since 30 December 1899 with the time of day as fraction.
 #pragma once
 
-#include "store/Types.h"
+#include "base/Types.h"
 
 #include <optional>
 

@@ -2,7 +2,7 @@
 // the parser that accepts "." or "," as decimal separator.
 #pragma once
 
-#include "store/Types.h"
+#include "base/Types.h"
 
 #include <cstdint>
 #include <optional>

@@ -25,8 +25,8 @@ void LinkBuffer::Free() {
   size_ = 0;
 }
 
-Link::Link(LinkHost& host, const TextCatalog& texts, const FtdiApi& ftdi)
-    : host_(host), texts_(texts), usb_(ftdi), serial_(std::make_unique<SerialTransport>()) {}
+Link::Link(LinkHost& host, const FtdiApi& ftdi)
+    : host_(host), usb_(ftdi), serial_(std::make_unique<SerialTransport>()) {}
 
 Link::~Link() {
   usb_.Close();
@@ -43,6 +43,7 @@ void Link::SetSerialPort(std::string device, int32_t baudRateValue) {
   if (port->IsOpen() && (port->Device() != device || port->BaudRate() != baudRateValue)) {
     port->Close();
   }
+  serialDevice_ = device;
   port->SetPort(std::move(device), baudRateValue);
   baudRateValue_ = baudRateValue;
 }
@@ -50,6 +51,7 @@ void Link::SetSerialPort(std::string device, int32_t baudRateValue) {
 void Link::SetSerialTransport(std::unique_ptr<ByteTransport> transport, int32_t baudRateValue) {
   serial_->Close();
   serial_ = std::move(transport);
+  serialDevice_.clear();
   baudRateValue_ = baudRateValue;
 }
 
@@ -93,27 +95,49 @@ bool Link::ChooseTransport() {
   return false;
 }
 
-bool Link::OpenActive() {
-  ByteTransport* t = Active();
-  if (t->IsOpen()) return true;
-  const OpenResult opened = t->Open();
-  if (opened.ok) return true;
-  t->Close();
-  Bytes text = texts_.Translate(kMsgNotAvailPort);
-  if (!opened.hint.empty()) text += "\n\n" + opened.hint;
-  host_.Message(MessageIcon::Information, text);
-  return false;
+LinkOutcome Link::Failure(LinkStatus status) const {
+  if (Cancelled()) return {LinkStatus::Cancelled, {}};
+  LinkOutcome outcome{status, {MessageIcon::Warning, kMsgCommunFail, {}}};
+  switch (status) {
+    case LinkStatus::NoAcknowledge:
+      outcome.notice.suffix = kSuffixNoAck;
+      break;
+    case LinkStatus::BlockFailed:
+      outcome.notice.suffix = kSuffixBlock;
+      break;
+    case LinkStatus::NoInstrument:
+      outcome.notice.key = kMsgConnectError;
+      break;
+    default:
+      break;
+  }
+  return outcome;
 }
 
-bool Link::Connect() {
+LinkOutcome Link::OpenActive() {
+  ByteTransport* t = Active();
+  if (t->IsOpen()) return {};
+  const OpenResult opened = t->Open();
+  if (opened.ok) return {};
+  t->Close();
+  LinkOutcome outcome{LinkStatus::PortUnavailable,
+                      {MessageIcon::Information, kMsgNotAvailPort, {}}};
+  // Which device, so that a person with several adapters knows which one to look at.
+  if (kind_ == LinkKind::Serial && !serialDevice_.empty()) {
+    outcome.notice.suffix = "   " + serialDevice_;
+  }
+  if (!opened.hint.empty()) outcome.notice.suffix += "\n\n" + opened.hint;
+  return outcome;
+}
+
+LinkOutcome Link::Connect() {
   ChooseTransport();
-  if (!OpenActive()) return false;
+  if (LinkOutcome opened = OpenActive(); !opened) return opened;
   return Identify();
 }
 
-bool Link::Identify() {
+LinkOutcome Link::Identify() {
   ByteTransport* t = Active();
-  host_.SetBusyCursor(true);
   buffer_.Allocate(kIdentifyBufferSize);
   const auto start = LinkClock::now();
   bool found = false;
@@ -122,28 +146,20 @@ bool Link::Identify() {
     t->PurgeInput();
     t->Write(reinterpret_cast<const uint8_t*>(kIdentifyCommand.data()), kIdentifyCommand.size());
     host_.Pump();
-    if (Cancelled()) {
-      host_.HideTransferDialog();
-      break;
-    }
+    if (Cancelled()) break;
     const size_t got = ReadPumping(buffer_.Data(), kIdentifyReply.size(),
                                    LinkClock::now() + timings_.IdentifyAttempt);
     buffer_.SetSize(got);
     if (got == kIdentifyReply.size()) found = buffer_.View() == kIdentifyReply;
-    if (Cancelled()) {
-      host_.HideTransferDialog();
-      break;
-    }
+    if (Cancelled()) break;
   } while (!found && LinkClock::now() - start < timings_.IdentifyTotal);
   buffer_.Free();
-  host_.SetBusyCursor(false);
-  if (found) return true;
+  if (found) return {};
 
   t->Close();
-  host_.HideTransferDialog();
-  if (!Cancelled()) host_.Message(MessageIcon::Warning, texts_.Translate(kMsgConnectError));
+  const LinkOutcome outcome = Failure(LinkStatus::NoInstrument);
   cancelled_.store(false);
-  return false;
+  return outcome;
 }
 
 size_t Link::ReadPumping(uint8_t* buf, size_t n, LinkClock::time_point deadline) {
@@ -177,56 +193,35 @@ AckResult Link::CommandWithAck(std::string_view command, std::string_view expect
     // the identification) would shift every later acknowledgement.
     t->PurgeInput();
     t->Write(reinterpret_cast<const uint8_t*>(command.data()), command.size());
-    if (Cancelled()) {
-      host_.HideTransferDialog();
-      break;
-    }
+    if (Cancelled()) break;
     uint8_t ack[kAckSize];
     const size_t got = ReadPumping(ack, kAckSize, LinkClock::now() + timings_.CommandAttempt);
     if (got == kAckSize &&
         std::string_view(reinterpret_cast<const char*>(ack), kAckText.size()) == expected) {
-      result.ok = true;
       result.length = ReadBigEndian24(ack + kAckText.size());
-      break;
+      return result;
     }
-    if (Cancelled()) {
-      host_.HideTransferDialog();
-      break;
-    }
+    if (Cancelled()) break;
     if (LinkClock::now() - start >= timings_.CommandTotal) break;
   }
-  host_.SetBusyCursor(false);
-  if (!result.ok && !Cancelled()) {
-    host_.Message(MessageIcon::Warning, texts_.Translate(kMsgCommunFail) + kSuffixNoAck);
-    host_.HideTransferDialog();
-  }
+  result.outcome = Failure(LinkStatus::NoAcknowledge);
   return result;
 }
 
-void Link::Fail(const char* suffix) {
-  if (!Cancelled()) host_.Message(MessageIcon::Warning, texts_.Translate(kMsgCommunFail) + suffix);
-  host_.HideTransferDialog();
-}
-
-bool Link::ReceiveBlock(size_t n) {
+LinkOutcome Link::ReceiveBlock(size_t n) {
   ByteTransport* t = Active();
   buffer_.SetSize(0);
   // An acknowledged length the buffer cannot hold: refused before a byte lands anywhere.
   if (t == nullptr || !t->IsOpen() || n > buffer_.Capacity()) {
-    Fail(kSuffixBlock);
-    return false;
+    return Failure(LinkStatus::BlockFailed);
   }
   const auto deadline = LinkClock::now() + timings_.BlockLimit(n, Rate());
   host_.Pump();
   const size_t got = ReadPumping(buffer_.Data(), n, deadline);
   buffer_.SetSize(got);
-  if (Cancelled()) {
-    host_.HideTransferDialog();
-    return false;
-  }
-  if (got >= n) return true;
-  Fail(kSuffixBlock);
-  return false;
+  if (Cancelled()) return {LinkStatus::Cancelled, {}};
+  if (got >= n) return {};
+  return Failure(LinkStatus::BlockFailed);
 }
 
 void Link::CloseLink() {
@@ -236,32 +231,24 @@ void Link::CloseLink() {
   cancelled_.store(false);
 }
 
-bool Link::ReadSettingsBlock(std::string& block) {
+LinkOutcome Link::ReadSettingsBlock(std::string& block) {
   buffer_.Allocate(kSettingsBufferSize);
   const AckResult ack = CommandWithAck(kSettingsCommand, kAckText);
-  if (!ack || !ReceiveBlock(ack.length)) {
-    buffer_.Free();
-    return false;
-  }
-  block.assign(buffer_.View());
+  LinkOutcome outcome = ack.outcome;
+  if (outcome) outcome = ReceiveBlock(ack.length);
+  if (outcome) block.assign(buffer_.View());
   buffer_.Free();
-  return true;
+  return outcome;
 }
 
-bool Link::RequestPage(uint32_t address) {
+LinkOutcome Link::RequestPage(uint32_t address) {
   buffer_.Allocate(kPageBufferSize);
   const AckResult ack = CommandWithAck(kPageCommand, kAckText);
-  if (!ack) return false;
-  if (ack.length > buffer_.Capacity()) {
-    Fail(kSuffixBlock);
-    return false;
-  }
+  if (!ack) return ack.outcome;
+  if (ack.length > buffer_.Capacity()) return Failure(LinkStatus::BlockFailed);
   const PageAddressBytes split = SplitAddress(address);
   const char bytes[2] = {static_cast<char>(split.high), static_cast<char>(split.low)};
-  if (!SendRaw(std::string_view(bytes, 2))) {
-    Fail(kSuffixBlock);
-    return false;
-  }
+  if (!SendRaw(std::string_view(bytes, 2))) return Failure(LinkStatus::BlockFailed);
   return ReceiveBlock(kPageSize);
 }
 

@@ -5,10 +5,10 @@
 // Everything runs on the caller's thread. Waits poll the transport in slices of at most
 // 10 ms, returning as soon as the bytes are there, and call LinkHost::Pump between slices;
 // Cancel() (from the pumped transfer dialog, or a signal handler) ends any wait without a
-// message. Failures are reported through LinkHost::Message with the texts of the catalog.
+// message. Every operation returns what it came to; the link tells the person nothing itself.
 #pragma once
 
-#include "app/TextCatalog.h"
+#include "base/Message.h"
 #include "link/ByteTransport.h"
 #include "link/LinkHost.h"
 #include "link/UsbBridge.h"
@@ -32,6 +32,24 @@ inline constexpr const char* kSuffixNoAck = "   Error #2C";
 inline constexpr const char* kSuffixBlock = "   Error #3";
 
 enum class LinkKind : int { None = 0, Usb = 1, Serial = 2 };
+
+enum class LinkStatus {
+  Ok,
+  Cancelled,        // Cancel ended a wait: nothing to tell
+  PortUnavailable,  // "msgNotAvailPort_35", the device and what keeps it from opening
+  NoInstrument,     // "msgConnectError_35": nothing answered the identification
+  NoAcknowledge,    // "msgCommunFail_35" + "   Error #2C"
+  BlockFailed,      // "msgCommunFail_35" + "   Error #3"
+};
+
+// What an operation of the link came to, with the message that tells the person why it
+// failed (none for Ok and Cancelled).
+struct LinkOutcome {
+  LinkStatus status = LinkStatus::Ok;
+  Notice notice;
+  bool ok() const { return status == LinkStatus::Ok; }
+  explicit operator bool() const { return ok(); }
+};
 
 // Every time limit of the protocol, measured on a monotonic clock. Tests shorten them; the
 // code path stays the same.
@@ -69,16 +87,16 @@ class LinkBuffer {
 };
 
 struct AckResult {
-  bool ok = false;
+  LinkOutcome outcome;
   uint32_t length = 0;  // the acknowledged 24-bit length
-  explicit operator bool() const { return ok; }
+  explicit operator bool() const { return outcome.ok(); }
 };
 
 class Link {
  public:
-  // `texts` must outlive the link. The RS-232 side starts as a SerialTransport without a
-  // device (SetSerialPort); the USB side uses the run-time loaded bridge library.
-  Link(LinkHost& host, const TextCatalog& texts, const FtdiApi& ftdi = SystemFtdi());
+  // The RS-232 side starts as a SerialTransport without a device (SetSerialPort); the USB
+  // side uses the run-time loaded bridge library.
+  explicit Link(LinkHost& host, const FtdiApi& ftdi = SystemFtdi());
   ~Link();
   Link(const Link&) = delete;
   Link& operator=(const Link&) = delete;
@@ -90,29 +108,28 @@ class Link {
   void SetTimings(const LinkTimings& timings) { timings_ = timings; }
   const LinkTimings& Timings() const { return timings_; }
 
-  // Finds the instrument and identifies it (":MRD\n" until "SER"). True: the link is open,
-  // Kind() says over which transport. False: the person has been told why.
-  bool Connect();
+  // Finds the instrument and identifies it (":MRD\n" until "SER"). Ok: the link is open,
+  // Kind() says over which transport.
+  LinkOutcome Connect();
   // Sends bytes over the open link; true when all were written.
   bool SendRaw(std::string_view bytes);
   // Sends the command (again after each unanswered attempt) until the 7-byte
-  // acknowledgement starting with `expected` comes, or the whole limit passes
-  // ("msgCommunFail_35" + "   Error #2C").
+  // acknowledgement starting with `expected` comes, or the whole limit passes (NoAcknowledge).
   AckResult CommandWithAck(std::string_view command, std::string_view expected = kAckText);
-  // Receives exactly n bytes into the buffer within the block limit ("msgCommunFail_35" +
-  // "   Error #3"); n beyond the buffer's capacity fails the same way without reading.
-  bool ReceiveBlock(size_t n);
+  // Receives exactly n bytes into the buffer within the block limit (BlockFailed); n beyond
+  // the buffer's capacity fails the same way without reading.
+  LinkOutcome ReceiveBlock(size_t n);
   // Closes whichever transport is open (the USB bridge with its pins low first), frees the
   // buffer and clears Cancelled.
   void CloseLink();
 
   // ":SE:R\n" into a 10000-byte buffer; the block's bytes (NULs included) into `block`.
   // Decoding them is the memory decoder's job.
-  bool ReadSettingsBlock(std::string& block);
+  LinkOutcome ReadSettingsBlock(std::string& block);
   // One memory page: a 1000-byte buffer, ":MEM:D\n", the address high byte first, then 264
   // bytes, which Buffer() holds afterwards. An acknowledged length beyond the buffer fails
-  // with "   Error #3" before the address is sent.
-  bool RequestPage(uint32_t address);
+  // (BlockFailed) before the address is sent.
+  LinkOutcome RequestPage(uint32_t address);
 
   // Sum of buffer bytes first .. first + count - 1; a range reaching beyond the buffer's
   // capacity sums only the part inside it.
@@ -135,18 +152,19 @@ class Link {
   ByteTransport* Active();
   int32_t Rate() const;
   bool ChooseTransport();
-  bool OpenActive();
-  bool Identify();
+  LinkOutcome OpenActive();
+  LinkOutcome Identify();
   // Reads up to n bytes until the deadline in slices, pumping between them; stops early on
   // Cancel. Returns the count read.
   size_t ReadPumping(uint8_t* buf, size_t n, LinkClock::time_point deadline);
-  void Fail(const char* suffix);
+  // A failed exchange: Cancelled when Cancel ended it, else `status` with its message.
+  LinkOutcome Failure(LinkStatus status) const;
 
   LinkHost& host_;
-  const TextCatalog& texts_;
   LinkTimings timings_;
   UsbBridge usb_;
   std::unique_ptr<ByteTransport> serial_;
+  std::string serialDevice_;  // named in the message when the port cannot be opened
   int32_t baudRateValue_ = 38400;
   LinkKind kind_ = LinkKind::None;
   LinkBuffer buffer_;

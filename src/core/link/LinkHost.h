@@ -1,12 +1,7 @@
-// What the link needs from whoever drives it: the GUI (transfer dialog, message boxes,
-// cursor), the command-line tool or a test.
+// What the link needs from whoever drives it while it waits.
 #pragma once
 
-#include "store/Types.h"
-
 namespace qv {
-
-enum class MessageIcon { Information, Warning };
 
 class LinkHost {
  public:
@@ -15,11 +10,6 @@ class LinkHost {
   // transfer dialog and processes pending events (its Cancel button calls Link::Cancel);
   // a command-line tool may check a signal flag.
   virtual void Pump() {}
-  // A modal message box with OK.
-  virtual void Message(MessageIcon icon, const Bytes& text) = 0;
-  virtual void HideTransferDialog() {}
-  // Busy (hourglass) or default mouse cursor.
-  virtual void SetBusyCursor(bool /*busy*/) {}
 };
 
 }  // namespace qv

@@ -55,7 +55,7 @@ void SortTestsByTree(Document& doc) {
   for (const auto& [r, i] : order)
     sorted.push_back(std::move(doc.AllTests[i]));
   doc.AllTests = std::move(sorted);
-  doc.ShownTests = doc.AllTests;
+  doc.ShowAllTests();
 }
 
 }  // namespace qv

@@ -11,7 +11,7 @@ namespace qv {
 bool BuildBuildingTree(Document& doc, int testCount);
 
 // Regroups AllTests by building in tree order, then by room in room order; tests of the same
-// room keep their relative order. ShownTests becomes a copy of AllTests.
+// room keep their relative order. Every test is shown.
 void SortTestsByTree(Document& doc);
 
 }  // namespace qv

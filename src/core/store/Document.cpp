@@ -12,10 +12,32 @@ void Document::ClearReportChoice() {
   ReportCodes.clear();
 }
 
+const TTestsRecord* Document::ShownTest(int row) const {
+  if (row < 0 || row >= static_cast<int>(ShownTests.size())) return nullptr;
+  const int32_t index = ShownTests[static_cast<size_t>(row)];
+  if (index < 0 || index >= static_cast<int32_t>(AllTests.size())) return nullptr;
+  return &AllTests[static_cast<size_t>(index)];
+}
+
+void Document::ShowAllTests() {
+  ShownTests.resize(AllTests.size());
+  for (size_t i = 0; i < ShownTests.size(); ++i)
+    ShownTests[i] = static_cast<int32_t>(i);
+}
+
+void Document::SetTests(std::vector<TTestsRecord> tests) {
+  AllTests = std::move(tests);
+  for (size_t i = 0; i < AllTests.size(); ++i)
+    AllTests[i].RecordIndex = static_cast<int32_t>(i);
+  ShowAllTests();
+}
+
 int Document::AddTestRecord() {
+  const int index = static_cast<int>(AllTests.size());
   TTestsRecord& t = AllTests.emplace_back();
   t.Values.fill(NoValue);
-  return static_cast<int>(AllTests.size()) - 1;
+  t.RecordIndex = index;
+  return index;
 }
 
 bool Document::StoreTestValue(int index, int code, double value) {
@@ -59,6 +81,13 @@ const TLoggerRecord* Document::Current() const {
 
 TLoggerRecord* Document::Current() {
   return const_cast<TLoggerRecord*>(std::as_const(*this).Current());
+}
+
+int LastSelectedBlock(const std::vector<TLoggerRecord>& blocks) {
+  for (size_t i = blocks.size(); i-- > 0;) {
+    if (blocks[i].Selected == 1) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 }  // namespace qv

@@ -12,7 +12,9 @@ namespace qv {
 class Document {
  public:
   std::vector<TTestsRecord> AllTests;
-  std::vector<TTestsRecord> ShownTests;  // copies of the tests of the selected tree node
+  // The tests of the selected tree node: indexes into AllTests, in AllTests order. A test is
+  // held once, so a rename or an edit reaches every view of it.
+  std::vector<int32_t> ShownTests;
   std::vector<TLoggerRecord> LoggerBlocks;
   int32_t CurrentBlock = 0;
   std::vector<THouseTreeRecord> BuildingTree;
@@ -21,8 +23,6 @@ class Document {
   int32_t DocSignalCount = 0;
   std::array<int32_t, kMaxSignalCode + 1> ColumnSignals{};  // entries 1..ColumnCount
   int32_t ColumnCount = 0;
-  int32_t TestCount = 0;
-  int32_t ShownTestCount = 0;
 
   bool DocNotSaved = false;
   bool DocModified = false;
@@ -41,8 +41,19 @@ class Document {
   // Download signal-group flags by quantity number 1..17 ([0] unused).
   std::array<bool, 18> SignalGroupFlags{};
 
-  // Appends a test: texts empty, numbers 0, no signal present, every value NoValue.
-  // Returns its index.
+  int32_t TestCount() const { return static_cast<int32_t>(AllTests.size()); }
+  int32_t ShownTestCount() const { return static_cast<int32_t>(ShownTests.size()); }
+  // Shown test `row` (0-based); nullptr for a row beyond the shown tests or an index that no
+  // longer names a test.
+  const TTestsRecord* ShownTest(int row) const;
+  // Every test shown, in AllTests order.
+  void ShowAllTests();
+  // Replaces the tests wholesale, all shown; each gets its position as its record index, the
+  // identity the row commands go by.
+  void SetTests(std::vector<TTestsRecord> tests);
+
+  // Appends a test: texts empty, numbers 0, no signal present, every value NoValue, its index
+  // as its record index. Returns its index.
   int AddTestRecord();
   // Stores a value of a code 1..68 into test `index` (68 sets only its flag). A code outside
   // 1..68 or an index outside AllTests stores nothing and returns false.
@@ -57,5 +68,8 @@ class Document {
   const TLoggerRecord* Current() const;
   TLoggerRecord* Current();
 };
+
+// The last block marked Selected (the one a Show takes), or -1.
+int LastSelectedBlock(const std::vector<TLoggerRecord>& blocks);
 
 }  // namespace qv

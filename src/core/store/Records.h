@@ -1,7 +1,7 @@
 // The record types of the measurement store.
 #pragma once
 
-#include "store/Types.h"
+#include "base/Types.h"
 
 #include <array>
 #include <vector>

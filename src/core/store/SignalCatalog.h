@@ -4,7 +4,7 @@
 // 3 average, 4 maximum) over sixteen quantities; 65..67 the multipoint results; 68 blank.
 #pragma once
 
-#include "store/Types.h"
+#include "base/Types.h"
 
 #include <string_view>
 

@@ -21,7 +21,8 @@ bool NodeHolds(const TreeNodeRef& node, const TTestsRecord& test) {
 
 void BuildColumnMap(Document& doc) {
   std::array<bool, kMaxSignalCode + 1> present{};
-  for (const TTestsRecord& t : doc.ShownTests) {
+  for (const int32_t index : doc.ShownTests) {
+    const TTestsRecord& t = doc.AllTests[static_cast<size_t>(index)];
     for (int code = 1; code <= kMaxSignalCode; ++code)
       present[code] = present[code] || t.SignalPresent[code];
   }
@@ -34,7 +35,8 @@ void BuildColumnMap(Document& doc) {
 
 int MeasureLocationWidth(const Document& doc, const TextWidthFn& textWidth) {
   int widest = 0;
-  for (const TTestsRecord& t : doc.ShownTests) {
+  for (const int32_t index : doc.ShownTests) {
+    const TTestsRecord& t = doc.AllTests[static_cast<size_t>(index)];
     widest = std::max({widest, textWidth(t.BuildingName), textWidth(t.RoomName)});
   }
   return widest;
@@ -43,10 +45,9 @@ int MeasureLocationWidth(const Document& doc, const TextWidthFn& textWidth) {
 void ShowTreeNode(Document& doc, TableState& state, const TreeNodeRef& node,
                   const TextWidthFn& textWidth) {
   doc.ShownTests.clear();
-  for (const TTestsRecord& t : doc.AllTests) {
-    if (NodeHolds(node, t)) doc.ShownTests.push_back(t);
+  for (size_t i = 0; i < doc.AllTests.size(); ++i) {
+    if (NodeHolds(node, doc.AllTests[i])) doc.ShownTests.push_back(static_cast<int32_t>(i));
   }
-  doc.ShownTestCount = static_cast<int32_t>(doc.ShownTests.size());
   BuildColumnMap(doc);
   ComputeResultsShading(doc, state);
   doc.ClearReportChoice();
@@ -72,7 +73,6 @@ bool RenameTreeNode(Document& doc, const TreeNodeEdit& edit) {
   if (edit.Level != 1 && edit.Level != 2) return false;
   if (edit.NewText == edit.OldText) return false;
   RenameTests(doc.AllTests, edit);
-  RenameTests(doc.ShownTests, edit);
   for (THouseTreeRecord& h : doc.BuildingTree) {
     if (edit.Level == 1) {
       if (h.BuildingName == edit.OldText) h.BuildingName = edit.NewText;

@@ -68,7 +68,7 @@ DateTime SampleTime(const TLoggerRecord& block, int row) {
 
 CellDrawing ResultsCell(const Document& doc, const TableState& state, const CellContext& ctx,
                         int column, int row) {
-  const int rows = std::min<int>(doc.ShownTestCount, static_cast<int>(doc.ShownTests.size()));
+  const int rows = doc.ShownTestCount();
   const int columns = std::min(doc.ColumnCount, kMaxSignalCode) + 3;
   if (column < 0 || row < 0 || column >= columns || row > rows) return {};
   const int code = ResultsColumnCode(doc, column);
@@ -88,7 +88,9 @@ CellDrawing ResultsCell(const Document& doc, const TableState& state, const Cell
     }
   }
   if (column == 0) return Fixed(std::to_string(row), 0.75);
-  const TTestsRecord& test = doc.ShownTests[static_cast<size_t>(row - 1)];
+  const TTestsRecord* shown = doc.ShownTest(row - 1);
+  if (shown == nullptr) return {};
+  const TTestsRecord& test = *shown;
   if (column == 1) {
     CellDrawing d = Data(state, CellFill::Location, column, row);
     AddLine(d, test.BuildingName, 0.25, 0.5);

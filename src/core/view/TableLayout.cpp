@@ -22,7 +22,7 @@ int TimeColumnWidth(const TableMetrics& m, DateTime now) {
 }  // namespace
 
 bool ResultsHaveData(const Document& doc) {
-  return !doc.ShownTests.empty() && doc.DocSignalCount != 0 && doc.ShownTestCount > 0;
+  return !doc.ShownTests.empty() && doc.DocSignalCount != 0;
 }
 
 bool LoggingHasData(const Document& doc) {
@@ -35,15 +35,14 @@ std::optional<TableLayout> LayoutResultsTable(const Document& doc, const TableMe
                                               DateTime now) {
   if (!ResultsHaveData(doc)) return std::nullopt;
   TableLayout l;
-  // Rows beyond the shown tests would have nothing behind them.
-  const int rows = std::min<int>(doc.ShownTestCount, static_cast<int>(doc.ShownTests.size()));
+  const int rows = doc.ShownTestCount();
   const int codes = std::clamp(doc.ColumnCount, 0, kMaxSignalCode);
   l.RowCount = rows + 1;
   l.ColumnCount = codes + 3;
   l.DefaultRowHeight = Times(2.75, m.h);
   l.HeaderRowHeight = Times(2.75, m.h);
   l.ColumnWidths.assign(static_cast<size_t>(l.ColumnCount), m.WidestSignalCaption + 3 * m.w);
-  l.ColumnWidths[0] = m.TextWidth(std::to_string(doc.ShownTestCount)) + 2 * m.w;
+  l.ColumnWidths[0] = m.TextWidth(std::to_string(doc.ShownTestCount())) + 2 * m.w;
   const int location = m.TextWidth(locationCaption);
   l.ColumnWidths[1] =
       widestLocationText < location ? location + 4 * m.w : widestLocationText + 3 * m.w;

@@ -64,13 +64,14 @@ ClickEffects ResultsMouseDown(Document& doc, TableState& state, MouseButton butt
   }
   if (button != MouseButton::Left) return e;
 
-  const bool dataRow = row >= 1 && row < rows && row <= static_cast<int>(doc.ShownTests.size());
+  const TTestsRecord* shown = row >= 1 && row < rows ? doc.ShownTest(row - 1) : nullptr;
+  const bool dataRow = shown != nullptr;
   if (column == 0 && dataRow && columns > 1) {
     state.Selection = {1, row, columns - 1, row};
     state.AnchorColumn = 1;
     state.AnchorRow = row;
     state.SelectedRow = row;
-    state.SelectedRecordIndex = doc.ShownTests[static_cast<size_t>(row - 1)].RecordIndex;
+    state.SelectedRecordIndex = shown->RecordIndex;
     e.RowCommands = true;
     e.PasteRow = state.HeldRow != -1;
     e.CopySelectAll = false;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/AppContext.h"
-#include "app/DocumentPrompts.h"
+#include "workspace/DocumentPrompts.h"
 #include "app/MenuRules.h"
 #include "app/Prompter.h"
 

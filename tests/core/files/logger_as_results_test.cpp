@@ -46,7 +46,7 @@ TEST(LoggerAsResults, AtMost1500SamplesAtOnce) {
   EXPECT_TRUE(larger.AllTests.empty());
   // The refusal leaves nothing behind: the next command of 1500 rows converts them all.
   EXPECT_TRUE(ConvertSamplesToResults(larger, 0, 101, 1600, Texts()).ok());
-  EXPECT_EQ(larger.TestCount, 1500);
+  EXPECT_EQ(larger.TestCount(), 1500);
 }
 
 TEST(LoggerAsResults, RowsElevenToTwentyAtOneMinute) {
@@ -56,8 +56,8 @@ TEST(LoggerAsResults, RowsElevenToTwentyAtOneMinute) {
   doc.ReportCodes = {1};
   ASSERT_TRUE(ConvertSamplesToResults(doc, 0, 11, 20, Texts()).ok());
 
-  EXPECT_EQ(doc.TestCount, 10);
-  EXPECT_EQ(doc.ShownTestCount, 10);
+  EXPECT_EQ(doc.TestCount(), 10);
+  EXPECT_EQ(doc.ShownTestCount(), 10);
   EXPECT_EQ(doc.DocSignalCount, 2);
   EXPECT_EQ(doc.ColumnCount, 2);
   EXPECT_EQ(doc.DocSignals[1], 1);

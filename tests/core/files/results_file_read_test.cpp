@@ -56,7 +56,7 @@ TEST(ResultsFileRead, VersionOneResultsWithoutVersionLine) {
                               doc.DocSignals[4]}),
             (std::vector<int>{1, 5, 13, 0}));
   EXPECT_EQ(doc.ColumnSignals, doc.DocSignals);
-  EXPECT_EQ(doc.TestCount, 2);
+  EXPECT_EQ(doc.TestCount(), 2);
   ASSERT_EQ(doc.AllTests.size(), 2u);
   EXPECT_EQ(doc.ShownTests.size(), 2u);
 

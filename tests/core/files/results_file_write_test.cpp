@@ -66,7 +66,6 @@ Document ResultsDocument() {
   b.UnitSystem = "US";
   b.BuildingNo = 1;
   b.RoomNo = 1;
-  doc.TestCount = 2;
   return doc;
 }
 

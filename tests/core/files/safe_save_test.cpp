@@ -103,7 +103,7 @@ TEST(SafeSave, ExportKeepsThePreviousFileToo) {
   const QString path = dir.filePath("table.txt");
   test::WriteAll(path, "old export");
   Document doc = LargeResults();
-  doc.ShownTests = doc.AllTests;
+  doc.ShowAllTests();
   doc.ColumnSignals[1] = 1;
   doc.ColumnCount = 1;
   Outcome out;

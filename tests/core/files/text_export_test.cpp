@@ -45,7 +45,7 @@ Document ResultsDocument() {
 
 TEST(TextExport, ResultsWithSemicolonAndLf) {
   Document doc = ResultsDocument();
-  doc.ShownTests = {doc.AllTests[0]};  // the node shows the first test only
+  doc.ShownTests = {0};  // the node shows the first test only
   const std::string expected =
       "Building;Room;Begin;End;Air temp. Curr  C;Humidity Curr  %RH;Air velocity Curr  m/s;\n"
       "North;Lab;28.02.07   14:35:00;28.02.07   14:41:00;> 60.0;;< 0.04;\n";
@@ -56,7 +56,7 @@ TEST(TextExport, ResultsWithSemicolonAndLf) {
 
 TEST(TextExport, ValuesShownInTheDisplayUnitSystem) {
   Document doc = ResultsDocument();
-  doc.ShownTests = doc.AllTests;
+  doc.ShowAllTests();
   doc.ColumnSignals[2] = 13;
   doc.ColumnCount = 2;
   ExportOptions o = Options(ExportDelimiter::Tab, ExportLineEnd::CrLf, "SI");

@@ -104,7 +104,7 @@ TEST(BuildingTree, FirstNameWinsAndNumbersOrderTheTree) {
     order.push_back(t.BeginTime);
   EXPECT_EQ(order, (std::vector<double>{5, 2, 4, 3, 1, 6}));
   ASSERT_EQ(doc.ShownTests.size(), 6u);
-  EXPECT_EQ(doc.ShownTests[0].BeginTime, 5);
+  EXPECT_EQ(doc.ShownTest(0)->BeginTime, 5);
   EXPECT_FALSE(BuildBuildingTree(doc, 7));
 }
 

@@ -61,8 +61,7 @@ Document ResultsDocument(int tests) {
   Document doc;
   for (int i = 0; i < tests; ++i)
     AddTest(doc, 1, 1, "B", "R", {{1, 20.0}, {5, 40.0}});
-  doc.ShownTests = doc.AllTests;
-  doc.ShownTestCount = tests;
+  doc.ShowAllTests();
   doc.DocSignalCount = 2;
   doc.ColumnSignals[1] = 1;
   doc.ColumnSignals[2] = 5;
@@ -112,8 +111,6 @@ TEST(TableLayout, NothingToShow) {
   results.push_back({"no shown tests", ResultsDocument(0)});
   results.push_back({"no document signals", ResultsDocument(2)});
   results.back().doc.DocSignalCount = 0;
-  results.push_back({"shown count 0", ResultsDocument(2)});
-  results.back().doc.ShownTestCount = 0;
   for (const Case& c : results) {
     EXPECT_FALSE(LayoutResultsTable(c.doc, Metrics(14), 0, "Location", kNow)) << c.what;
   }

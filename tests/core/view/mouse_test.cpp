@@ -17,8 +17,7 @@ Document SixColumns() {
     AddTest(doc, 1, 1, "B", "R", {{1, 1.0}, {2, 1.0}, {3, 1.0}, {4, 1.0}, {5, 1.0}, {6, 1.0}});
     doc.AllTests.back().RecordIndex = 10 + i;
   }
-  doc.ShownTests = doc.AllTests;
-  doc.ShownTestCount = 3;
+  doc.ShowAllTests();
   for (int c = 1; c <= 6; ++c)
     doc.ColumnSignals[static_cast<size_t>(c)] = c;
   doc.ColumnCount = 6;

@@ -1,15 +1,16 @@
-#include "app/DocumentPrompts.h"
+#include "workspace/DocumentPrompts.h"
 
 namespace qv {
 
 bool PromptBeforeDiscard(Document& doc, PromptHost& host, DiscardCommand command) {
   const bool exiting = command == DiscardCommand::Exit;
+  const bool keepOnNo = exiting || command == DiscardCommand::Keep;
   if (doc.DocNotSaved) {
     if (host.Ask(kMsgNotSaved)) {
       if (!host.SaveAs()) return false;
       doc.DocNotSaved = false;
       doc.DocModified = false;
-    } else if (!exiting) {
+    } else if (!keepOnNo) {
       doc.DocNotSaved = false;
       doc.DocModified = false;
     }

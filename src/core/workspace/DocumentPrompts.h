@@ -33,6 +33,9 @@ enum class DiscardCommand {
   // Exit and closing the main window: a No keeps the flag (the question comes again next
   // time), and "msgTerminate_35" is asked last.
   Exit,
+  // The list of loggings cancelled while no table is shown: a No keeps the flag, since the
+  // data are still held.
+  Keep,
 };
 
 // Asks "msgNotSaved_70" when DocNotSaved is set and "msgWantSaveChanges_50" when DocModified
