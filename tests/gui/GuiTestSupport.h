@@ -2,8 +2,8 @@
 // shown, and data folders with product and language files.
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/Prompter.h"
+#include "common/AppContext.h"
+#include "common/Prompter.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

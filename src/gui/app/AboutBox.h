@@ -1,8 +1,8 @@
 // Help > About: product name, version and the project's web and e-mail addresses.
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/Prompter.h"
+#include "common/AppContext.h"
+#include "common/Prompter.h"
 
 #include <QDialog>
 #include <QUrl>

@@ -2,8 +2,8 @@
 // next start.
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/Prompter.h"
+#include "common/AppContext.h"
+#include "common/Prompter.h"
 
 #include <QDialog>
 #include <string>

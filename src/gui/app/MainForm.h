@@ -1,31 +1,31 @@
-// The main window: tool buttons, menus, the main panel with tree and table, the MDI area of
-// the graph windows, and the document commands Open, Save As, Close and Exit.
+// The main window: tool buttons, menus, the main panel with tree and table (or, while graph
+// windows exist, their MDI area), and the title. It observes the document workspace for the
+// title, the row-editing entries and the graph windows; the commands live in small classes by
+// menu, each given what it needs.
 #pragma once
 
-#include "app/AppContext.h"
-#include "workspace/DocumentPrompts.h"
 #include "app/MenuRules.h"
-#include "app/Prompter.h"
+#include "view/TableMouse.h"
+#include "common/AppContext.h"
+#include "common/Prompter.h"
 
 #include <QMainWindow>
-#include <map>
+#include <functional>
 #include <memory>
-#include <string>
 
-class QAbstractScrollArea;
 class QAction;
 class QFileDialog;
 class QMdiArea;
 class QMenu;
-class QSplitter;
+class QStackedWidget;
 class QToolBar;
 class QToolButton;
-class QTreeWidget;
 
 namespace qv {
 
 class GuiDownload;
 class Link;
+class TDocumentCommands;
 class TDocumentViews;
 class TfrmAbout;
 class TfrmCOM_Port;
@@ -35,7 +35,7 @@ class TfrmLanguage;
 class TfrmTransfering;
 class TfrmUnits;
 
-// The dialogs every other part uses, created once after the main window.
+// The dialogs, created once after the main window.
 struct Dialogs {
   TfrmCOM_Port* Port = nullptr;
   TfrmLanguage* Language = nullptr;
@@ -46,7 +46,7 @@ struct Dialogs {
   TfrmAbout* About = nullptr;
 };
 
-class TfrmMainForm : public QMainWindow, private PromptHost {
+class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   Q_OBJECT
  public:
   TfrmMainForm(AppContext& ctx, Prompter& prompter, QWidget* parent = nullptr);
@@ -55,49 +55,48 @@ class TfrmMainForm : public QMainWindow, private PromptHost {
   // Creates every dialog once (the start-up sequence); false, after "Language Error !",
   // when the language file is missing and the application has to end.
   bool CreateDialogs();
-  const Dialogs& Forms() const { return dialogs_; }
 
-  AppContext& Context() { return ctx_; }
+  // For tests and the screenshot tool: the parts a person sees and uses.
+  const Dialogs& Forms() const { return dialogs_; }
   Link& LinkObject();
   GuiDownload& Download() { return *download_; }
+  TDocumentViews& Views() const { return *views_; }
   QMdiArea* MdiArea() const { return mdiArea_; }
+  QWidget* MainPanel() const { return panMainPanel_; }
   QAction* Action(const QString& name) const;
   QMenu* Menu(const QString& name) const;
   QMenu* PopupMenu() const { return ppPopupMenu_; }
-  int WidestSignalCaption() const { return widestSignalCaption_; }
-  // The results tree and table with their commands (view/DocumentViews.h).
-  TDocumentViews& Views() const { return *views_; }
+  QFileDialog* SaveDialog() const;
+  QFileDialog* OpenDialog() const;
+  bool ExitConfirmed() const { return exitConfirmed_; }
 
   // The state the menu rules read.
   ShellState State() const;
   bool TableVisible() const;
-  void SetSelectedRow(int row) { selectedRow_ = row; }
-
-  // The document's look.
-  void ShowResultsViews();  // tree, splitter and table
-  void ShowTable();
-  void HideTable();
-  void HideDocumentViews();  // table, tree and splitter
+  // True while a download runs (it pumps events, so commands can be clicked meanwhile).
+  bool DownloadRunning() const;
+  // Shows the MDI area once a graph window exists and the main panel when none is left.
+  void UpdateCentralArea();
   // Closes the graph windows from the last to the first; the main panel shows again.
   void CloseAllMdiChildren();
-  // The row-editing entries of the table's pop-up become visible, the first five disabled.
-  void PrepareRowEditing();
-  void SetCaptionTitle();
-  void SetCaptionTitleAndFile(const QString& fileName = QString());
 
-  // Commands.
+  // Commands (File menu).
   void mmFileOpenClick();
   void mmFileCloseClick();
   bool mmFileSaveAsClick();
   void mmFileExitClick();
+  // Instrument and Config menus.
   void mmInstrDownLoadClick();
   void mmConfigPortClick();
   void mmConfigLanguageClick();
+  void ppLogListClick();
   void ppUnitsClick();
+  // Window menu.
   void mmWinCascadeClick();
   void mmWinHorizClick();
   void mmWinVerticClick();
   void mmWinMinimizeClick();
+  // Help menu.
   void mmHelpContentsClick();
   void mmHelpIndexClick();
   void mmHelpAboutClick();
@@ -110,58 +109,50 @@ class TfrmMainForm : public QMainWindow, private PromptHost {
   void mmWindowClick();
   void ppPopupMenuPopup();
 
-  // The save and open dialogs as set up at start-up.
-  QFileDialog* SaveDialog() const { return sdSaveDialog_; }
-  QFileDialog* OpenDialog() const { return odOpenDialog_; }
-  bool ExitConfirmed() const { return exitConfirmed_; }
-  // True while a download runs (it pumps events, so commands can be clicked meanwhile).
-  bool DownloadRunning() const;
-
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // PromptHost
-  bool Ask(std::string_view key) override;
-  bool SaveAs() override { return mmFileSaveAsClick(); }
+  // WorkspaceObserver
+  void DocumentReplaced() override;
+  void CurrentBlockChanged() override;
+  void FlagsChanged() override;
 
   void BuildPanels();
   void BuildToolBar();
   void BuildMenus();
   void BuildPopupMenu();
-  void BuildFileDialogs();
   QAction* AddEntry(QMenu* menu, const char* name, const char* key);
   QMenu* AddMenu(const char* name, const char* key);
+  // Connects an entry to its command. A document command waits while a download runs (the
+  // download is still writing into the document and reading the port).
+  enum class Guard { None, Download };
+  void Wire(QAction* action, std::function<void()> command, Guard guard = Guard::Download);
+  // An entry without a command stays disabled, whatever its menu rule says.
+  void Enable(const char* name, bool on);
+  void ApplyClick(const ClickEffects& effects);
   void ComputeWidestSignalCaption();
-  void ShowBlockOfFile();
+  void UpdateTitle();
   bool OpenHelp();
   // Tiles the graph windows one above the other (horizontal) or side by side.
   void TileChildren(bool horizontal);
-  void Inform(const QString& text);
 
   AppContext& ctx_;
   Prompter& prompter_;
-  std::unique_ptr<GuiDownload> download_;
   Dialogs dialogs_;
+  std::unique_ptr<GuiDownload> download_;
+  TDocumentCommands* commands_ = nullptr;
+  TDocumentViews* views_ = nullptr;
 
+  QStackedWidget* central_ = nullptr;
   QMdiArea* mdiArea_ = nullptr;
   QWidget* panMainPanel_ = nullptr;
-  QTreeWidget* tvTree_ = nullptr;
-  QSplitter* spSpliter_ = nullptr;
-  QAbstractScrollArea* dgrdDrawTable_ = nullptr;
-  TDocumentViews* views_ = nullptr;
   QToolBar* pbButtons_ = nullptr;
   QMenu* ppPopupMenu_ = nullptr;
   QAction* ppRowSeparator_ = nullptr;
-  std::map<QString, QAction*> actions_;
-  std::map<QString, QMenu*> menus_;
-  QFileDialog* sdSaveDialog_ = nullptr;
-  QFileDialog* odOpenDialog_ = nullptr;
 
   int widestSignalCaption_ = 0;
-  int selectedRow_ = -1;
   bool firstShow_ = true;
   bool exitConfirmed_ = false;
 };

@@ -1,7 +1,7 @@
 // Quorvantel: downloads and shows the data of portable indoor-climate instruments.
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "app/MainForm.h"
-#include "app/Prompter.h"
+#include "common/Prompter.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -2,7 +2,7 @@
 // owner-drawn cells. It only draws and reports clicks; the dialog applies the rules.
 #pragma once
 
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "download/BlockList.h"
 
 #include <QAbstractScrollArea>

@@ -1,6 +1,7 @@
 #include "download/DLSelectDialog.h"
 
-#include "view/UnitsDialog.h"
+#include "common/ChoiceLoading.h"
+
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -1,8 +1,8 @@
 // The memory choice of a download: results memory or logging memory.
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/Prompter.h"
+#include "common/AppContext.h"
+#include "common/Prompter.h"
 
 #include <QDialog>
 

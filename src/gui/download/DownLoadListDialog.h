@@ -2,7 +2,7 @@
 // mode the one block to show. The marks are the blocks' Selected flags.
 #pragma once
 
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "download/BlockGrid.h"
 #include "download/BlockList.h"
 

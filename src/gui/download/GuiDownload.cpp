@@ -1,22 +1,45 @@
 #include "download/GuiDownload.h"
 
-#include "app/MainForm.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
 #include "link/TransferDialog.h"
-#include "view/DocumentViews.h"
 
 #include <QApplication>
 #include <QCursor>
 
 namespace qv {
+namespace {
 
-GuiDownload::GuiDownload(TfrmMainForm& form, AppContext& ctx, Prompter& prompter)
-    : form_(form),
+// The arrow for the length of a question, the cursor as it was afterwards.
+class Asking {
+ public:
+  Asking(bool& busy, std::function<void(bool)> set) : was_(busy), set_(std::move(set)) {
+    set_(false);
+  }
+  ~Asking() { set_(was_); }
+  Asking(const Asking&) = delete;
+  Asking& operator=(const Asking&) = delete;
+
+ private:
+  bool was_;
+  std::function<void(bool)> set_;
+};
+
+}  // namespace
+
+GuiDownload::GuiDownload(QWidget* window, AppContext& ctx, DocumentHost& documentHost,
+                         TfrmDLSelect& memoryChoice, TfrmDownLoadList& blockList,
+                         TfrmTransfering& transfer)
+    : window_(window),
       ctx_(ctx),
-      prompter_(prompter),
-      link_(std::make_unique<Link>(*this, ctx.Texts)),
-      engine_(std::make_unique<DownloadEngine>(ctx.Doc, *link_, *this, ctx.Texts)) {}
+      documentHost_(documentHost),
+      memoryChoice_(memoryChoice),
+      blockList_(blockList),
+      transfer_(transfer),
+      link_(std::make_unique<Link>(*this)),
+      engine_(std::make_unique<DownloadEngine>(ctx.Workspace, *link_, *this, ctx.Texts)) {
+  transfer_.SetCancelHandler([this] { engine_->Cancel(); });
+}
 
 GuiDownload::~GuiDownload() {
   SetBusyCursor(false);
@@ -27,28 +50,12 @@ void GuiDownload::ApplyPortChoice(const PortChoice& choice) {
 }
 
 DownloadResult GuiDownload::Run() {
-  if (TfrmTransfering* t = form_.Forms().Transfering) {
-    t->SetCancelHandler([this] { engine_->Cancel(); });
+  const DownloadResult result = engine_->Run();
+  if (result.outcome != DownloadOutcome::Busy) {
+    TransferEnded();
+    SetBusyCursor(false);
   }
-  return engine_->Run();
-}
-
-void GuiDownload::Pump() {
-  if (TfrmTransfering* t = form_.Forms().Transfering) t->RepaintNow();
-  QCoreApplication::processEvents();
-}
-
-void GuiDownload::Message(MessageIcon icon, const Bytes& text) {
-  // A message box over a busy cursor would look frozen.
-  const bool wasBusy = busy_;
-  SetBusyCursor(false);
-  prompter_.Message(&form_, ctx_.Decode(text),
-                    icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Information);
-  SetBusyCursor(wasBusy);
-}
-
-void GuiDownload::HideTransferDialog() {
-  if (TfrmTransfering* t = form_.Forms().Transfering) t->hide();
+  return result;
 }
 
 void GuiDownload::SetBusyCursor(bool busy) {
@@ -61,101 +68,76 @@ void GuiDownload::SetBusyCursor(bool busy) {
   }
 }
 
+void GuiDownload::Pump() {
+  if (transfer_.isVisible()) transfer_.RepaintNow();
+  QCoreApplication::processEvents();
+}
+
 bool GuiDownload::Ask(std::string_view key) {
-  return prompter_.Question(&form_, ctx_.Tr(key), QMessageBox::Information);
+  Asking asking(busy_, [this](bool b) { SetBusyCursor(b); });
+  return documentHost_.Ask(key);
 }
 
 bool GuiDownload::SaveAs() {
-  return form_.mmFileSaveAsClick();
+  Asking asking(busy_, [this](bool b) { SetBusyCursor(b); });
+  return documentHost_.SaveAs();
+}
+
+void GuiDownload::Message(MessageIcon icon, const Bytes& text) {
+  // Nothing may cover the message: the always-visible transfer box goes first.
+  transfer_.hide();
+  Asking asking(busy_, [this](bool b) { SetBusyCursor(b); });
+  documentHost_.Message(icon, text);
+}
+
+bool GuiDownload::ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) {
+  transfer_.hide();
+  Asking asking(busy_, [this](bool b) { SetBusyCursor(b); });
+  return documentHost_.ChooseBlockToShow(blocks);
 }
 
 std::optional<MemoryChoice> GuiDownload::ChooseMemory() {
-  const bool wasBusy = busy_;
-  SetBusyCursor(false);
-  const int position = form_.Forms().DLSelect->Choose();
-  SetBusyCursor(wasBusy);
+  transfer_.hide();
+  Asking asking(busy_, [this](bool b) { SetBusyCursor(b); });
+  const int position = memoryChoice_.Choose();
   if (position < 0) return std::nullopt;
   return static_cast<MemoryChoice>(position);
 }
 
 bool GuiDownload::ChooseBlocksToDownload(std::vector<TLoggerRecord>& blocks) {
-  TfrmDownLoadList* list = form_.Forms().DownLoadList;
-  list->SetBlocks(&blocks);
-  list->SetMode(ListMode::DownLoad);
-  return list->ShowModal();
+  transfer_.hide();
+  Asking asking(busy_, [this](bool b) { SetBusyCursor(b); });
+  blockList_.SetBlocks(&blocks);
+  blockList_.SetMode(ListMode::DownLoad);
+  blockList_.SizeBlockList(static_cast<int>(blocks.size()));
+  return blockList_.ShowModal();
 }
 
-bool GuiDownload::ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) {
-  TfrmDownLoadList* list = form_.Forms().DownLoadList;
-  list->SetBlocks(&blocks);
-  list->SetMode(ListMode::Show);
-  return list->ShowModal();
+void GuiDownload::ShowTransfer(const Bytes& activity) {
+  transfer_.SetCancelEnabled(true);
+  transfer_.SetProgress(0);
+  transfer_.SetActivity(ctx_.Decode(activity));
+  transfer_.show();
+  transfer_.raise();
+  SetBusyCursor(true);
 }
 
-void GuiDownload::ShowTransferDialog(const Bytes& activity) {
-  TfrmTransfering* t = form_.Forms().Transfering;
-  t->SetCancelEnabled(true);
-  t->SetProgress(0);
-  t->SetActivity(ctx_.Decode(activity));
-  t->show();
-  t->raise();
+void GuiDownload::Connecting(const Bytes& activity) {
+  ShowTransfer(activity);
+  transfer_.RepaintNow();
 }
 
-void GuiDownload::SetProgress(int percent) {
-  form_.Forms().Transfering->SetProgress(percent);
+void GuiDownload::TransferStarted(const Bytes& activity) {
+  ShowTransfer(activity);
 }
 
-void GuiDownload::SetCaption(Caption caption) {
-  if (caption == Caption::Title) {
-    form_.SetCaptionTitle();
-  } else {
-    form_.SetCaptionTitleAndFile();
-  }
+void GuiDownload::Progress(int percent) {
+  transfer_.SetProgress(percent);
 }
 
-void GuiDownload::PrepareRowEditing() {
-  form_.PrepareRowEditing();
-}
-
-void GuiDownload::CloseViews() {
-  form_.HideDocumentViews();
-  form_.CloseAllMdiChildren();
-}
-
-void GuiDownload::SizeBlockList(int n) {
-  form_.Forms().DownLoadList->SizeBlockList(n);
-}
-
-void GuiDownload::ResultsCleared() {
-  form_.Views().Table()->State().WidestLocationText = 0;
-}
-
-bool GuiDownload::FillTreeView() {
-  return form_.Views().FillTreeView();
-}
-
-void GuiDownload::ComputeColumnShading() {
-  form_.Views().ComputeColumnShading();
-}
-
-bool GuiDownload::LayoutTable() {
-  return form_.Views().LayoutTable();
-}
-
-void GuiDownload::ShowResults() {
-  form_.ShowResultsViews();
-}
-
-void GuiDownload::HideTable() {
-  form_.HideTable();
-}
-
-void GuiDownload::ShowTable() {
-  form_.ShowTable();
-}
-
-void GuiDownload::CurrentBlockChosen() {
-  SaveInterfaceChoices(ctx_.Settings, ctx_.Choices);
+void GuiDownload::TransferEnded() {
+  transfer_.hide();
+  SetBusyCursor(false);
 }
 
 }  // namespace qv

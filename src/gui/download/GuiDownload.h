@@ -1,26 +1,36 @@
-// The desktop side of a download: the engine's questions go to the dialogs, its progress to
-// the transfer dialog, its messages to message boxes, and the document to the main window.
-// It owns the link (the serial port object) for the whole run.
+// The desktop side of a download: the engine's questions go to the dialogs, its activity and
+// progress to the transfer box, its messages to message boxes (the transfer box hidden
+// first), and the save questions to the one document host. It owns the link (the serial
+// port object) for the whole run.
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/Prompter.h"
+#include "common/AppContext.h"
+#include "common/Prompter.h"
 #include "download/DownloadEngine.h"
 #include "link/Link.h"
 
 #include <memory>
 
+class QWidget;
+
 namespace qv {
 
-class TfrmMainForm;
+class TfrmDLSelect;
+class TfrmDownLoadList;
+class TfrmTransfering;
 
 class GuiDownload : public DownloadHost {
  public:
-  GuiDownload(TfrmMainForm& form, AppContext& ctx, Prompter& prompter);
+  // Everything must outlive the download. `documentHost` answers the save questions, shows
+  // the block list in show mode and the messages; `window` parents the boxes.
+  GuiDownload(QWidget* window, AppContext& ctx, DocumentHost& documentHost,
+              TfrmDLSelect& memoryChoice, TfrmDownLoadList& blockList,
+              TfrmTransfering& transfer);
   ~GuiDownload() override;
 
   Link& LinkObject() { return *link_; }
   DownloadEngine& Engine() { return *engine_; }
+  bool Running() const { return engine_->Running(); }
   // Puts a port choice into effect on the link.
   void ApplyPortChoice(const PortChoice& choice);
   // Instrument > DownLoad.
@@ -28,35 +38,30 @@ class GuiDownload : public DownloadHost {
 
   // LinkHost
   void Pump() override;
-  void Message(MessageIcon icon, const Bytes& text) override;
-  void HideTransferDialog() override;
-  void SetBusyCursor(bool busy) override;
-  // PromptHost
+  // DocumentHost
   bool Ask(std::string_view key) override;
   bool SaveAs() override;
+  void Message(MessageIcon icon, const Bytes& text) override;
+  bool ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) override;
   // DownloadHost
   std::optional<MemoryChoice> ChooseMemory() override;
   bool ChooseBlocksToDownload(std::vector<TLoggerRecord>& blocks) override;
-  bool ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) override;
-  void ShowTransferDialog(const Bytes& activity) override;
-  void SetProgress(int percent) override;
-  void SetCaption(Caption caption) override;
-  void PrepareRowEditing() override;
-  void CloseViews() override;
-  void SizeBlockList(int n) override;
-  void ResultsCleared() override;
-  bool FillTreeView() override;
-  void ComputeColumnShading() override;
-  bool LayoutTable() override;
-  void ShowResults() override;
-  void HideTable() override;
-  void ShowTable() override;
-  void CurrentBlockChosen() override;
+  void Connecting(const Bytes& activity) override;
+  void TransferStarted(const Bytes& activity) override;
+  void Progress(int percent) override;
+  void TransferEnded() override;
 
  private:
-  TfrmMainForm& form_;
+  // The hourglass while the program works on its own; the arrow while a person is asked.
+  void SetBusyCursor(bool busy);
+  void ShowTransfer(const Bytes& activity);
+
+  QWidget* window_;
   AppContext& ctx_;
-  Prompter& prompter_;
+  DocumentHost& documentHost_;
+  TfrmDLSelect& memoryChoice_;
+  TfrmDownLoadList& blockList_;
+  TfrmTransfering& transfer_;
   std::unique_ptr<Link> link_;
   std::unique_ptr<DownloadEngine> engine_;
   bool busy_ = false;

@@ -3,8 +3,8 @@
 // emulator, a /dev/serial/by-id name). The baud rate is shown but cannot be changed.
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/Prompter.h"
+#include "common/AppContext.h"
+#include "common/Prompter.h"
 #include "link/PortChoice.h"
 
 #include <QDialog>

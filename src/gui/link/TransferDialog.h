@@ -2,7 +2,7 @@
 // what is being done, and Cancel, which asks the link to stop at its next poll.
 #pragma once
 
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 
 #include <QDialog>
 #include <functional>

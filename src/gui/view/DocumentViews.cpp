@@ -1,63 +1,22 @@
 #include "view/DocumentViews.h"
 
-#include "app/InterfaceChoices.h"
-#include "app/MainForm.h"
-#include "download/DownLoadListDialog.h"
 #include "format/DateTimeText.h"
-#include "link/TransferDialog.h"
 #include "view/ColumnShading.h"
-#include "view/LogList.h"
+#include "view/ResultsTree.h"
+#include "view/TableLayout.h"
 
-#include <QAction>
-#include <QCoreApplication>
 #include <QSignalBlocker>
 #include <QSplitter>
 
 namespace qv {
-namespace {
 
-// The list of loggings on the main window's dialogs and table.
-class GuiLogListHost : public LogListHost {
- public:
-  GuiLogListHost(TfrmMainForm& form, AppContext& ctx, Prompter& prompter, TDocumentViews& views)
-      : form_(form), ctx_(ctx), prompter_(prompter), views_(views) {}
-
-  bool Ask(std::string_view key) override {
-    return prompter_.Question(&form_, ctx_.Tr(key), QMessageBox::Information);
-  }
-  bool SaveAs() override { return form_.mmFileSaveAsClick(); }
-  void SizeBlockList(int n) override { form_.Forms().DownLoadList->SizeBlockList(n); }
-  bool ShowBlockList(std::vector<TLoggerRecord>& blocks) override {
-    TfrmDownLoadList* list = form_.Forms().DownLoadList;
-    list->SetBlocks(&blocks);
-    list->SetMode(ListMode::Show);
-    return list->ShowModal();
-  }
-  void Inform(std::string_view key) override {
-    prompter_.Message(&form_, ctx_.Tr(key), QMessageBox::Information);
-  }
-  bool TableVisible() const override { return form_.TableVisible(); }
-  void HideTable() override { views_.Table()->hide(); }
-  void ShowTable() override { views_.ShowTable(); }
-  void Pump() override { QCoreApplication::processEvents(); }
-  bool LayoutCurrentBlock() override {
-    views_.ComputeColumnShading();
-    return views_.LayoutTable();
-  }
-  void CurrentBlockChosen() override { SaveInterfaceChoices(ctx_.Settings, ctx_.Choices); }
-
- private:
-  TfrmMainForm& form_;
-  AppContext& ctx_;
-  Prompter& prompter_;
-  TDocumentViews& views_;
-};
-
-}  // namespace
-
-TDocumentViews::TDocumentViews(TfrmMainForm& form, AppContext& ctx, Prompter& prompter,
-                               QSplitter* splitter)
-    : QObject(&form), form_(form), ctx_(ctx), prompter_(prompter), splitter_(splitter) {
+TDocumentViews::TDocumentViews(AppContext& ctx, Prompter& prompter, QSplitter* splitter,
+                               std::function<int()> widestSignalCaption, QObject* parent)
+    : QObject(parent),
+      ctx_(ctx),
+      prompter_(prompter),
+      splitter_(splitter),
+      widestSignalCaption_(std::move(widestSignalCaption)) {
   tvTree_ = new TResultsTree(ctx_, splitter_);
   dgrdDrawTable_ = new TDrawTable(ctx_, splitter_);
   tvTree_->hide();
@@ -65,61 +24,42 @@ TDocumentViews::TDocumentViews(TfrmMainForm& form, AppContext& ctx, Prompter& pr
   connect(tvTree_, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* current) { tvTreeChange(current); });
   connect(tvTree_, &TResultsTree::nodeEdited, this, &TDocumentViews::tvTreeEdited);
-  connect(dgrdDrawTable_, &TDrawTable::clicked, this, &TDocumentViews::ApplyClick);
-  connect(dgrdDrawTable_, &TDrawTable::exited, this, &TDocumentViews::dgrdDrawTableExit);
+  connect(dgrdDrawTable_, &TDrawTable::clicked, this, [this](const ClickEffects& e) {
+    selectedRow_ = dgrdDrawTable_->State().SelectedRow;
+    emit tableClicked(e);
+    if (e.OverSelection) {
+      prompter_.Message(splitter_->window(), ctx_.Tr(kMsgOverSelSign), QMessageBox::Information);
+    }
+  });
+  connect(dgrdDrawTable_, &TDrawTable::exited, this, [this] { selectedRow_ = -1; });
+  connect(dgrdDrawTable_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    emit popupRequested(dgrdDrawTable_->viewport()->mapToGlobal(pos));
+  });
+  ctx_.Workspace.AddObserver(*this);
 }
 
-void TDocumentViews::ConnectCommands() {
-  for (const char* name : {"mmConfigLogList", "ppLogList"}) {
-    if (QAction* a = form_.Action(QString::fromLatin1(name))) {
-      connect(a, &QAction::triggered, this, &TDocumentViews::ppLogListClick);
-    }
-  }
+TDocumentViews::~TDocumentViews() {
+  ctx_.Workspace.RemoveObserver(*this);
 }
 
 int TDocumentViews::TextWidth(const Bytes& text) const {
   return dgrdDrawTable_->fontMetrics().horizontalAdvance(ctx_.Decode(text));
 }
 
-// ---- View steps ----
+// ---- Reactions to the workspace ----
 
-bool TDocumentViews::FillTreeView() {
-  TfrmTransfering* transfer = form_.Forms().Transfering;
-  const bool dialog = transfer != nullptr && transfer->isVisible();
-  if (dialog) {
-    transfer->SetActivity(ctx_.Tr("SortDatToShow_60"));
-    transfer->SetProgress(0);
-  }
-  std::function<void(int)> progress;
-  if (dialog) progress = [transfer](int percent) { transfer->SetProgress(percent); };
-  tvTree_->FillTreeView(ctx_.Doc.BuildingTree, ctx_.Doc.TestCount, progress);
-  if (dialog) transfer->hide();
-  treeFilled_ = true;
-  return true;
+void TDocumentViews::DocumentReplaced() {
+  HideAll();
+  // A new document: no row selected, nothing held for pasting, no widest location yet.
+  dgrdDrawTable_->State().ResetSelections();
+  dgrdDrawTable_->State().WidestLocationText = 0;
+  selectedRow_ = -1;
 }
 
-void TDocumentViews::ComputeColumnShading() {
-  qv::ComputeColumnShading(ctx_.Doc, dgrdDrawTable_->State());
-}
-
-bool TDocumentViews::LayoutTable() {
+void TDocumentViews::TestsChanged() {
   const Document& doc = ctx_.Doc;
-  const TableMetrics metrics = dgrdDrawTable_->Metrics(form_.WidestSignalCaption());
-  const std::optional<TableLayout> layout =
-      ActiveView(doc) == TableView::Results
-          ? LayoutResultsTable(doc, metrics, dgrdDrawTable_->State().WidestLocationText,
-                               ctx_.Texts.Translate("Location_10"), Now())
-          : LayoutLoggingTable(doc, metrics, Now());
-  if (!layout) {
-    prompter_.Message(&form_, ctx_.Tr(kMsgNoDataToShowKey), QMessageBox::Information);
-    return false;
-  }
-  dgrdDrawTable_->ApplyLayout(*layout);
-  return true;
-}
-
-void TDocumentViews::ShowResults() {
-  if (!treeFilled_) FillTreeView();
+  tvTree_->FillTreeView(doc.BuildingTree, doc.TestCount());
+  if (ctx_.Workspace.Shown() != ShownView::Results) return;
   QTreeWidgetItem* root = tvTree_->Root();
   {
     const QSignalBlocker quiet(tvTree_);
@@ -131,10 +71,43 @@ void TDocumentViews::ShowResults() {
   PlaceSplitter();
 }
 
-bool TDocumentViews::ShowCurrentBlock() {
-  ComputeColumnShading();
-  if (!LayoutTable()) return false;
-  ShowTable();
+void TDocumentViews::CurrentBlockChanged() {
+  dgrdDrawTable_->hide();
+  if (ctx_.Workspace.Shown() != ShownView::Logging) return;
+  ComputeColumnShading(ctx_.Doc, dgrdDrawTable_->State());
+  if (LayoutTable()) ShowTable();
+}
+
+void TDocumentViews::FlagsChanged() {
+  switch (ctx_.Workspace.Shown()) {
+    case ShownView::None:
+      dgrdDrawTable_->hide();
+      tvTree_->hide();
+      break;
+    case ShownView::Logging:
+      tvTree_->hide();
+      break;
+    case ShownView::Results:
+      break;
+  }
+}
+
+// ---- Layout ----
+
+bool TDocumentViews::LayoutTable() {
+  const Document& doc = ctx_.Doc;
+  const TableMetrics metrics = dgrdDrawTable_->Metrics(widestSignalCaption_());
+  const std::optional<TableLayout> layout =
+      ActiveView(doc) == TableView::Results
+          ? LayoutResultsTable(doc, metrics, dgrdDrawTable_->State().WidestLocationText,
+                               ctx_.Texts.Translate("Location_10"), Now())
+          : LayoutLoggingTable(doc, metrics, Now());
+  if (!layout) {
+    prompter_.Message(splitter_->window(), ctx_.Tr(kMsgNoDataToShowKey),
+                      QMessageBox::Information);
+    return false;
+  }
+  dgrdDrawTable_->ApplyLayout(*layout);
   return true;
 }
 
@@ -162,19 +135,13 @@ void TDocumentViews::HideAll() {
   dgrdDrawTable_->hide();
   tvTree_->hide();
   dgrdDrawTable_->ClearLayout();
-  treeFilled_ = false;
-}
-
-void TDocumentViews::ResetSelections() {
-  dgrdDrawTable_->State().ResetSelections();
-  form_.SetSelectedRow(-1);
 }
 
 void TDocumentViews::Repaint() {
   dgrdDrawTable_->viewport()->update();
 }
 
-// ---- Commands ----
+// ---- The person's actions ----
 
 void TDocumentViews::tvTreeChange(QTreeWidgetItem* node) {
   if (node == nullptr || ActiveView(ctx_.Doc) != TableView::Results) return;
@@ -183,7 +150,7 @@ void TDocumentViews::tvTreeChange(QTreeWidgetItem* node) {
   selectedParentText_ = node->parent() ? node->parent()->text(0) : QString();
   ShowTreeNode(ctx_.Doc, dgrdDrawTable_->State(), TResultsTree::NodeOf(node),
                [this](const Bytes& text) { return TextWidth(text); });
-  form_.SetSelectedRow(-1);
+  selectedRow_ = -1;
   if (LayoutTable()) ShowTable();
 }
 
@@ -195,38 +162,9 @@ void TDocumentViews::tvTreeEdited(QTreeWidgetItem* node, const QString& oldText,
   edit.NewText = ctx_.Codec.Encode(newText);
   if (node->parent()) edit.ParentText = ctx_.Codec.Encode(node->parent()->text(0));
   if (!RenameTreeNode(ctx_.Doc, edit)) return;
+  ctx_.Workspace.FlagsEdited();
   tvTree_->RelabelFollowers(edit, node);
   tvTreeChange(tvTree_->currentItem());
-}
-
-void TDocumentViews::ppLogListClick() {
-  GuiLogListHost host(form_, ctx_, prompter_, *this);
-  qv::ppLogListClick(ctx_.Doc, host);
-}
-
-void TDocumentViews::dgrdDrawTableExit() {
-  form_.SetSelectedRow(-1);
-}
-
-void TDocumentViews::EnableAction(const char* name, bool on) {
-  if (QAction* a = form_.Action(QString::fromLatin1(name))) a->setEnabled(on);
-}
-
-void TDocumentViews::ApplyClick(const ClickEffects& e) {
-  if (e.RowCommands) {
-    for (const char* name : {"ppCutRow", "ppCopyRow", "ppDeleteRow"})
-      EnableAction(name, *e.RowCommands);
-  }
-  if (e.PasteRow) EnableAction("ppPasteRow", *e.PasteRow);
-  if (e.CopySelectAll) {
-    EnableAction("ppCopy", *e.CopySelectAll);
-    EnableAction("ppSelectAll", *e.CopySelectAll);
-  }
-  if (e.SaveSelAsRes) EnableAction("ppSaveSelAsRes", *e.SaveSelAsRes);
-  form_.SetSelectedRow(dgrdDrawTable_->State().SelectedRow);
-  if (e.OverSelection) {
-    prompter_.Message(&form_, ctx_.Tr(kMsgOverSelSign), QMessageBox::Information);
-  }
 }
 
 }  // namespace qv

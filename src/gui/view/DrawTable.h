@@ -4,7 +4,7 @@
 // click rules; what a click enables or disables elsewhere goes out as a signal.
 #pragma once
 
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "view/TableCells.h"
 #include "view/TableLayout.h"
 #include "view/TableMouse.h"

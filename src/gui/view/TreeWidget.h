@@ -3,7 +3,7 @@
 // Building and room texts can be edited in place; the owner renames the data.
 #pragma once
 
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "view/ResultsTree.h"
 
 #include <QTreeWidget>

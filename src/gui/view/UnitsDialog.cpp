@@ -1,5 +1,7 @@
 #include "view/UnitsDialog.h"
 
+#include "common/ChoiceLoading.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -8,13 +10,6 @@
 #include <QRadioButton>
 
 namespace qv {
-
-void LoadChoicesReporting(AppContext& ctx, Prompter& prompter, QWidget* parent) {
-  const ReadResult r = LoadInterfaceChoices(ctx.Settings, ctx.Choices);
-  if (r.status == ReadStatus::WrongType) {
-    prompter.Message(parent, QString::fromStdString(r.error), QMessageBox::Warning);
-  }
-}
 
 TfrmUnits::TfrmUnits(AppContext& ctx, Prompter& prompter, std::function<void()> repaint,
                      QWidget* parent)

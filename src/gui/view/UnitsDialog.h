@@ -1,8 +1,8 @@
 // The display unit system (Config > Units and the table's pop-up): SI or US.
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/Prompter.h"
+#include "common/AppContext.h"
+#include "common/Prompter.h"
 
 #include <QDialog>
 #include <functional>
@@ -12,10 +12,6 @@ class QGroupBox;
 class QPushButton;
 
 namespace qv {
-
-// Loads the stored user-interface choices into the live ones; a value of the wrong type is
-// reported and stops the load there.
-void LoadChoicesReporting(AppContext& ctx, Prompter& prompter, QWidget* parent);
 
 class TfrmUnits : public QDialog {
   Q_OBJECT

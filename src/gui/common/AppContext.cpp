@@ -1,4 +1,4 @@
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -9,7 +9,7 @@
 #include "app/TextCatalog.h"
 #include "app/TextCodec.h"
 #include "link/PortChoice.h"
-#include "store/Document.h"
+#include "workspace/DocumentWorkspace.h"
 
 #include <QString>
 #include <string>
@@ -44,7 +44,9 @@ struct AppContext {
   LanguageSelection Language;
   TextCatalog Texts;
   TextCodec Codec;
-  Document Doc;
+  // The open document and every step that follows loading it.
+  DocumentWorkspace Workspace{Texts};
+  Document& Doc = Workspace.Doc();
   // The live choices behind the memory-choice, units and graph-selection dialogs.
   InterfaceChoices Choices;
   // The RS-232 choice applied to the link.

@@ -1,6 +1,6 @@
-#include "app/Prompter.h"
+#include "common/Prompter.h"
 
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 
 #include <QFileDialog>
 

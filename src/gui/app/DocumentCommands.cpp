@@ -1,0 +1,155 @@
+#include "app/DocumentCommands.h"
+
+#include "download/DownLoadListDialog.h"
+#include "files/ResultsFile.h"
+#include "format/DateTimeText.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLocale>
+
+namespace qv {
+namespace {
+
+// The locale's decimal separator as the value texts use it.
+char LocaleDecimalSeparator() {
+  const QString point = QLocale().decimalPoint();
+  return point == QStringLiteral(",") ? ',' : '.';
+}
+
+// Restores the default cursor on every way out of a command.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// The arrow while a person is asked something in the middle of a busy command, the
+// hourglass again afterwards.
+class ArrowWhileAsking {
+ public:
+  ArrowWhileAsking() {
+    while (QApplication::overrideCursor() != nullptr) {
+      QApplication::restoreOverrideCursor();
+      ++depth_;
+    }
+  }
+  ~ArrowWhileAsking() {
+    for (int i = 0; i < depth_; ++i)
+      QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+  }
+  ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+  ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+ private:
+  int depth_ = 0;
+};
+
+}  // namespace
+
+TDocumentCommands::TDocumentCommands(QWidget* window, AppContext& ctx, Prompter& prompter)
+    : QObject(window), window_(window), ctx_(ctx), prompter_(prompter) {
+  const QString folder = TestResultsFolder();
+  // Both spellings of the extension: file names are case-sensitive here, and a file someone
+  // named "x.qvl" is still ours.
+  const QString filter = QStringLiteral("Quorvantel Files (*.QVL *.qvl)");
+  sdSaveDialog_ = new QFileDialog(window, ctx_.Tr("SaveTitle_15"), folder, filter);
+  sdSaveDialog_->setObjectName(QStringLiteral("sdSaveDialog"));
+  sdSaveDialog_->setAcceptMode(QFileDialog::AcceptSave);
+  sdSaveDialog_->setFileMode(QFileDialog::AnyFile);
+  sdSaveDialog_->setDefaultSuffix(QStringLiteral("QVL"));
+  odOpenDialog_ = new QFileDialog(window, ctx_.Tr("OpenTitle_15"), folder, filter);
+  odOpenDialog_->setObjectName(QStringLiteral("odOpenDialog"));
+  odOpenDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+  odOpenDialog_->setFileMode(QFileDialog::ExistingFile);
+  odOpenDialog_->setDefaultSuffix(QStringLiteral("QVL"));
+}
+
+// ---- DocumentHost ----
+
+bool TDocumentCommands::Ask(std::string_view key) {
+  const ArrowWhileAsking arrow;
+  return prompter_.Question(window_, ctx_.Tr(key), QMessageBox::Information);
+}
+
+void TDocumentCommands::Message(MessageIcon icon, const Bytes& text) {
+  const ArrowWhileAsking arrow;
+  prompter_.Message(window_, ctx_.Decode(text),
+                    icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Information);
+}
+
+bool TDocumentCommands::ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) {
+  if (blockList_ == nullptr) return false;
+  const ArrowWhileAsking arrow;
+  blockList_->SetBlocks(&blocks);
+  blockList_->SetMode(ListMode::Show);
+  blockList_->SizeBlockList(static_cast<int>(blocks.size()));
+  return blockList_->ShowModal();
+}
+
+// ---- Commands ----
+
+bool TDocumentCommands::mmFileSaveAsClick() {
+  DocumentWorkspace& workspace = ctx_.Workspace;
+  Document& doc = workspace.Doc();
+  const bool tableHidden = !workspace.TableShown();
+  if (const std::optional<Bytes> refusal = SaveRefusal(doc, tableHidden, ctx_.Texts)) {
+    Message(MessageIcon::Information, *refusal);
+    return false;
+  }
+  // The name of the document being saved, not of one saved or opened before it.
+  sdSaveDialog_->selectFile(QString::fromStdString(workspace.SuggestedFileName()));
+  const QString path = prompter_.ChooseFile(*sdSaveDialog_);
+  if (path.isEmpty()) return false;
+  QCoreApplication::processEvents();
+
+  SaveOptions options;
+  options.decimalSeparator = LocaleDecimalSeparator();
+  options.tableHidden = tableHidden;
+  options.codePage = ctx_.Codec.CodePage();
+  Outcome outcome;
+  {
+    BusyCursor busy;
+    outcome = SaveResultsFile(path, doc, ctx_.Texts, options);
+  }
+  if (!outcome.ok()) {
+    Message(outcome.status == Outcome::Status::Refused ? MessageIcon::Information
+                                                       : MessageIcon::Warning,
+            outcome.message);
+    return false;
+  }
+  const QString name = QFileInfo(path).fileName();
+  workspace.Saved(ctx_.Codec.Encode(name), name.toStdString());
+  return true;
+}
+
+void TDocumentCommands::mmFileOpenClick() {
+  DocumentWorkspace& workspace = ctx_.Workspace;
+  if (!workspace.ConfirmDiscard(*this, DiscardCommand::Replace)) return;
+  odOpenDialog_->selectFile(QString());
+  const QString path = prompter_.ChooseFile(*odOpenDialog_);
+  if (path.isEmpty()) return;
+
+  OpenOptions options;
+  options.codePage = ctx_.Codec.CodePage();
+  options.today = Now();
+  OpenedDocument opened;
+  {
+    BusyCursor busy;
+    opened = workspace.Open(path, *this, options);
+  }
+  if (!opened.read.ok()) Message(MessageIcon::Warning, opened.read.message);
+}
+
+void TDocumentCommands::mmFileCloseClick() {
+  ctx_.Workspace.Close(*this);
+}
+
+void TDocumentCommands::ppLogListClick() {
+  ctx_.Workspace.ChooseBlock(*this);
+}
+
+}  // namespace qv

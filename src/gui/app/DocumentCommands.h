@@ -1,0 +1,49 @@
+// The File menu's document commands (Open, Save As, Close) and the list of loggings, and the
+// one place where the application answers the document workspace: save questions, messages
+// and the block list in show mode all come here.
+#pragma once
+
+#include "common/AppContext.h"
+#include "common/Prompter.h"
+
+#include <QObject>
+
+class QFileDialog;
+class QWidget;
+
+namespace qv {
+
+class TfrmDownLoadList;
+
+class TDocumentCommands : public QObject, public DocumentHost {
+  Q_OBJECT
+ public:
+  // `window` parents the boxes and dialogs; the block list is set once the dialogs exist.
+  TDocumentCommands(QWidget* window, AppContext& ctx, Prompter& prompter);
+
+  void SetBlockList(TfrmDownLoadList* list) { blockList_ = list; }
+  QFileDialog* SaveDialog() const { return sdSaveDialog_; }
+  QFileDialog* OpenDialog() const { return odOpenDialog_; }
+
+  // Commands.
+  void mmFileOpenClick();
+  bool mmFileSaveAsClick();
+  void mmFileCloseClick();
+  void ppLogListClick();
+
+  // DocumentHost
+  bool Ask(std::string_view key) override;
+  bool SaveAs() override { return mmFileSaveAsClick(); }
+  void Message(MessageIcon icon, const Bytes& text) override;
+  bool ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) override;
+
+ private:
+  QWidget* window_;
+  AppContext& ctx_;
+  Prompter& prompter_;
+  TfrmDownLoadList* blockList_ = nullptr;
+  QFileDialog* sdSaveDialog_;
+  QFileDialog* odOpenDialog_;
+};
+
+}  // namespace qv

@@ -1,0 +1,125 @@
+// The commands of the File, Instrument, Config, Window and Help menus: each hands the work
+// to the object that owns it.
+#include "app/AboutBox.h"
+#include "app/DocumentCommands.h"
+#include "app/LanguageDialog.h"
+#include "app/MainForm.h"
+#include "download/GuiDownload.h"
+#include "link/PortDialog.h"
+#include "view/UnitsDialog.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QUrl>
+
+namespace qv {
+
+// ---- File ----
+
+void TfrmMainForm::mmFileOpenClick() {
+  commands_->mmFileOpenClick();
+}
+
+bool TfrmMainForm::mmFileSaveAsClick() {
+  return commands_->mmFileSaveAsClick();
+}
+
+void TfrmMainForm::mmFileCloseClick() {
+  commands_->mmFileCloseClick();
+}
+
+void TfrmMainForm::mmFileExitClick() {
+  if (!ctx_.Workspace.ConfirmDiscard(*commands_, DiscardCommand::Exit)) return;
+  QCoreApplication::processEvents();
+  exitConfirmed_ = true;
+  close();
+}
+
+// ---- Instrument and Config ----
+
+void TfrmMainForm::mmInstrDownLoadClick() {
+  if (download_) download_->Run();
+}
+
+void TfrmMainForm::mmConfigPortClick() {
+  dialogs_.Port->mmConfigPortClick();
+}
+
+void TfrmMainForm::mmConfigLanguageClick() {
+  dialogs_.Language->mmConfigLanguageClick();
+}
+
+void TfrmMainForm::ppLogListClick() {
+  commands_->ppLogListClick();
+}
+
+void TfrmMainForm::ppUnitsClick() {
+  dialogs_.Units->ppUnitsClick();
+}
+
+// ---- Window ----
+
+void TfrmMainForm::mmWinCascadeClick() {
+  mdiArea_->cascadeSubWindows();
+}
+
+void TfrmMainForm::mmWinHorizClick() {
+  TileChildren(true);
+}
+
+void TfrmMainForm::mmWinVerticClick() {
+  TileChildren(false);
+}
+
+void TfrmMainForm::mmWinMinimizeClick() {
+  if (QMdiSubWindow* active = mdiArea_->activeSubWindow()) active->showMinimized();
+}
+
+void TfrmMainForm::TileChildren(bool horizontal) {
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+    if (!w->isMinimized() && !w->isHidden()) windows.push_back(w);
+  }
+  if (windows.isEmpty()) return;
+  const QRect area = mdiArea_->viewport()->rect();
+  const int n = static_cast<int>(windows.size());
+  for (int i = 0; i < n; ++i) {
+    QMdiSubWindow* w = windows[i];
+    if (w->isMaximized()) w->showNormal();
+    if (horizontal) {
+      const int top = area.height() * i / n;
+      w->setGeometry(0, top, area.width(), area.height() * (i + 1) / n - top);
+    } else {
+      const int left = area.width() * i / n;
+      w->setGeometry(left, 0, area.width() * (i + 1) / n - left, area.height());
+    }
+  }
+}
+
+// ---- Help ----
+
+bool TfrmMainForm::OpenHelp() {
+  const QString path = QString::fromStdString(ctx_.Language.HelpFilePath);
+  if (!QFileInfo(path).isFile()) {
+    prompter_.Message(this, CanNotOpenText(path), QMessageBox::Warning, QStringLiteral("Error"));
+    return false;
+  }
+  return OpenTarget(QUrl::fromLocalFile(path), path, prompter_, this);
+}
+
+void TfrmMainForm::mmHelpContentsClick() {
+  OpenHelp();
+}
+
+// The help page carries its own table of contents and index, so Index opens the same page.
+void TfrmMainForm::mmHelpIndexClick() {
+  OpenHelp();
+}
+
+void TfrmMainForm::mmHelpAboutClick() {
+  dialogs_.About->ShowAbout();
+}
+
+}  // namespace qv
