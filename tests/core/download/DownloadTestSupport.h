@@ -134,6 +134,7 @@ inline TextCatalog DownloadTexts() {
   return TextCatalog::FromBytes(
       "[Language]\n"
       "msgNotAvailPort_35=Port not available\n"
+      "Connecting_35=Connecting\n"
       "msgConnectError_35=No instrument\n"
       "msgCommunFail_35=Communication failed\n"
       "msgNoDataToDownL_35=No data to download\n"
@@ -160,10 +161,11 @@ class ScriptedHost : public DownloadHost {
   void Pump() override {
     if (onPump) onPump();
   }
-  void Message(MessageIcon, const Bytes& text) override { messages.push_back(text); }
-  void HideTransferDialog() override { transferShown = false; }
-
-  // PromptHost
+  // DocumentHost
+  void Message(MessageIcon, const Bytes& text) override {
+    messages.push_back(text);
+    events.push_back(transferShown ? "message over the transfer box" : "message");
+  }
   bool Ask(std::string_view key) override {
     asked.emplace_back(key);
     return answerYes;
@@ -171,12 +173,6 @@ class ScriptedHost : public DownloadHost {
   bool SaveAs() override {
     ++saves;
     return saveSucceeds;
-  }
-
-  std::optional<MemoryChoice> ChooseMemory() override { return memory; }
-  bool ChooseBlocksToDownload(std::vector<TLoggerRecord>& blocks) override {
-    ++downloadLists;
-    return chooseDownload ? chooseDownload(blocks) : MarkAll(blocks);
   }
   bool ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) override {
     ++showLists;
@@ -186,17 +182,28 @@ class ScriptedHost : public DownloadHost {
     return true;
   }
 
-  void ShowTransferDialog(const Bytes&) override { transferShown = true; }
-  void SetProgress(int percent) override {
+  std::optional<MemoryChoice> ChooseMemory() override {
+    if (transferShown) events.push_back("question under the transfer box");
+    return memory;
+  }
+  bool ChooseBlocksToDownload(std::vector<TLoggerRecord>& blocks) override {
+    if (transferShown) events.push_back("question under the transfer box");
+    ++downloadLists;
+    return chooseDownload ? chooseDownload(blocks) : MarkAll(blocks);
+  }
+  void Connecting(const Bytes& activity) override {
+    transferShown = true;
+    activities.push_back(activity);
+  }
+  void TransferStarted(const Bytes& activity) override {
+    transferShown = true;
+    activities.push_back(activity);
+  }
+  void Progress(int percent) override {
     progress.push_back(percent);
     if (onProgress) onProgress(percent);
   }
-  void SetCaption(Caption c) override { captions.push_back(c); }
-  bool LayoutTable() override { return true; }
-  void ShowResults() override { tableShown = true; }
-  void ShowTable() override { tableShown = true; }
-  void HideTable() override { tableShown = false; }
-  void CloseViews() override { tableShown = false; }
+  void TransferEnded() override { transferShown = false; }
 
   static bool MarkAll(std::vector<TLoggerRecord>& blocks) {
     for (TLoggerRecord& b : blocks)
@@ -215,13 +222,13 @@ class ScriptedHost : public DownloadHost {
 
   // What was seen
   std::vector<Bytes> messages;
+  std::vector<std::string> events;
+  std::vector<Bytes> activities;
   std::vector<std::string> asked;
-  std::vector<Caption> captions;
   std::vector<int> progress;
   int saves = 0;
   int downloadLists = 0;
   int showLists = 0;
-  bool tableShown = false;
   bool transferShown = false;
 };
 

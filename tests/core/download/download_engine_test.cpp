@@ -90,8 +90,8 @@ double Single(float v) {
 
 class DownloadEngineTest : public ::testing::Test {
  protected:
-  void Serve(emu::MemoryImage image) {
-    ASSERT_TRUE(instrument.Start(std::move(image))) << "no pseudo-terminal";
+  void Serve(emu::MemoryImage image, emu::InstrumentFaults faults = {}) {
+    ASSERT_TRUE(instrument.Start(std::move(image), faults)) << "no pseudo-terminal";
     auto transport = std::make_unique<CountingTransport>(instrument.Device(), 57600);
     port = transport.get();
     link.SetSerialTransport(std::move(transport), 57600);
@@ -106,9 +106,10 @@ class DownloadEngineTest : public ::testing::Test {
   PtyInstrument instrument;
   TextCatalog texts = DownloadTexts();
   ScriptedHost host;
-  Document doc;
-  Link link{host, texts, NoFtdi()};
-  DownloadEngine engine{doc, link, host, texts};
+  DocumentWorkspace workspace{texts};
+  Document& doc = workspace.Doc();
+  Link link{host, NoFtdi()};
+  DownloadEngine engine{workspace, link, host, texts};
   CountingTransport* port = nullptr;
 };
 
@@ -131,13 +132,13 @@ TEST_F(DownloadEngineTest, ResultsKeepEachTestWithItsOwnEntryInTreeOrder) {
   EXPECT_EQ(doc.InstrumentInfo.InstrumentType, "QV-100");
   EXPECT_EQ(doc.InstrumentInfo.SerialNumber, "77");
   EXPECT_EQ(host.progress.back(), 100);
-  EXPECT_EQ(host.captions.back(), Caption::TitleAndFile);
+  EXPECT_TRUE(workspace.Title().file);
 
   // Pages 1, 3 and 5 are kept; the tree puts building 1, then 2, then 3.
   const std::vector<int> order = {0, 4, 2};
   ASSERT_EQ(doc.AllTests.size(), order.size());
-  EXPECT_EQ(doc.TestCount, 3);
-  EXPECT_EQ(doc.ShownTestCount, 3);
+  EXPECT_EQ(doc.TestCount(), 3);
+  EXPECT_EQ(doc.ShownTestCount(), 3);
   ASSERT_EQ(doc.ShownTests.size(), 3u);
   for (size_t i = 0; i < order.size(); ++i) {
     const emu::ResultTest& t = model.results[static_cast<size_t>(order[i])];
@@ -160,7 +161,7 @@ TEST_F(DownloadEngineTest, ResultsKeepEachTestWithItsOwnEntryInTreeOrder) {
             << code;
       }
     }
-    EXPECT_EQ(doc.ShownTests[i].BeginTime, r.BeginTime);
+    EXPECT_EQ(doc.ShownTest(static_cast<int>(i))->BeginTime, r.BeginTime);
   }
   EXPECT_EQ(doc.AllTests[1].DuctShape, 0);
   EXPECT_EQ(doc.AllTests[1].Radius, 0.5);
@@ -208,7 +209,7 @@ TEST_F(DownloadEngineTest, LoggingFetchesExactlyTheListedPagesOfTheChosenBlocks)
   EXPECT_EQ(instrument.PagesSent(), 3 + 4 + 3);
   EXPECT_TRUE(doc.LoggerDataLoaded);
   EXPECT_TRUE(doc.DocNotSaved);
-  EXPECT_TRUE(host.tableShown);
+  EXPECT_TRUE(workspace.TableShown());
   EXPECT_EQ(doc.CurrentBlock, 2);
 
   const std::vector<size_t> kept = {0, 2, 3};
@@ -269,7 +270,7 @@ TEST_P(DownloadRefusalTest, StopsWithItsMessageAndClosesTheLink) {
   ExpectLinkClosed();
   EXPECT_EQ(port->opens, 1);
   EXPECT_FALSE(host.transferShown);
-  EXPECT_EQ(host.captions.back(), Caption::Title);
+  EXPECT_FALSE(workspace.Title().file);
   EXPECT_FALSE(doc.DocNotSaved);
   EXPECT_EQ(c.memory == MemoryChoice::Results ? doc.ResultsDataLoaded : doc.LoggerDataLoaded, true);
 }
@@ -312,7 +313,7 @@ TEST_F(DownloadEngineTest, CancelStopsAfterThePageAndClosesTheLink) {
   ExpectLinkClosed();
   EXPECT_FALSE(link.Cancelled());
   EXPECT_LT(instrument.PagesSent(), 10);
-  EXPECT_FALSE(host.tableShown);
+  EXPECT_FALSE(workspace.TableShown());
   EXPECT_FALSE(host.transferShown);
   EXPECT_TRUE(doc.LoggerDataLoaded);
   EXPECT_FALSE(doc.DocNotSaved);
@@ -332,7 +333,26 @@ TEST_F(DownloadEngineTest, ASecondStartWhileRunningIsRefused) {
   ASSERT_TRUE(nested);
   EXPECT_EQ(nested->outcome, DownloadOutcome::Busy);
   EXPECT_FALSE(engine.Running());
-  EXPECT_EQ(doc.TestCount, 1);
+  EXPECT_EQ(doc.TestCount(), 1);
+}
+
+TEST_F(DownloadEngineTest, ALostLinkIsToldAfterTheTransferBoxWentAway) {
+  emu::MemoryImage image = Image(Model(kOneResult));
+  emu::InstrumentFaults faults;
+  faults.stallAtPage = image.pages.begin()->first;
+  Serve(std::move(image), faults);
+
+  const DownloadResult result = engine.Run();
+
+  EXPECT_EQ(result.outcome, DownloadOutcome::Failed);
+  EXPECT_EQ(host.messages, std::vector<Bytes>{"Communication failed   Error #3"});
+  // Nothing covers a question or a message, and the box is gone at the end.
+  EXPECT_EQ(host.events, std::vector<std::string>{"message"});
+  EXPECT_FALSE(host.transferShown);
+  // The person saw that the program was connecting before anything was asked.
+  ASSERT_GE(host.activities.size(), 2u);
+  EXPECT_EQ(host.activities[0], "Connecting");
+  ExpectLinkClosed();
 }
 
 TEST_F(DownloadEngineTest, AYesWhoseSaveFailsKeepsTheDocumentAndDoesNotConnect) {
@@ -366,7 +386,7 @@ TEST_F(DownloadEngineTest, AnUnconfirmedMemoryChoiceChangesNothing) {
   EXPECT_FALSE(result.memory);
   ExpectLinkClosed();
   EXPECT_EQ(port->opens, 1);
-  EXPECT_EQ(host.captions, std::vector<Caption>{Caption::TitleAndFile});
+  EXPECT_TRUE(workspace.Title().file);
   EXPECT_TRUE(doc.LoggerDataLoaded);
   EXPECT_FALSE(doc.ResultsDataLoaded);
 }
@@ -382,7 +402,7 @@ TEST_F(DownloadEngineTest, CancellingTheShowListAsksBeforeTheBlocksGoAway) {
   EXPECT_EQ(host.asked, std::vector<std::string>{"msgNotSaved_70"});
   EXPECT_FALSE(doc.DocNotSaved);
   EXPECT_EQ(doc.LoggerBlocks.size(), 1u);
-  EXPECT_FALSE(host.tableShown);
+  EXPECT_FALSE(workspace.TableShown());
   ExpectLinkClosed();
 }
 

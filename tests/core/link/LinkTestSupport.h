@@ -32,21 +32,26 @@ struct SeenMessage {
   Bytes text;
 };
 
+// Pumps as a GUI would, and records what a person would be told of each outcome.
 class RecordingHost : public LinkHost {
  public:
   void Pump() override {
     ++pumps;
     if (onPump) onPump();
   }
-  void Message(MessageIcon icon, const Bytes& text) override { messages.push_back({icon, text}); }
-  void HideTransferDialog() override { ++hides; }
-  void SetBusyCursor(bool busy) override { cursorBusy = busy; }
+  // Records the outcome's message as the catalog translates it; true when it is Ok.
+  bool Told(const LinkOutcome& outcome) {
+    if (outcome.notice.key != nullptr) {
+      messages.push_back(
+          {outcome.notice.icon, texts.Translate(outcome.notice.key) + outcome.notice.suffix});
+    }
+    return outcome.ok();
+  }
 
+  TextCatalog texts = LinkTexts();
   std::vector<SeenMessage> messages;
   std::function<void()> onPump;
   int pumps = 0;
-  int hides = 0;
-  bool cursorBusy = false;
 };
 
 // Limits short enough for tests, with the ratios of the real ones kept roughly.

@@ -67,24 +67,24 @@ class EmulatorTest : public ::testing::Test {
   emu::MemoryImage image;
   RecordingHost host;
   TextCatalog texts = LinkTexts();
-  Link link{host, texts, NoFtdi()};
+  Link link{host, NoFtdi()};
 };
 std::filesystem::path* EmulatorTest::folder_ = nullptr;
 
 TEST_F(EmulatorTest, SettingsDirectoryAndPagesArriveAndCheck) {
   Serve();
-  ASSERT_TRUE(link.Connect());
+  ASSERT_TRUE(host.Told(link.Connect()));
   EXPECT_EQ(link.Kind(), LinkKind::Serial);
 
   std::string settings;
-  ASSERT_TRUE(link.ReadSettingsBlock(settings));
+  ASSERT_TRUE(host.Told(link.ReadSettingsBlock(settings)));
   EXPECT_EQ(settings, Text(image.settings));
 
   link.Buffer().Allocate(kDirectoryBufferSize);
   const AckResult dir = link.CommandWithAck(kDirectoryCommand);
-  ASSERT_TRUE(dir.ok);
+  ASSERT_TRUE(host.Told(dir.outcome));
   ASSERT_EQ(dir.length, image.directory.size());
-  ASSERT_TRUE(link.ReceiveBlock(dir.length));
+  ASSERT_TRUE(host.Told(link.ReceiveBlock(dir.length)));
   EXPECT_EQ(link.Buffer().View(), Text(image.directory));
   const size_t sumAt = dir.length - 4;
   EXPECT_EQ(link.ByteSum(0, sumAt), ReadBigEndian32(link.Buffer().Data() + sumAt));
@@ -92,7 +92,7 @@ TEST_F(EmulatorTest, SettingsDirectoryAndPagesArriveAndCheck) {
   ASSERT_EQ(image.pages.size(), 5u);
   for (const auto& [address, page] : image.pages) {
     SCOPED_TRACE(address);
-    ASSERT_TRUE(link.RequestPage(static_cast<uint32_t>(address)));
+    ASSERT_TRUE(host.Told(link.RequestPage(static_cast<uint32_t>(address))));
     EXPECT_EQ(link.Buffer().View(), std::string(page.begin(), page.end()));
     EXPECT_EQ(link.ByteSum(4, kPageSize - 4), ReadBigEndian32(link.Buffer().Data()));
   }
@@ -100,17 +100,17 @@ TEST_F(EmulatorTest, SettingsDirectoryAndPagesArriveAndCheck) {
 
   // The emulator serves the next connection after the host closed the device.
   link.CloseLink();
-  ASSERT_TRUE(link.Connect());
+  ASSERT_TRUE(host.Told(link.Connect()));
   ASSERT_TRUE(link.RequestPage(static_cast<uint32_t>(image.pages.begin()->first)));
   link.CloseLink();
 }
 
 TEST_F(EmulatorTest, PageWithCorruptChecksumArrivesAndFailsItsCheck) {
   Serve({"--bad-checksum", "2"});
-  ASSERT_TRUE(link.Connect());
-  ASSERT_TRUE(link.RequestPage(2));
+  ASSERT_TRUE(host.Told(link.Connect()));
+  ASSERT_TRUE(host.Told(link.RequestPage(2)));
   EXPECT_NE(link.ByteSum(4, kPageSize - 4), ReadBigEndian32(link.Buffer().Data()));
-  ASSERT_TRUE(link.RequestPage(1));
+  ASSERT_TRUE(host.Told(link.RequestPage(1)));
   EXPECT_EQ(link.ByteSum(4, kPageSize - 4), ReadBigEndian32(link.Buffer().Data()));
 }
 
@@ -126,11 +126,11 @@ TEST_F(EmulatorTest, IdentificationReplies) {
     host.messages.clear();
     Serve(c.options);
     const auto start = LinkClock::now();
-    EXPECT_EQ(link.Connect(), c.found);
+    EXPECT_EQ(host.Told(link.Connect()), c.found);
     if (c.found) {
       // The tail of the identification does not disturb the first command.
       std::string settings;
-      EXPECT_TRUE(link.ReadSettingsBlock(settings));
+      EXPECT_TRUE(host.Told(link.ReadSettingsBlock(settings)));
       EXPECT_EQ(settings, Text(image.settings));
       EXPECT_TRUE(host.messages.empty());
     } else {
@@ -145,10 +145,10 @@ TEST_F(EmulatorTest, IdentificationReplies) {
 
 TEST_F(EmulatorTest, DroppedAcknowledgementIsResent) {
   Serve({"--drop-ack-once"});
-  ASSERT_TRUE(link.Connect());
+  ASSERT_TRUE(host.Told(link.Connect()));
   const auto start = LinkClock::now();
   std::string settings;
-  EXPECT_TRUE(link.ReadSettingsBlock(settings));
+  EXPECT_TRUE(host.Told(link.ReadSettingsBlock(settings)));
   EXPECT_EQ(settings, Text(image.settings));
   // One attempt went unanswered before the command was sent again.
   EXPECT_GE(Seconds(start), 0.08);
@@ -157,10 +157,10 @@ TEST_F(EmulatorTest, DroppedAcknowledgementIsResent) {
 
 TEST_F(EmulatorTest, StallEndsTheBlockInError3AndTheNextCommandInError2C) {
   Serve({"--stall-at", "2"});
-  ASSERT_TRUE(link.Connect());
-  ASSERT_TRUE(link.RequestPage(1));
-  EXPECT_FALSE(link.RequestPage(2));
-  EXPECT_FALSE(link.RequestPage(3));
+  ASSERT_TRUE(host.Told(link.Connect()));
+  ASSERT_TRUE(host.Told(link.RequestPage(1)));
+  EXPECT_FALSE(host.Told(link.RequestPage(2)));
+  EXPECT_FALSE(host.Told(link.RequestPage(3)));
   ASSERT_EQ(host.messages.size(), 2u);
   EXPECT_EQ(host.messages[0].text, "Communication failed   Error #3");
   EXPECT_EQ(host.messages[1].text, "Communication failed   Error #2C");
@@ -168,12 +168,12 @@ TEST_F(EmulatorTest, StallEndsTheBlockInError3AndTheNextCommandInError2C) {
 
 TEST_F(EmulatorTest, CancelEndsTheWaitSilently) {
   Serve({"--stall-at", "1"});
-  ASSERT_TRUE(link.Connect());
+  ASSERT_TRUE(host.Told(link.Connect()));
   const auto start = LinkClock::now();
   host.onPump = [&] {
     if (LinkClock::now() - start > 30ms) link.Cancel();
   };
-  EXPECT_FALSE(link.RequestPage(1));
+  EXPECT_FALSE(host.Told(link.RequestPage(1)));
   EXPECT_LT(Seconds(start), 0.1);
   EXPECT_TRUE(host.messages.empty());
   EXPECT_TRUE(link.Cancelled());
@@ -183,27 +183,28 @@ TEST_F(EmulatorTest, CancelEndsTheWaitSilently) {
 
 TEST_F(EmulatorTest, WaitsEndAsSoonAsTheBytesAreThere) {
   Serve();
-  ASSERT_TRUE(link.Connect());
+  ASSERT_TRUE(host.Told(link.Connect()));
   // 200 page round trips; waiting in fixed 10 ms sleeps would cost more than 2 s.
   const auto start = LinkClock::now();
   for (int i = 0; i < 200; ++i)
-    ASSERT_TRUE(link.RequestPage(1));
+    ASSERT_TRUE(host.Told(link.RequestPage(1)));
   EXPECT_LT(Seconds(start), 1.0);
 }
 
 TEST_F(EmulatorTest, MissingOrBusyDeviceIsNotAvailable) {
   link.SetSerialPort("/dev/quorvantel-no-such-port", 38400);
-  EXPECT_FALSE(link.Connect());
+  EXPECT_FALSE(host.Told(link.Connect()));
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
-  EXPECT_EQ(host.messages[0].text, "Port not available");
+  // Named, so that a person with several adapters knows which one to look at.
+  EXPECT_EQ(host.messages[0].text, "Port not available   /dev/quorvantel-no-such-port");
 
   Serve();
   SerialTransport other(emulator.Device(), 57600);
   ASSERT_TRUE(other.Open().ok);
-  EXPECT_FALSE(link.Connect());
+  EXPECT_FALSE(host.Told(link.Connect()));
   ASSERT_EQ(host.messages.size(), 2u);
-  EXPECT_EQ(host.messages[1].text, "Port not available");
+  EXPECT_EQ(host.messages[1].text, "Port not available   " + emulator.Device());
 }
 
 TEST(SerialPermissionHintTest, NothingToSayForMissingOrAccessibleDevices) {

@@ -25,15 +25,23 @@ class ProtocolTest : public ::testing::Test {
         commands(w, l);
       }
     });
-    ASSERT_TRUE(link.Connect());
+    ASSERT_TRUE(host.Told(link.Connect()));
   }
   double Seconds(LinkClock::time_point since) const {
     return std::chrono::duration<double>(LinkClock::now() - since).count();
   }
 
+  // Limits long enough that only a wait that ignores Cancel or a closed line could reach them.
+  static LinkTimings PatientTimings() {
+    LinkTimings t = ShortTimings();
+    t.IdentifyTotal = 30s;
+    t.CommandTotal = 30s;
+    t.BlockMinimum = 30s;
+    return t;
+  }
+
   RecordingHost host;
-  TextCatalog texts = LinkTexts();
-  Link link{host, texts, NoFtdi()};
+  Link link{host, NoFtdi()};
   ScriptedTransport* line = nullptr;
 };
 
@@ -51,7 +59,7 @@ TEST_F(ProtocolTest, IdentificationNeedsSerAtTheStartOfTheReply) {
       if (w == ":MRD\n" && !reply.empty()) l.Reply(reply);
     });
     const auto start = LinkClock::now();
-    EXPECT_EQ(link.Connect(), c.found);
+    EXPECT_EQ(host.Told(link.Connect()), c.found);
     EXPECT_EQ(link.Kind(), LinkKind::Serial);
     if (c.found) {
       EXPECT_TRUE(host.messages.empty());
@@ -60,7 +68,6 @@ TEST_F(ProtocolTest, IdentificationNeedsSerAtTheStartOfTheReply) {
     } else {
       // Probed again and again until the whole limit, then told and closed.
       EXPECT_GE(Seconds(start), 0.4);
-      EXPECT_LT(Seconds(start), 0.4 + 0.2);
       EXPECT_GE(line->written.size(), 4u);
       EXPECT_FALSE(line->IsOpen());
       ASSERT_EQ(host.messages.size(), 1u);
@@ -76,7 +83,7 @@ TEST_F(ProtocolTest, TwoBytesDoNotEndAnAttempt) {
   Use([](const std::string& w, ScriptedTransport& l) {
     if (w == ":MRD\n") l.Reply("SE");
   });
-  EXPECT_FALSE(link.Connect());
+  EXPECT_FALSE(host.Told(link.Connect()));
   // 400 ms of 80 ms attempts: the probe goes out once per attempt, not once per reply.
   EXPECT_GE(line->written.size(), 4u);
   EXPECT_LE(line->written.size(), 6u);
@@ -86,7 +93,7 @@ TEST_F(ProtocolTest, PortThatCannotBeOpenedIsReportedWithItsHint) {
   Use([](const std::string&, ScriptedTransport&) {});
   line->openSucceeds = false;
   line->openHint = "Join the group.";
-  EXPECT_FALSE(link.Connect());
+  EXPECT_FALSE(host.Told(link.Connect()));
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
   EXPECT_EQ(host.messages[0].text, "Port not available\n\nJoin the group.");
@@ -107,7 +114,7 @@ TEST_F(ProtocolTest, AcknowledgementLengthIsBigEndian24) {
   for (const Case& c : cases) {
     ack = c.ack;
     const AckResult r = link.CommandWithAck(":MEM:D\n");
-    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(host.Told(r.outcome));
     EXPECT_EQ(r.length, c.length);
   }
   EXPECT_TRUE(host.messages.empty());
@@ -120,7 +127,7 @@ TEST_F(ProtocolTest, UnansweredCommandIsResent) {
     if (w == ":SE:R\n" && ++commands == 2) l.Reply(Ack(3) + "abc");
   });
   std::string block;
-  EXPECT_TRUE(link.ReadSettingsBlock(block));
+  EXPECT_TRUE(host.Told(link.ReadSettingsBlock(block)));
   EXPECT_EQ(block, "abc");
   EXPECT_EQ(commands, 2);
   EXPECT_TRUE(host.messages.empty());
@@ -134,14 +141,13 @@ TEST_F(ProtocolTest, WrongReplyEndsTheAttemptAndNoAckEndsInError2C) {
   });
   const auto start = LinkClock::now();
   const AckResult r = link.CommandWithAck(":MEM:R\n");
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(host.Told(r.outcome));
   EXPECT_GE(Seconds(start), 0.6);
   // Each wrong reply ends its attempt at once: far more than 600 ms / 80 ms commands.
   EXPECT_GT(commands, 20);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].icon, MessageIcon::Warning);
   EXPECT_EQ(host.messages[0].text, "Communication failed   Error #2C");
-  EXPECT_GE(host.hides, 1);
 }
 
 TEST_F(ProtocolTest, StallEndsInError3AfterTheBlockLimit) {
@@ -152,16 +158,16 @@ TEST_F(ProtocolTest, StallEndsInError3AfterTheBlockLimit) {
   std::vector<LinkClock::time_point> pumps;
   host.onPump = [&pumps] { pumps.push_back(LinkClock::now()); };
   const auto start = LinkClock::now();
-  EXPECT_FALSE(link.RequestPage(7));
+  EXPECT_FALSE(host.Told(link.RequestPage(7)));
   EXPECT_GE(Seconds(start), 0.15);
-  EXPECT_LT(Seconds(start), 0.15 + 0.1);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "Communication failed   Error #3");
   EXPECT_EQ(link.Buffer().Size(), 100u);
-  // The wait hands control back at least every poll slice.
-  ASSERT_GE(pumps.size(), 10u);
+  // The wait hands control back slice by slice, never once for the whole limit (a loaded
+  // machine may stretch a 10 ms slice, not to the 150 ms of the limit).
+  ASSERT_GE(pumps.size(), 5u);
   for (size_t i = 1; i < pumps.size(); ++i) {
-    EXPECT_LT(pumps[i] - pumps[i - 1], std::chrono::milliseconds(50));
+    EXPECT_LT(pumps[i] - pumps[i - 1], std::chrono::milliseconds(140));
   }
 }
 
@@ -173,7 +179,7 @@ TEST_F(ProtocolTest, PageRequestSendsTheAddressHighByteFirst) {
     if (w == ":MEM:D\n") l.Reply(Ack(264));
     if (w.size() == 2) l.Reply(page, 5ms);
   });
-  ASSERT_TRUE(link.RequestPage(0x0102));
+  ASSERT_TRUE(host.Told(link.RequestPage(0x0102)));
   ASSERT_EQ(line->written.size(), 3u);
   EXPECT_EQ(line->written[2], std::string("\x01\x02", 2));
   EXPECT_EQ(link.Buffer().Capacity(), kPageBufferSize);
@@ -187,13 +193,13 @@ TEST_F(ProtocolTest, LengthBeyondTheBufferFailsTheExchange) {
     if (w == ":MEM:D\n") l.Reply(Ack(kPageBufferSize + 1));
   });
   std::string block = "unchanged";
-  EXPECT_FALSE(link.ReadSettingsBlock(block));
+  EXPECT_FALSE(host.Told(link.ReadSettingsBlock(block)));
   EXPECT_EQ(block, "unchanged");
-  EXPECT_FALSE(link.RequestPage(1));
+  EXPECT_FALSE(host.Told(link.RequestPage(1)));
   // The page address was never sent: the request stopped at its acknowledgement.
   EXPECT_EQ(line->written.back(), ":MEM:D\n");
   link.Buffer().Allocate(kDirectoryBufferSize);
-  EXPECT_FALSE(link.ReceiveBlock(kDirectoryBufferSize + 1));
+  EXPECT_FALSE(host.Told(link.ReceiveBlock(kDirectoryBufferSize + 1)));
   ASSERT_EQ(host.messages.size(), 3u);
   for (const SeenMessage& m : host.messages) {
     EXPECT_EQ(m.text, "Communication failed   Error #3");
@@ -210,14 +216,14 @@ TEST_F(ProtocolTest, StaleBytesAreDiscardedBeforeEachCommand) {
     if (w == ":MEM:R\n") l.Reply(Ack(12) + "directory123");
   });
   std::string block;
-  ASSERT_TRUE(link.ReadSettingsBlock(block));
+  ASSERT_TRUE(host.Told(link.ReadSettingsBlock(block)));
   EXPECT_EQ(block, "SETS");
   std::this_thread::sleep_for(150ms);  // the second answer has arrived by now
   link.Buffer().Allocate(kDirectoryBufferSize);
   const AckResult dir = link.CommandWithAck(":MEM:R\n");
-  ASSERT_TRUE(dir.ok);
+  ASSERT_TRUE(host.Told(dir.outcome));
   EXPECT_EQ(dir.length, 12u);
-  ASSERT_TRUE(link.ReceiveBlock(dir.length));
+  ASSERT_TRUE(host.Told(link.ReceiveBlock(dir.length)));
   EXPECT_EQ(link.Buffer().View(), "directory123");
 }
 
@@ -226,10 +232,10 @@ TEST_F(ProtocolTest, IdentificationTailDoesNotShiftTheFirstAck) {
     if (w == ":MRD\n") l.Reply("SER 4711\r\n");
     if (w == ":SE:R\n") l.Reply(Ack(2) + "ab", 2ms);
   });
-  ASSERT_TRUE(link.Connect());
+  ASSERT_TRUE(host.Told(link.Connect()));
   std::this_thread::sleep_for(5ms);
   std::string block;
-  EXPECT_TRUE(link.ReadSettingsBlock(block));
+  EXPECT_TRUE(host.Told(link.ReadSettingsBlock(block)));
   EXPECT_EQ(block, "ab");
   EXPECT_EQ(line->written.size(), 2u);  // no resend needed
 }
@@ -238,18 +244,20 @@ TEST_F(ProtocolTest, CancelEndsWaitsWithoutMessageAndCloseLinkClearsIt) {
   Connected([](const std::string& w, ScriptedTransport& l) {
     if (w == ":MEM:D\n") l.Reply(Ack(264));
   });
+  link.SetTimings(PatientTimings());
   host.onPump = [this] {
     if (host.pumps == 3) link.Cancel();
   };
   // During a block wait.
   const auto start = LinkClock::now();
-  EXPECT_FALSE(link.RequestPage(1));
-  EXPECT_LT(Seconds(start), 0.1);
+  const LinkOutcome page = link.RequestPage(1);
+  EXPECT_EQ(page.status, LinkStatus::Cancelled);
+  EXPECT_FALSE(host.Told(page));
+  EXPECT_LT(Seconds(start), 10.0) << "the 30 s limit, not the Cancel, ended the wait";
   EXPECT_TRUE(link.Cancelled());
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_GE(host.hides, 1);
   // While cancelled, a command gives up at once, still without a message.
-  EXPECT_FALSE(link.CommandWithAck(":MEM:R\n").ok);
+  EXPECT_FALSE(host.Told(link.CommandWithAck(":MEM:R\n").outcome));
   EXPECT_TRUE(host.messages.empty());
   link.CloseLink();
   EXPECT_FALSE(link.Cancelled());
@@ -258,12 +266,15 @@ TEST_F(ProtocolTest, CancelEndsWaitsWithoutMessageAndCloseLinkClearsIt) {
 
 TEST_F(ProtocolTest, CancelDuringIdentificationIsSilentAndCleared) {
   Use([](const std::string&, ScriptedTransport&) {});
+  link.SetTimings(PatientTimings());
   host.onPump = [this] {
     if (host.pumps == 5) link.Cancel();
   };
   const auto start = LinkClock::now();
-  EXPECT_FALSE(link.Connect());
-  EXPECT_LT(Seconds(start), 0.2);
+  const LinkOutcome connected = link.Connect();
+  EXPECT_EQ(connected.status, LinkStatus::Cancelled);
+  EXPECT_FALSE(host.Told(connected));
+  EXPECT_LT(Seconds(start), 10.0) << "the 30 s limit, not the Cancel, ended the wait";
   EXPECT_TRUE(host.messages.empty());
   EXPECT_FALSE(link.Cancelled());
   EXPECT_FALSE(line->IsOpen());
@@ -271,11 +282,12 @@ TEST_F(ProtocolTest, CancelDuringIdentificationIsSilentAndCleared) {
 
 TEST_F(ProtocolTest, ClosedLinkFailsAtOnce) {
   Use([](const std::string&, ScriptedTransport& l) { l.Reply(Ack(0)); });
+  link.SetTimings(PatientTimings());
   const auto start = LinkClock::now();
   EXPECT_FALSE(link.SendRaw("x"));
-  EXPECT_FALSE(link.CommandWithAck(":MEM:R\n").ok);
-  EXPECT_FALSE(link.ReceiveBlock(1));
-  EXPECT_LT(Seconds(start), 0.05);
+  EXPECT_FALSE(host.Told(link.CommandWithAck(":MEM:R\n").outcome));
+  EXPECT_FALSE(host.Told(link.ReceiveBlock(1)));
+  EXPECT_LT(Seconds(start), 10.0) << "a closed line waited for its 30 s limit";
   ASSERT_EQ(host.messages.size(), 2u);
   EXPECT_EQ(host.messages[0].text, "Communication failed   Error #2C");
   EXPECT_EQ(host.messages[1].text, "Communication failed   Error #3");
@@ -319,8 +331,7 @@ TEST(WireTest, ByteSumAndSplitAddress) {
 
 TEST(WireTest, LinkByteSumStaysInsideTheBuffer) {
   RecordingHost host;
-  const TextCatalog texts = LinkTexts();
-  Link link(host, texts, NoFtdi());
+  Link link(host, NoFtdi());
   link.Buffer().Allocate(10);
   std::fill_n(link.Buffer().Data(), 10, uint8_t{3});
   EXPECT_EQ(link.ByteSum(0, 10), 30u);

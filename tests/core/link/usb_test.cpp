@@ -98,7 +98,7 @@ class UsbTest : public ::testing::Test {
 
   // A link whose RS-232 side is a scripted line that also identifies itself.
   std::unique_ptr<Link> MakeLink(const FtdiApi& api) {
-    auto result = std::make_unique<Link>(host, texts, api);
+    auto result = std::make_unique<Link>(host, api);
     auto transport = std::make_unique<ScriptedTransport>([](const std::string& w, auto& l) {
       if (w == ":MRD\n") l.Reply("SER");
     });
@@ -134,7 +134,7 @@ TEST_F(UsbTest, MissingLibraryOrBridgeMeansRs232) {
     bridge.present = false;
     bridge.findAllCalls = 0;
     auto link = MakeLink(libraryThere ? FakeTable() : NoFtdi());
-    EXPECT_TRUE(link->Connect());
+    EXPECT_TRUE(host.Told(link->Connect()));
     EXPECT_EQ(link->Kind(), LinkKind::Serial);
     EXPECT_TRUE(serial->IsOpen());
     // Three probes when the library is there; none can be made without it.
@@ -146,7 +146,7 @@ TEST_F(UsbTest, MissingLibraryOrBridgeMeansRs232) {
 TEST_F(UsbTest, BridgeOfAnotherProductMeansRs232) {
   bridge.description = "SOMEONE ELSE'S CABLE";
   auto link = MakeLink(FakeTable());
-  EXPECT_TRUE(link->Connect());
+  EXPECT_TRUE(host.Told(link->Connect()));
   EXPECT_EQ(link->Kind(), LinkKind::Serial);
   const std::vector<std::string> all(kUsbDescriptions.begin(), kUsbDescriptions.end());
   EXPECT_EQ(bridge.triedDescriptions, all);
@@ -155,7 +155,7 @@ TEST_F(UsbTest, BridgeOfAnotherProductMeansRs232) {
 TEST_F(UsbTest, BridgeIsFoundByDescriptionSetUpAndReleased) {
   bridge.description = "KESU";
   auto link = MakeLink(FakeTable());
-  ASSERT_TRUE(link->Connect());
+  ASSERT_TRUE(host.Told(link->Connect()));
   EXPECT_EQ(link->Kind(), LinkKind::Usb);
   EXPECT_EQ(link->UsbDescription(), "KESU");
   EXPECT_EQ(bridge.triedDescriptions, (std::vector<std::string>{"TRELVANIX", "DARO", "KESU"}));
@@ -164,7 +164,7 @@ TEST_F(UsbTest, BridgeIsFoundByDescriptionSetUpAndReleased) {
   EXPECT_EQ(bridge.fromHost, ":MRD\n");
 
   std::string block;
-  ASSERT_TRUE(link->ReadSettingsBlock(block));
+  ASSERT_TRUE(host.Told(link->ReadSettingsBlock(block)));
   EXPECT_EQ(block, "hello");
 
   link->CloseLink();
@@ -179,7 +179,7 @@ TEST_F(UsbTest, BridgeIsFoundByDescriptionSetUpAndReleased) {
 TEST_F(UsbTest, SilentBridgeEndsInConnectErrorAndIsReleased) {
   bridge.answerIdentification = false;
   auto link = MakeLink(FakeTable());
-  EXPECT_FALSE(link->Connect());
+  EXPECT_FALSE(host.Told(link->Connect()));
   EXPECT_EQ(link->Kind(), LinkKind::Usb);
   EXPECT_FALSE(bridge.openNow);
   ASSERT_FALSE(bridge.calls.empty());

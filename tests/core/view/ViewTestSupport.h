@@ -43,7 +43,6 @@ inline int AddTest(Document& doc, int building, int room, const char* buildingNa
   t.RoomName = roomName;
   for (const auto& [code, value] : values)
     doc.StoreTestValue(i, code, value);
-  ++doc.TestCount;
   return i;
 }
 

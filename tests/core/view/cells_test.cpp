@@ -39,8 +39,7 @@ Document Results() {
   doc.AllTests[a].EndTime = test::At(2024, 3, 5, 10, 0, 0);
   const int b = AddTest(doc, 1, 2, "North", "Hall", {{1, 20.0}});
   doc.AllTests[b].UnitSystem = "US";
-  doc.ShownTests = doc.AllTests;
-  doc.ShownTestCount = 2;
+  doc.ShowAllTests();
   doc.DocSignalCount = 3;
   doc.ColumnSignals[1] = 1;
   doc.ColumnSignals[2] = 5;
