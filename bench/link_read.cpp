@@ -24,11 +24,7 @@ namespace fs = std::filesystem;
 constexpr int kPages = 4096;
 constexpr double kBytesPerPage = 7 + 7 + 2 + 264;
 
-class QuietHost : public qv::LinkHost {
- public:
-  void Message(qv::MessageIcon, const qv::Bytes& text) override { last = text; }
-  qv::Bytes last;
-};
+class QuietHost : public qv::LinkHost {};
 
 fs::path ProgramFolder() {
   return fs::read_symlink("/proc/self/exe").parent_path();
@@ -67,8 +63,7 @@ void ReadAllPages(benchmark::State& state) {
     return;
   }
   QuietHost host;
-  const qv::TextCatalog texts;
-  qv::Link link(host, texts, qv::NoFtdi());
+  qv::Link link(host, qv::NoFtdi());
   link.SetSerialPort(emulator.Device(), baud > 0 ? baud : 57600);
   if (!link.Connect()) {
     state.SkipWithError("no connection to the emulator");
@@ -80,8 +75,9 @@ void ReadAllPages(benchmark::State& state) {
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     for (const auto& entry : image->pages) {
-      if (!link.RequestPage(static_cast<uint32_t>(entry.first))) {
-        state.SkipWithError(("page " + std::to_string(entry.first) + ": " + host.last).c_str());
+      if (const qv::LinkOutcome got = link.RequestPage(static_cast<uint32_t>(entry.first)); !got) {
+        const std::string why = got.notice.key ? got.notice.key + got.notice.suffix : "cancelled";
+        state.SkipWithError(("page " + std::to_string(entry.first) + ": " + why).c_str());
         return;
       }
       benchmark::DoNotOptimize(link.Buffer().Data());

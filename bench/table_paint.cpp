@@ -4,7 +4,7 @@
 // raster engine the window's backing store uses); "Repaint" goes through the widget's own
 // repaint of its viewport (with QT_QPA_PLATFORM=xcb under Xvfb it goes to an X server). The
 // figure to read is per_frame, the processor time of one frame.
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "format/DateTimeText.h"
 #include "store/SignalCatalog.h"
 #include "view/ColumnShading.h"

@@ -14,8 +14,9 @@ bool ScriptedPrompter::Question(QWidget*, const QString& text, QMessageBox::Icon
   return answer;
 }
 
-void ScriptedPrompter::Message(QWidget*, const QString& text, QMessageBox::Icon icon,
+void ScriptedPrompter::Message(QWidget* parent, const QString& text, QMessageBox::Icon icon,
                                const QString& caption) {
+  if (onShow) onShow(parent);
   shown.push_back({text, icon, caption, false});
 }
 

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ class ScriptedPrompter : public Prompter {
   std::deque<bool> answers;
   // Paths the next file dialogs return; empty = cancelled.
   std::deque<QString> files;
+  // Called as each message or question is shown, before it is answered.
+  std::function<void(QWidget* parent)> onShow;
   std::vector<Shown> shown;
   QStringList fileDialogTitles;
 

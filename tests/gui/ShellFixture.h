@@ -36,6 +36,17 @@ inline void OnNextModal(std::function<void(QDialog*)> act) {
   timer->start();
 }
 
+// Answers the workspace where a test puts a document on show without a person: every
+// question No, every message noted.
+class QuietDocumentHost : public DocumentHost {
+ public:
+  bool Ask(std::string_view) override { return false; }
+  bool SaveAs() override { return false; }
+  void Message(MessageIcon, const Bytes& text) override { messages.push_back(text); }
+  bool ChooseBlockToShow(std::vector<TLoggerRecord>&) override { return false; }
+  std::vector<Bytes> messages;
+};
+
 class ShellTest : public ::testing::Test {
  protected:
   // Starts the application on `data` (the shipped files when null) with the settings store
@@ -66,6 +77,7 @@ class ShellTest : public ::testing::Test {
   std::unique_ptr<AppContext> ctx_;
   ScriptedPrompter prompter_;
   std::unique_ptr<TfrmMainForm> form_;
+  QuietDocumentHost quiet_;
   bool started_ = false;
 };
 

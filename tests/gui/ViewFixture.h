@@ -15,6 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
+#include <map>
+#include <optional>
+#include <string>
 
 namespace qv::test {
 
@@ -29,6 +32,18 @@ class ViewTest : public ShellTest {
   void SetUp() override {
     Start();
     ASSERT_TRUE(started_);
+    // What the clicks allow the row and copy commands, whether or not those are built yet.
+    QObject::connect(&form_->Views(), &TDocumentViews::tableClicked, [this](const ClickEffects& e) {
+      auto note = [this](std::initializer_list<const char*> names, std::optional<bool> on) {
+        for (const char* n : names) {
+          if (on) allowed_[n] = *on;
+        }
+      };
+      note({"ppCutRow", "ppCopyRow", "ppDeleteRow"}, e.RowCommands);
+      note({"ppPasteRow"}, e.PasteRow);
+      note({"ppCopy", "ppSelectAll"}, e.CopySelectAll);
+      note({"ppSaveSelAsRes"}, e.SaveSelAsRes);
+    });
     form_->setWindowState(Qt::WindowNoState);
     form_->resize(1000, 700);
     form_->show();
@@ -72,6 +87,12 @@ class ViewTest : public ShellTest {
   }
 
   TDocumentViews& Views() { return form_->Views(); }
+  // Whether the table's clicks allow a pop-up command now.
+  bool Allowed(const char* command) const {
+    const auto it = allowed_.find(command);
+    return it != allowed_.end() && it->second;
+  }
+  std::map<std::string, bool> allowed_;
   TDrawTable* Table() { return Views().Table(); }
   TResultsTree* Tree() { return Views().Tree(); }
 

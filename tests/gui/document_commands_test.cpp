@@ -30,8 +30,7 @@ class DocumentCommands : public test::ShellTest {
     doc.DocSignalCount = 1;
     doc.ShowAllTests();
     doc.ResultsDataLoaded = true;
-    doc.DocNotSaved = true;
-    form_->ShowResultsViews();
+    ASSERT_EQ(ctx_->Workspace.ResultsDownloaded(quiet_), LoadOutcome::Shown);
   }
   // A logging document of three blocks, the second one empty.
   void DownloadedLogging() {
@@ -53,7 +52,7 @@ class DocumentCommands : public test::ShellTest {
     }
     doc.LoggerDataLoaded = true;
     doc.DocNotSaved = true;
-    form_->ShowTable();
+    ASSERT_TRUE(ctx_->Workspace.ShowBlock(0, quiet_));
   }
   bool TableShown() const { return form_->TableVisible(); }
   QStringList Asked() const {
@@ -78,7 +77,7 @@ TEST_F(DocumentCommands, CloseWithoutATableSaysSoAndChangesNothing) {
 TEST_F(DocumentCommands, CloseAnsweredNoClearsTheFlagsAndHidesTheDocument) {
   DownloadedResults();
   ctx_->Doc.DocModified = true;
-  form_->SetCaptionTitleAndFile("x.QVL");
+  ctx_->Workspace.Saved("x.QVL", "x.QVL");
   prompter_.answers = {false};
   form_->mmFileCloseClick();
   EXPECT_EQ(Asked(), QStringList{Tr("msgNotSaved_70")});

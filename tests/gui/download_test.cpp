@@ -10,6 +10,9 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
+
+#include <chrono>
 
 namespace qv {
 namespace {
@@ -106,14 +109,49 @@ TEST_F(GuiDownloadTest, LoggingMemoryGoesThroughBothBlockLists) {
   EXPECT_EQ(form_->windowTitle(), QString::fromLatin1(kMainTitle) + ctx_->Tr("File_10"));
 }
 
+TEST_F(GuiDownloadTest, ALostLinkIsToldAboveTheMainWindowWithTheTransferBoxGone) {
+  // A second instrument that stops answering after acknowledging the first page.
+  test::EmulatorProcess stalling;
+  std::string error;
+  ASSERT_TRUE(stalling.Start(std::string(QV_BIN_DIR) + "/quorvantel-emulator",
+                             {"--memory", QV_SOURCE_DIR "/data/demo/demo-memory.json", "--stall-at",
+                              "1"},
+                             &error))
+      << error;
+  PortChoice port;
+  port.ChooseDevice(stalling.Device());
+  form_->Download().ApplyPortChoice(port);
+  TfrmTransfering* transfer = form_->Forms().Transfering;
+  bool transferSeen = false;
+  form_->Download().Engine().SetPauses({std::chrono::milliseconds(20), {}, {}});
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] { transferSeen = transferSeen || transfer->isVisible(); });
+  watch.start(1);
+  int told = 0;
+  prompter_.onShow = [&](QWidget* parent) {
+    ++told;
+    EXPECT_FALSE(transfer->isVisible()) << "the transfer box would cover the message";
+    EXPECT_EQ(parent, form_.get());
+  };
+  ChooseMemory(0);
+  form_->mmInstrDownLoadClick();
+  EXPECT_TRUE(transferSeen);
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(prompter_.Texts(), QStringList{ctx_->Tr("msgCommunFail_35") + "   Error #3"});
+  EXPECT_FALSE(transfer->isVisible());
+  EXPECT_FALSE(form_->DownloadRunning());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass outlived the download";
+}
+
 TEST_F(GuiDownloadTest, DocumentCommandsWaitWhileADownloadRuns) {
   bool closed = true;
   test::OnNextModal([this, &closed](QDialog* d) {
     // The memory choice is open: the download runs and pumps events.
     EXPECT_TRUE(form_->DownloadRunning());
-    form_->mmFileOpenClick();
-    form_->mmFileCloseClick();
-    form_->mmFileExitClick();
+    for (const char* command : {"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileExit",
+                                "mmInstrDownLoad", "mmConfigPort"}) {
+      form_->Action(command)->trigger();
+    }
     closed = form_->close();
     d->findChild<QPushButton*>("btnCancel")->click();
   });

@@ -32,6 +32,7 @@ QStringList Entries(QMenu* menu, bool visibleOnly = false) {
 QMdiSubWindow* AddGraphWindow(TfrmMainForm& form) {
   QMdiSubWindow* w = form.MdiArea()->addSubWindow(new QTextEdit);
   w->show();
+  form.UpdateCentralArea();
   return w;
 }
 
@@ -86,7 +87,7 @@ TEST_F(MainForm, MenusHoldExactlyTheirEntriesSeparatorsAndShortcuts) {
   EXPECT_EQ(Entries(form_->PopupMenu(), true),
             QStringList({"ppFileInfo", "ppInstrumentSettings", "-", "ppCopy", "ppSelectAll", "-",
                          "ppLogList", "ppUnits"}));
-  form_->PrepareRowEditing();
+  ctx_->Workspace.PrepareRowEditing();
   EXPECT_EQ(Entries(form_->PopupMenu(), true), Entries(form_->PopupMenu()));
   for (const char* name :
        {"ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes"}) {
@@ -144,134 +145,84 @@ TEST_F(MainForm, MissingLanguageFileEndsTheStartWithTheFixedText) {
   EXPECT_EQ(prompter_.shown.back().icon, QMessageBox::Warning);
 }
 
-// ---- Enabling rules, each checked by opening its menu ----
+// ---- Enabling: the rules (tested headless) applied when a menu opens ----
 
-struct Look {
-  bool table = false;
-  bool tree = false;
-  bool logger = false;
-  bool results = false;
-  int children = 0;
-  bool panel = true;
-  int row = -1;
-};
-
-class Enabling : public ShellTest {
- protected:
-  void SetLook(const Look& l) {
-    Start();
-    ctx_->Doc.LoggerDataLoaded = l.logger;
-    ctx_->Doc.ResultsDataLoaded = l.results;
-    if (l.table) form_->ShowTable();
-    for (int i = 0; i < l.children; ++i)
-      AddGraphWindow(*form_);
-    form_->findChild<QWidget*>("panMainPanel")->setVisible(l.panel);
-    form_->SetSelectedRow(l.row);
-  }
-};
-
-TEST_F(Enabling, FileMenu) {
-  const struct {
-    Look look;
-    bool close, saveAs, logAsRes, preview, info, exportOn;
-  } cases[] = {
-      {{}, false, false, false, false, false, false},
-      {{.table = true, .results = true}, true, true, false, true, true, true},
-      {{.table = true, .logger = true}, true, true, true, false, true, true},
-      {{.logger = true}, false, false, false, false, false, false},
-  };
-  for (const auto& c : cases) {
-    SetLook(c.look);
-    OpenMenu(form_->Menu("mmFile"));
-    EXPECT_EQ(Enabled("mmFileClose"), c.close);
-    EXPECT_EQ(Enabled("mmFileSaveAs"), c.saveAs);
-    EXPECT_EQ(Enabled("mmFileSaveLogAsRes"), c.logAsRes);
-    EXPECT_EQ(Enabled("mmFilePreview"), c.preview);
-    EXPECT_EQ(Enabled("mmFileInfo"), c.info);
-    EXPECT_EQ(Enabled("mmFileExport"), c.exportOn);
-    EXPECT_TRUE(Enabled("mmFileOpen") && Enabled("mmFileExit") && Enabled("mmFileHeadSetUp"));
-  }
+// A results document on show through the workspace, as a download leaves it.
+void ShowResults(AppContext& ctx, DocumentHost& host) {
+  Document& doc = ctx.Doc;
+  const int t = doc.AddTestRecord();
+  doc.AllTests[static_cast<size_t>(t)].UnitSystem = "SI";
+  doc.StoreTestValue(t, 1, 21.5);
+  doc.DocSignals[1] = 1;
+  doc.DocSignalCount = 1;
+  ASSERT_EQ(ctx.Workspace.ResultsDownloaded(host), LoadOutcome::Shown);
 }
 
-TEST_F(Enabling, EditMenuNeedsTableAndPanel) {
-  const struct {
-    Look look;
-    bool on;
-  } cases[] = {
-      {{.table = true, .results = true}, true},
-      {{.table = true, .results = true, .panel = false}, false},
-      {{}, false},
-  };
-  for (const auto& c : cases) {
-    SetLook(c.look);
-    OpenMenu(form_->Menu("mmEdit"));
-    // Read while the menu is open: once it closes the shortcuts are live again.
-    form_->mmEditClick();
-    EXPECT_EQ(Enabled("mmEditCopy"), c.on);
-    EXPECT_EQ(Enabled("mmEditSelAll"), c.on);
+TEST_F(MainForm, MenusApplyTheirRulesAndEntriesWithoutACommandStayDisabled) {
+  Start();
+  ASSERT_TRUE(started_);
+  ShowResults(*ctx_, quiet_);
+  ASSERT_TRUE(form_->TableVisible());
+  for (const char* menu : {"mmFile", "mmEdit", "mmConfig", "mmGraph", "mmWindow"})
+    OpenMenu(form_->Menu(menu));
+  OpenMenu(form_->PopupMenu());
+  // Wired and allowed by their rules with a results table on show.
+  for (const char* on : {"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileExit",
+                         "mmInstrDownLoad", "mmConfigPort", "mmConfigLanguage", "mmConfigUnits",
+                         "mmHelpContents", "mmHelpIndex", "mmHelpAbout", "ppUnits"}) {
+    EXPECT_TRUE(Enabled(on)) << on;
   }
+  // Ruled out here: no logging data, no graph window.
+  for (const char* off : {"mmConfigLogList", "ppLogList", "mmWinCascade", "mmWinMinimize"})
+    EXPECT_FALSE(Enabled(off)) << off;
+  // Allowed by their rules but not built yet: disabled, never silently dead.
+  for (const char* unwired :
+       {"mmFileSaveLogAsRes", "mmFileHeadSetUp", "mmFilePreview", "mmFileInfo", "mmFileExport",
+        "mmEditCopy", "mmEditSelAll", "mmGraphDraw", "ppFileInfo", "ppInstrumentSettings", "ppCopy",
+        "ppSelectAll", "ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes"}) {
+    EXPECT_FALSE(Enabled(unwired)) << unwired;
+  }
+  EXPECT_FALSE(form_->findChild<QToolButton*>("sbGraph")->isEnabled());
 }
 
-TEST_F(Enabling, ConfigMenu) {
-  const struct {
-    Look look;
-    bool logList, units;
-  } cases[] = {
-      {{.table = true, .logger = true}, true, true},
-      {{.table = true, .logger = true, .children = 1, .panel = false}, false, false},
-      {{.logger = true}, false, true},
-      {{.table = true, .results = true}, false, true},
+TEST_F(MainForm, PanelFillsTheClientAreaAtEverySizeAndState) {
+  Start();
+  ASSERT_TRUE(started_);
+  form_->setWindowState(Qt::WindowNoState);
+  form_->resize(800, 600);
+  form_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  ShowResults(*ctx_, quiet_);
+  QWidget* panel = form_->MainPanel();
+  // The client area: what the menu bar and the tool bar leave of the window.
+  auto expectFills = [&](const char* step) {
+    SCOPED_TRACE(step);
+    const QRect client = form_->centralWidget()->geometry();
+    EXPECT_FALSE(panel->isHidden());
+    EXPECT_EQ(QRect(panel->mapTo(form_.get(), QPoint(0, 0)), panel->size()), client);
+    EXPECT_EQ(client.bottom(), form_->height() - 1);
+    EXPECT_EQ(client.width(), form_->width());
+    EXPECT_GE(client.top(), form_->findChild<QToolBar*>("pbButtons")->geometry().bottom());
+    // The table takes what the tree leaves of the panel.
+    EXPECT_EQ(form_->findChild<QWidget*>("spSpliter")->size(), panel->size());
   };
-  for (const auto& c : cases) {
-    SetLook(c.look);
-    OpenMenu(form_->Menu("mmConfig"));
-    EXPECT_EQ(Enabled("mmConfigLogList"), c.logList);
-    EXPECT_EQ(Enabled("mmConfigUnits"), c.units);
-    EXPECT_TRUE(Enabled("mmConfigPort") && Enabled("mmConfigLanguage"));
-  }
-}
+  expectFills("800 x 600");
+  form_->resize(1280, 900);
+  expectFills("resized");
+  form_->setWindowState(Qt::WindowMaximized);
+  QApplication::processEvents();
+  expectFills("maximised");
+  EXPECT_GT(form_->width(), 1280 / 2) << "maximised to the screen";
+  form_->setWindowState(Qt::WindowNoState);
+  form_->resize(640, 480);
+  expectFills("restored and smaller");
 
-TEST_F(Enabling, GraphAndWindowMenus) {
-  const struct {
-    Look look;
-    bool draw, windows;
-  } cases[] = {
-      {{.table = true, .logger = true}, true, false},
-      {{.table = true, .logger = true, .children = 1, .panel = false}, true, true},
-      {{.logger = true, .children = 2}, false, true},
-      {{.table = true, .results = true}, false, false},
-  };
-  for (const auto& c : cases) {
-    SetLook(c.look);
-    OpenMenu(form_->Menu("mmGraph"));
-    EXPECT_EQ(Enabled("mmGraphDraw"), c.draw);
-    for (const char* name : {"mmGraphRefresh", "mmGraphPrint", "mmGraphClose", "mmGraphCloseAll"}) {
-      EXPECT_EQ(Enabled(name), c.windows) << name;
-    }
-    OpenMenu(form_->Menu("mmWindow"));
-    for (const char* name : {"mmWinCascade", "mmWinHoriz", "mmWinVertic", "mmWinMinimize"}) {
-      EXPECT_EQ(Enabled(name), c.windows) << name;
-    }
-  }
-}
-
-TEST_F(Enabling, PopupMenu) {
-  const struct {
-    Look look;
-    bool logList, settings;
-  } cases[] = {
-      {{.table = true, .logger = true}, true, true},
-      {{.table = true, .results = true}, false, false},
-      {{.table = true, .results = true, .row = 3}, false, true},
-      {{}, false, false},
-  };
-  for (const auto& c : cases) {
-    SetLook(c.look);
-    OpenMenu(form_->PopupMenu());
-    EXPECT_EQ(Enabled("ppLogList"), c.logList);
-    EXPECT_EQ(Enabled("ppInstrumentSettings"), c.settings);
-    EXPECT_TRUE(Enabled("ppUnits"));
-  }
+  // A graph window takes the client area; the panel is back, filling it, once none is left.
+  AddGraphWindow(*form_);
+  EXPECT_TRUE(panel->isHidden());
+  EXPECT_EQ(form_->MdiArea()->geometry(), QRect(QPoint(0, 0), form_->centralWidget()->size()));
+  form_->CloseAllMdiChildren();
+  expectFills("graph windows closed");
 }
 
 // ---- Window menu and help ----
@@ -282,7 +233,6 @@ TEST_F(MainForm, WindowMenuArrangesGraphWindowsAndCloseAllBringsThePanelBack) {
   form_->resize(800, 600);
   form_->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
-  form_->findChild<QWidget*>("panMainPanel")->hide();
   QMdiSubWindow* a = AddGraphWindow(*form_);
   QMdiSubWindow* b = AddGraphWindow(*form_);
   const QRect area = form_->MdiArea()->viewport()->rect();

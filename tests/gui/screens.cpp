@@ -1,11 +1,13 @@
 // Writes PNG pictures of the main window, its menus and every dialog into a folder, so that
 // a person can look at them: qv_gui_screens <folder>.
+#include "../core/link/EmulatorProcess.h"
 #include "GuiTestSupport.h"
 #include "app/AboutBox.h"
 #include "app/LanguageDialog.h"
 #include "app/MainForm.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
+#include "download/GuiDownload.h"
 #include "format/DateTimeText.h"
 #include "link/PortDialog.h"
 #include "link/TransferDialog.h"
@@ -14,13 +16,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -44,11 +51,60 @@ void SaveMenu(QMenu* menu, const char* name) {
   QApplication::processEvents();
 }
 
+// Runs `act` on the next modal dialog as soon as it is shown.
+void OnNextModal(std::function<void(QDialog*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      act(d);
+    }
+  });
+  timer->start();
+}
+
+void Click(QDialog* d, const char* button) {
+  if (auto* b = d->findChild<QPushButton*>(QString::fromLatin1(button))) b->click();
+}
+
+// Instrument > DownLoad of memory 0 (results) or 1 (logging, every block, the second shown),
+// as a person answers the dialogs.
+void DownloadDemo(qv::TfrmMainForm& form, int memory) {
+  OnNextModal([memory](QDialog* d) {
+    d->findChildren<QRadioButton*>()[memory]->click();
+    if (memory == 1) {
+      OnNextModal([](QDialog* list) {
+        OnNextModal([](QDialog* show) {
+          qobject_cast<qv::TfrmDownLoadList*>(show)->SelectCell(2, 0);
+          Click(show, "btnShow");
+        });
+        Click(list, "btnSelectAll");
+        Click(list, "btnDownLoad");
+      });
+    }
+    Click(d, "btnDownLoad");
+  });
+  form.Action(QStringLiteral("mmInstrDownLoad"))->trigger();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // A 1600 x 1000 screen, the size the main window's pictures are judged at.
   QTemporaryDir settings;
+  const QString screen = settings.filePath(QStringLiteral("screen.json"));
+  {
+    QFile f(screen);
+    if (f.open(QIODevice::WriteOnly)) {
+      f.write(R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": 1600,
+                 "height": 1000, "logicalDpiX": 96, "logicalDpiY": 96}]})");
+    }
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).toUtf8());
+  }
   qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
   QApplication app(argc, argv);
   if (argc < 2) {
@@ -80,20 +136,36 @@ int main(int argc, char* argv[]) {
     SaveMenu(form.Menu(QString::fromLatin1(menu)), (std::string("menu-") + (menu + 2)).c_str());
   }
 
-  // A results document on show, with the pop-up's row entries.
-  ctx.Doc.ResultsDataLoaded = true;
-  form.PrepareRowEditing();
-  form.ShowResultsViews();
-  Save(&form, "main-window-document");
+  // The demo instrument's memories, downloaded as a person does it.
+  qv::test::EmulatorProcess emulator;
+  std::string error;
+  if (!emulator.Start(QV_BIN_DIR "/quorvantel-emulator",
+                      {"--memory", QV_BIN_DIR "/demo/demo-memory.json"}, &error)) {
+    std::fprintf(stderr, "no demo instrument: %s\n", error.c_str());
+    return 1;
+  }
+  qv::PortChoice port;
+  port.ChooseDevice(emulator.Device());
+  form.Download().ApplyPortChoice(port);
+  using std::chrono::milliseconds;
+  form.Download().Engine().SetPauses({milliseconds(0), milliseconds(0), milliseconds(0)});
+  DownloadDemo(form, 0);
+  Save(&form, "main-window-results-normal");
   SaveMenu(form.PopupMenu(), "menu-popup");
+  form.setWindowState(Qt::WindowMaximized);
+  Save(&form, "main-window-results-maximised");
+  DownloadDemo(form, 1);
+  Save(&form, "main-window-logging");
+  form.setWindowState(Qt::WindowNoState);
+  form.resize(800, 600);
 
   // Two graph windows, tiled; the main panel makes way for them.
-  form.findChild<QWidget*>(QStringLiteral("panMainPanel"))->hide();
   for (int i = 0; i < 2; ++i) {
     auto* w = form.MdiArea()->addSubWindow(new QTextEdit);
     w->setWindowTitle(QStringLiteral("Graph %1").arg(i + 1));
     w->show();
   }
+  form.UpdateCentralArea();
   form.mmWinHorizClick();
   Save(&form, "main-window-tiled");
 

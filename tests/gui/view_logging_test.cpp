@@ -79,7 +79,7 @@ TEST_F(LoggingView, ShiftExtendsTheRowRange) {
   EXPECT_EQ(state.RangeFirst, 2);
   EXPECT_EQ(state.RangeLast, 4);
   EXPECT_EQ(state.Selection, (CellRect{1, 2, 9, 4}));
-  EXPECT_TRUE(form_->Action("ppSaveSelAsRes")->isEnabled());
+  EXPECT_TRUE(Allowed("ppSaveSelAsRes"));
   ClickCell(0, 1, Qt::ShiftModifier);
   EXPECT_EQ(state.RangeFirst, 1);
   EXPECT_EQ(state.RangeLast, 4);
@@ -91,7 +91,7 @@ TEST_F(LoggingView, ShiftExtendsTheRowRange) {
   SaveScreen("logging-range");
 
   ClickCell(3, 3);
-  EXPECT_FALSE(form_->Action("ppSaveSelAsRes")->isEnabled());
+  EXPECT_FALSE(Allowed("ppSaveSelAsRes"));
 }
 
 TEST_F(LoggingView, ListOfLoggingsSwitchesBlocks) {

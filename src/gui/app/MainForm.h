@@ -63,6 +63,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   TDocumentViews& Views() const { return *views_; }
   QMdiArea* MdiArea() const { return mdiArea_; }
   QWidget* MainPanel() const { return panMainPanel_; }
+  int WidestSignalCaption() const { return widestSignalCaption_; }
   QAction* Action(const QString& name) const;
   QMenu* Menu(const QString& name) const;
   QMenu* PopupMenu() const { return ppPopupMenu_; }
