@@ -4,6 +4,7 @@
 #include "app/AboutBox.h"
 #include "app/LanguageDialog.h"
 #include "app/MainForm.h"
+#include "app/WindowLook.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
 #include "format/DateTimeText.h"
@@ -51,6 +52,7 @@ int main(int argc, char* argv[]) {
   QTemporaryDir settings;
   qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
   QApplication app(argc, argv);
+  qv::SetApplicationIdentity();
   if (argc < 2) {
     std::fprintf(stderr, "usage: qv_gui_screens <folder>\n");
     return 2;

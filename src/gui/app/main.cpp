@@ -2,16 +2,14 @@
 #include "app/AppContext.h"
 #include "app/MainForm.h"
 #include "app/Prompter.h"
+#include "app/WindowLook.h"
 
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("quorvantel"));
-  QApplication::setApplicationDisplayName(QString::fromLatin1(qv::kApplicationTitle));
-  QApplication::setApplicationVersion(QString::fromLatin1(qv::kVersionText));
-  QApplication::setDesktopFileName(QStringLiteral("quorvantel"));
+  qv::SetApplicationIdentity();
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvantel.svg")));
 
   qv::AppContext ctx(qv::FindDataFolder(QApplication::applicationDirPath()).toStdString());
