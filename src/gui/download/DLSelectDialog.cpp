@@ -1,5 +1,6 @@
 #include "download/DLSelectDialog.h"
 
+#include "app/WindowLook.h"
 #include "view/UnitsDialog.h"
 
 #include <QButtonGroup>
@@ -14,7 +15,6 @@ namespace qv {
 TfrmDLSelect::TfrmDLSelect(AppContext& ctx, Prompter& prompter, QWidget* parent)
     : QDialog(parent), ctx_(ctx), prompter_(prompter) {
   setObjectName(QStringLiteral("frmDLSelect"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
   gbTypesDL_ = new QGroupBox(this);
   gbTypesDL_->setObjectName(QStringLiteral("gbTypesDL"));
   buttons_ = new QButtonGroup(this);
@@ -40,8 +40,8 @@ TfrmDLSelect::TfrmDLSelect(AppContext& ctx, Prompter& prompter, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(gbTypesDL_);
   layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
   gbTypesDL_->setMinimumWidth(260);
+  ApplyDialogLook(this);
 
   setWindowTitle(ctx_.Tr("frmDLSelect_35"));
   gbTypesDL_->setTitle(QStringLiteral(" ") + ctx_.Tr("gbTypesDL_15") + QStringLiteral(" "));
@@ -66,7 +66,7 @@ int TfrmDLSelect::ControlPosition() const {
 void TfrmDLSelect::showEvent(QShowEvent* event) {
   LoadChoicesReporting(ctx_, prompter_, this);
   ShowPosition(ctx_.Choices.DLSelect);
-  btnDownLoad_->setFocus();
+  if (QAbstractButton* choice = FirstChoice(buttons_)) choice->setFocus();
   QDialog::showEvent(event);
 }
 
