@@ -1,8 +1,11 @@
 // The settings dialogs driven as a person does: language, port, units, memory choice, and
 // the transfer dialog's Cancel.
 #include "ShellFixture.h"
+#include "app/AboutBox.h"
 #include "app/LanguageDialog.h"
+#include "download/BlockGrid.h"
 #include "download/DLSelectDialog.h"
+#include "download/DownLoadListDialog.h"
 #include "download/GuiDownload.h"
 #include "link/Link.h"
 #include "link/PortDialog.h"
@@ -216,10 +219,53 @@ TEST_F(Dialogs, MemoryChoiceOffersTwoChoicesAndStoresWhateverTheButton) {
   EXPECT_EQ(StoredInt("DLSelect"), 1);
 }
 
-TEST_F(Dialogs, TransferDialogStaysOnTopWithoutCloseBoxAndCancelStopsTheLink) {
+// How each dialog opens: at a size nobody can change, with neither a minimise nor a maximise
+// button, and the keyboard on what it asks for. The language, port and units dialogs open
+// on OK, as the stored choice they show is usually kept.
+TEST_F(Dialogs, EveryDialogOpensFixedWithoutMinMaxButtonsAndFocusOnItsChoice) {
+  StartWithThreeLanguages();
+  const qv::Dialogs& f = form_->Forms();
+  auto child = [](QWidget* d, const char* name) { return d->findChild<QWidget*>(name); };
+  const struct {
+    QDialog* dialog;
+    QWidget* focus;  // null: a progress window, which offers no choice
+    bool closeBox;
+  } cases[] = {
+      {f.About, child(f.About, "btnOK"), true},
+      {f.Language, child(f.Language, "btnOK"), true},
+      {f.DLSelect, f.DLSelect->findChildren<QRadioButton*>()[0], true},
+      {f.DownLoadList, f.DownLoadList->findChild<BlockGrid*>(), true},
+      {f.Port, child(f.Port, "btnOK"), true},
+      {f.Transfering, nullptr, false},
+      {f.Units, child(f.Units, "btnOK"), true},
+  };
+  for (const auto& c : cases) {
+    QDialog* d = c.dialog;
+    const QString name = d->objectName();
+    d->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(d)) << name.toStdString();
+    EXPECT_EQ(d->minimumSize(), d->maximumSize()) << name.toStdString();
+    EXPECT_EQ(d->size(), d->minimumSize()) << name.toStdString();
+    const Qt::WindowFlags flags = d->windowFlags();
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint))
+        << name.toStdString();
+    EXPECT_EQ(bool(flags & Qt::WindowCloseButtonHint), c.closeBox) << name.toStdString();
+    // The widget that has the keyboard whenever the dialog is the active window.
+    if (c.focus) {
+      EXPECT_EQ(d->focusWidget(), c.focus) << name.toStdString();
+    }
+    d->hide();
+  }
+}
+
+TEST_F(Dialogs, TransferDialogIsAToolWindowWithoutCloseBoxAndCancelStopsTheLink) {
   Start();
   TfrmTransfering* d = form_->Forms().Transfering;
-  EXPECT_TRUE(d->windowFlags() & Qt::WindowStaysOnTopHint);
+  // Above the main window as its tool window, but never above a message box.
+  EXPECT_EQ(d->windowType(), Qt::Tool);
+  EXPECT_EQ(d->parentWidget(), form_.get());
+  EXPECT_FALSE(d->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_FALSE(d->isModal());
   EXPECT_FALSE(d->windowFlags() & Qt::WindowCloseButtonHint);
   auto* gauge = d->findChild<QProgressBar*>("Gauge");
   EXPECT_EQ(gauge->minimum(), 0);

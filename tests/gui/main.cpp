@@ -1,5 +1,7 @@
 // The GUI tests need one QApplication, the offscreen platform and a settings folder of
 // their own, all before the first widget or settings access.
+#include "common/WindowLook.h"
+
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QTemporaryDir>
@@ -27,6 +29,7 @@ int main(int argc, char* argv[]) {
   QTemporaryDir documents;
   qputenv("HOME", documents.path().toUtf8());
   QApplication app(argc, argv);
+  qv::SetApplicationIdentity();  // window titles as the application has them
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -5,6 +5,7 @@
 #include "app/AboutBox.h"
 #include "app/LanguageDialog.h"
 #include "app/MainForm.h"
+#include "common/WindowLook.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
 #include "download/GuiDownload.h"
@@ -107,6 +108,7 @@ int main(int argc, char* argv[]) {
   }
   qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
   QApplication app(argc, argv);
+  qv::SetApplicationIdentity();
   if (argc < 2) {
     std::fprintf(stderr, "usage: qv_gui_screens <folder>\n");
     return 2;

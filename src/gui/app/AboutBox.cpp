@@ -1,5 +1,7 @@
 #include "app/AboutBox.h"
 
+#include "common/WindowLook.h"
+
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -25,7 +27,6 @@ TfrmAbout::TfrmAbout(const AppContext& ctx, Prompter& prompter, QWidget* parent)
       prompter_(prompter),
       open_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
   setObjectName(QStringLiteral("frmAbout"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
   setWindowTitle(ctx.Tr("frmAbout_20"));
 
   auto* icon = new QLabel(this);
@@ -84,7 +85,7 @@ TfrmAbout::TfrmAbout(const AppContext& ctx, Prompter& prompter, QWidget* parent)
   layout->addLayout(top);
   layout->addSpacing(8);
   layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  ApplyDialogLook(this);
 }
 
 void TfrmAbout::ShowAbout() {

@@ -1,6 +1,7 @@
 #include "app/LanguageDialog.h"
 
 #include "app/IniFile.h"
+#include "common/WindowLook.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -31,7 +32,6 @@ bool TfrmLanguage::CheckLanguageFile(const AppContext& ctx, Prompter& prompter) 
 TfrmLanguage::TfrmLanguage(AppContext& ctx, Prompter& prompter, QWidget* parent)
     : QDialog(parent), ctx_(ctx), prompter_(prompter) {
   setObjectName(QStringLiteral("frmLanguage"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
   rgLanguage_ = new QGroupBox(this);
   rgLanguage_->setObjectName(QStringLiteral("rgLanguage"));
   buttons_ = new QButtonGroup(this);
@@ -77,6 +77,7 @@ TfrmLanguage::TfrmLanguage(AppContext& ctx, Prompter& prompter, QWidget* parent)
   btnOK_->setGeometry(kDialogWidth - 2 * (kMargin + kButtonWidth), buttonsTop, kButtonWidth,
                       kButtonHeight);
   setFixedSize(kDialogWidth, buttonsTop + kButtonHeight + kMargin);
+  ApplyDialogLook(this);
 
   const int stored = StoredIndex();
   SelectIndex(stored >= 0 ? stored : kDefaultLanguageIndex);

@@ -1,17 +1,15 @@
 // Quorvantel: downloads and shows the data of portable indoor-climate instruments.
-#include "common/AppContext.h"
 #include "app/MainForm.h"
+#include "common/AppContext.h"
 #include "common/Prompter.h"
+#include "common/WindowLook.h"
 
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("quorvantel"));
-  QApplication::setApplicationDisplayName(QString::fromLatin1(qv::kApplicationTitle));
-  QApplication::setApplicationVersion(QString::fromLatin1(qv::kVersionText));
-  QApplication::setDesktopFileName(QStringLiteral("quorvantel"));
+  qv::SetApplicationIdentity();
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvantel.svg")));
 
   qv::AppContext ctx(qv::FindDataFolder(QApplication::applicationDirPath()).toStdString());

@@ -2,6 +2,8 @@
 
 #include "common/AppContext.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileDialog>
 
 namespace qv {
@@ -21,7 +23,16 @@ void Prompter::Message(QWidget* parent, const QString& text, QMessageBox::Icon i
 }
 
 QString Prompter::ChooseFile(QFileDialog& dialog) {
-  if (dialog.exec() != QDialog::Accepted) return {};
+  const int result = dialog.exec();
+  // Return in the name field can close the dialog while the name completer's popup is open,
+  // and folder listings the completer asked for arrive later and open it again. Detached
+  // from its field the completer stays quiet; the field takes it back when it next gets the
+  // focus.
+  for (QCompleter* completer : dialog.findChildren<QCompleter*>()) {
+    completer->setWidget(nullptr);
+    if (completer->popup()) completer->popup()->hide();
+  }
+  if (result != QDialog::Accepted) return {};
   const QStringList files = dialog.selectedFiles();
   return files.isEmpty() ? QString() : files.first();
 }

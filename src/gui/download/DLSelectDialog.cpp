@@ -1,6 +1,7 @@
 #include "download/DLSelectDialog.h"
 
 #include "common/ChoiceLoading.h"
+#include "common/WindowLook.h"
 
 
 #include <QButtonGroup>
@@ -15,7 +16,6 @@ namespace qv {
 TfrmDLSelect::TfrmDLSelect(AppContext& ctx, Prompter& prompter, QWidget* parent)
     : QDialog(parent), ctx_(ctx), prompter_(prompter) {
   setObjectName(QStringLiteral("frmDLSelect"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
   gbTypesDL_ = new QGroupBox(this);
   gbTypesDL_->setObjectName(QStringLiteral("gbTypesDL"));
   buttons_ = new QButtonGroup(this);
@@ -41,8 +41,8 @@ TfrmDLSelect::TfrmDLSelect(AppContext& ctx, Prompter& prompter, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(gbTypesDL_);
   layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
   gbTypesDL_->setMinimumWidth(260);
+  ApplyDialogLook(this);
 
   setWindowTitle(ctx_.Tr("frmDLSelect_35"));
   gbTypesDL_->setTitle(QStringLiteral(" ") + ctx_.Tr("gbTypesDL_15") + QStringLiteral(" "));
@@ -67,7 +67,7 @@ int TfrmDLSelect::ControlPosition() const {
 void TfrmDLSelect::showEvent(QShowEvent* event) {
   LoadChoicesReporting(ctx_, prompter_, this);
   ShowPosition(ctx_.Choices.DLSelect);
-  btnDownLoad_->setFocus();
+  if (QAbstractButton* choice = FirstChoice(buttons_)) choice->setFocus();
   QDialog::showEvent(event);
 }
 

@@ -1,5 +1,7 @@
 #include "download/DownLoadListDialog.h"
 
+#include "common/WindowLook.h"
+
 #include <QFontInfo>
 #include <QPushButton>
 
@@ -19,7 +21,6 @@ int PointSize(const QFont& font) {
 
 TfrmDownLoadList::TfrmDownLoadList(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
   setObjectName(QStringLiteral("frmDownLoadList"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
   sgLoggList_ = new BlockGrid(ctx_, this);
   btnSelectAll_ = new QPushButton(ctx_.Tr("btnSelectAll_12"), this);
   btnSelectAll_->setObjectName(QStringLiteral("btnSelectAll"));
@@ -47,6 +48,7 @@ TfrmDownLoadList::TfrmDownLoadList(AppContext& ctx, QWidget* parent) : QDialog(p
   sgLoggList_->SetGeometryRules(BlockListColumns(PointSize(sgLoggList_->font()), headers));
   SetMode(ListMode::DownLoad);
   SizeBlockList(0);
+  ApplyDialogLook(this);
 }
 
 void TfrmDownLoadList::SetBlocks(std::vector<TLoggerRecord>* blocks) {
@@ -91,6 +93,8 @@ void TfrmDownLoadList::PlaceButtons() {
 void TfrmDownLoadList::showEvent(QShowEvent* event) {
   sgLoggList_->ClearWheelGuard();
   SizeBlockList(sgLoggList_->GeometryRules().RowCount - 1);
+  // The list is the choice here; the buttons only confirm it.
+  sgLoggList_->setFocus();
   QDialog::showEvent(event);
 }
 

@@ -1,5 +1,7 @@
 #include "link/PortDialog.h"
 
+#include "common/WindowLook.h"
+
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -43,7 +45,6 @@ TfrmCOM_Port::TfrmCOM_Port(AppContext& ctx, Prompter& prompter, ApplyChoice appl
       apply_(std::move(apply)),
       detect_(&DetectPorts) {
   setObjectName(QStringLiteral("frmCOM_Port"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
 
   rgComPort_ = new QGroupBox(this);
   rgComPort_->setObjectName(QStringLiteral("rgComPort"));
@@ -90,9 +91,9 @@ TfrmCOM_Port::TfrmCOM_Port(AppContext& ctx, Prompter& prompter, ApplyChoice appl
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(groups);
   layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
   lstPorts_->setMinimumWidth(360);
   edtDevice_->setMinimumWidth(360);
+  ApplyDialogLook(this);
 
   LoadChoice();
   if (apply_) apply_(ctx_.Port);

@@ -1,5 +1,7 @@
 #include "link/TransferDialog.h"
 
+#include "common/WindowLook.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -11,8 +13,7 @@
 namespace qv {
 
 TfrmTransfering::TfrmTransfering(const AppContext& ctx, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint) {
+    : QDialog(parent) {
   setObjectName(QStringLiteral("frmTransfering"));
   setWindowTitle(ctx.Tr("frmTransfering_35"));
   gauge_ = new QProgressBar(this);
@@ -34,7 +35,11 @@ TfrmTransfering::TfrmTransfering(const AppContext& ctx, QWidget* parent)
   layout->addWidget(gauge_);
   layout->addLayout(buttons);
   gauge_->setMinimumWidth(320);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  // A tool window of the main window: above it while a transfer runs, yet below every
+  // message box and dialog opened meanwhile, which staying on top of everything was not.
+  // No close box: only the transfer or Cancel ends it.
+  ApplyDialogLook(this, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::MSWindowsFixedSizeDialogHint);
 }
 
 void TfrmTransfering::SetProgress(int percent) {

@@ -1,5 +1,6 @@
-// The progress window of a transfer: always on top, no close box, a gauge, a line telling
-// what is being done, and Cancel, which asks the link to stop at its next poll.
+// The progress window of a transfer: a tool window over the main window without a close
+// box, a gauge, a line telling what is being done, and Cancel, which asks the link to stop
+// at its next poll.
 #pragma once
 
 #include "common/AppContext.h"

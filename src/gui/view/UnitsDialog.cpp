@@ -1,6 +1,7 @@
 #include "view/UnitsDialog.h"
 
 #include "common/ChoiceLoading.h"
+#include "common/WindowLook.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -15,7 +16,6 @@ TfrmUnits::TfrmUnits(AppContext& ctx, Prompter& prompter, std::function<void()> 
                      QWidget* parent)
     : QDialog(parent), ctx_(ctx), prompter_(prompter), repaint_(std::move(repaint)) {
   setObjectName(QStringLiteral("frmUnits"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(kClientWidth, kClientHeight);
 
   rgUnits_ = new QGroupBox(this);
@@ -49,6 +49,7 @@ TfrmUnits::TfrmUnits(AppContext& ctx, Prompter& prompter, std::function<void()> 
   btnCancel_->setText(ctx_.Tr("btnCancel_8"));
   LoadChoicesReporting(ctx_, prompter_, this);
   ShowPosition(ctx_.Choices.UnitSel);
+  ApplyDialogLook(this);
 }
 
 void TfrmUnits::ShowPosition(int position) {

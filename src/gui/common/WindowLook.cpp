@@ -1,0 +1,37 @@
+#include "common/WindowLook.h"
+
+#include "common/AppContext.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDialog>
+#include <QLayout>
+
+namespace qv {
+
+void SetApplicationIdentity() {
+  QApplication::setApplicationName(QStringLiteral("quorvantel"));
+  QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
+  QApplication::setDesktopFileName(QStringLiteral("quorvantel"));
+  // Empty, not unset: every title then "ends with" it and nothing is appended. The name the
+  // desktop shows for the program comes from the desktop file.
+  QApplication::setApplicationDisplayName(QString());
+}
+
+void ApplyDialogLook(QDialog* dialog, Qt::WindowFlags flags) {
+  dialog->setWindowFlags(flags);
+  if (QLayout* layout = dialog->layout()) {
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+  } else if (dialog->minimumSize() != dialog->maximumSize()) {
+    dialog->setFixedSize(dialog->size());
+  }
+}
+
+QAbstractButton* FirstChoice(const QButtonGroup* group) {
+  if (QAbstractButton* checked = group->checkedButton()) return checked;
+  const QList<QAbstractButton*> buttons = group->buttons();
+  return buttons.isEmpty() ? nullptr : buttons.first();
+}
+
+}  // namespace qv

@@ -1,0 +1,31 @@
+// How the application's windows present themselves to the desktop: titles without the
+// application's name added, and dialogs with a title bar and a close box only, at a size
+// the person cannot change.
+#pragma once
+
+#include <Qt>
+
+class QAbstractButton;
+class QButtonGroup;
+class QDialog;
+
+namespace qv {
+
+// Application name, desktop file and display name. Qt on Linux appends a non-empty display
+// name to every window title, and the main window's caption already is the title.
+void SetApplicationIdentity();
+
+// Without CustomizeWindowHint the window manager adds minimise and maximise buttons to a
+// dialog; the fixed-size hint alone only counts on Windows.
+inline constexpr Qt::WindowFlags kDialogFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    Qt::MSWindowsFixedSizeDialogHint;
+
+// Sets `flags` and fixes the size: to the layout's when there is one, else to the present
+// size. Call once the dialog's contents are in place.
+void ApplyDialogLook(QDialog* dialog, Qt::WindowFlags flags = kDialogFlags);
+
+// The choice a radio group opens on: its checked button, else its first.
+QAbstractButton* FirstChoice(const QButtonGroup* group);
+
+}  // namespace qv
