@@ -69,6 +69,13 @@ void TDocumentViews::TestsChanged() {
   tvTree_->expandAll();
   tvTree_->show();
   PlaceSplitter();
+  // Names longer than the usual width would be cut: the tree grows to show them, up to a
+  // third of the panel.
+  const int needed = tvTree_->ContentWidth() + 4;
+  const QList<int> sizes = splitter_->sizes();
+  const int total = sizes.value(0) + sizes.value(1);
+  const int tree = std::min(needed, total / 3);
+  if (tree > sizes.value(0)) splitter_->setSizes({tree, std::max(1, total - tree)});
 }
 
 void TDocumentViews::CurrentBlockChanged() {

@@ -19,6 +19,8 @@ class TResultsTree : public QTreeWidget {
   void FillTreeView(const std::vector<THouseTreeRecord>& tree, int testCount,
                     const std::function<void(int percent)>& progress = {});
   QTreeWidgetItem* Root() const { return topLevelItemCount() ? topLevelItem(0) : nullptr; }
+  // The width the expanded nodes need, indentation included.
+  int ContentWidth() const { return sizeHintForColumn(0) + 2 * frameWidth(); }
   // What a node stands for.
   static TreeNodeRef NodeOf(const QTreeWidgetItem* item);
   // The node whose text and parent's text are these, the root left out (first match);

@@ -82,6 +82,17 @@ TEST(ResultsFileRead, VersionOneResultsWithoutVersionLine) {
   EXPECT_EQ(ValueOf(b, 13), NoValue);
 }
 
+TEST(ResultsFileRead, EveryTestGetsItsOwnRecordIndexAlsoWithoutSignals) {
+  // The record index is a test's identity for the row commands.
+  Document doc;
+  const OpenOutcome r = ReadResultsFile(
+      Replaced(DataFile("ver1_results.qvl"), "Signals: 1;13;", "Signals: "), doc, Texts());
+  ASSERT_TRUE(r.outcome.ok());
+  ASSERT_EQ(doc.AllTests.size(), 2u);
+  EXPECT_EQ(doc.AllTests[0].RecordIndex, 0);
+  EXPECT_EQ(doc.AllTests[1].RecordIndex, 1);
+}
+
 TEST(ResultsFileRead, VersionTwoLoggerWithCommaSamples) {
   Document doc;
   doc.AddTestRecord();  // results of an earlier document stay where they are
