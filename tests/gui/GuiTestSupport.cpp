@@ -1,5 +1,7 @@
 #include "GuiTestSupport.h"
 
+#include <QFileInfo>
+
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -22,6 +24,7 @@ void ScriptedPrompter::Message(QWidget* parent, const QString& text, QMessageBox
 
 QString ScriptedPrompter::ChooseFile(QFileDialog& dialog) {
   fileDialogTitles.push_back(dialog.windowTitle());
+  proposedNames.push_back(QFileInfo(dialog.selectedFiles().value(0)).fileName());
   if (files.empty()) return {};
   const QString path = files.front();
   files.pop_front();

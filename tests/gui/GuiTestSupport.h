@@ -37,6 +37,8 @@ class ScriptedPrompter : public Prompter {
   std::function<void(QWidget* parent)> onShow;
   std::vector<Shown> shown;
   QStringList fileDialogTitles;
+  // The file name each file dialog proposed when it opened.
+  QStringList proposedNames;
 
   QStringList Texts() const;
 };

@@ -209,6 +209,25 @@ TEST_F(DocumentCommands, OpenAsksFirstAndShowsTheReadResults) {
   EXPECT_TRUE(form_->Action("ppCutRow")->isVisible());
 }
 
+TEST_F(DocumentCommands, SaveProposesTheNameOfTheDocumentBeingSaved) {
+  DownloadedResults();
+  const QString path = files_.filePath("Hall.QVL");
+  prompter_.files = {path};
+  ASSERT_TRUE(form_->mmFileSaveAsClick());
+  prompter_.files = {path};
+  form_->mmFileOpenClick();
+  ASSERT_TRUE(TableShown());
+  prompter_.files = {QString()};
+  form_->mmFileSaveAsClick();
+  // A download replaces the opened file: its name must not be offered for the new data.
+  ctx_->Workspace.BeginDownload(45000, "Results");
+  ctx_->Doc.SetTests(ctx_->Doc.AllTests);
+  ASSERT_EQ(ctx_->Workspace.ResultsDownloaded(quiet_), LoadOutcome::Shown);
+  prompter_.files = {QString()};
+  form_->mmFileSaveAsClick();
+  EXPECT_EQ(prompter_.proposedNames.mid(2), QStringList({"Hall.QVL", "Results 2023-03-15.QVL"}));
+}
+
 TEST_F(DocumentCommands, OpenAnsweredYesButSaveCancelledOpensNothing) {
   DownloadedResults();
   prompter_.answers = {true};

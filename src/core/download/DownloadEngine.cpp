@@ -106,6 +106,7 @@ DownloadResult DownloadEngine::RunGuarded() {
     return Stop(result, read);
   }
   DecodeSettingsBlock(doc_.InstrumentInfo.SettingsBlock, doc_.InstrumentInfo);
+  host_.InstrumentIdentified(doc_.InstrumentInfo);
 
   // The memory choice is a question: nothing may cover it.
   host_.TransferEnded();

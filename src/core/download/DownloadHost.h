@@ -32,6 +32,8 @@ class DownloadHost : public LinkHost, public DocumentHost {
   // was confirmed with no block marked.
   virtual bool ChooseBlocksToDownload(std::vector<TLoggerRecord>& blocks) = 0;
 
+  // The instrument answered and identified itself (type, code, serial number, producer).
+  virtual void InstrumentIdentified(const TInstrumentData& /*info*/) {}
   // The link is being opened and the instrument identified: the person sees that the
   // program is connecting (a transfer box with Cancel, no gauge yet).
   virtual void Connecting(const Bytes& /*activity*/) {}

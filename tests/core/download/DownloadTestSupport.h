@@ -191,6 +191,9 @@ class ScriptedHost : public DownloadHost {
     ++downloadLists;
     return chooseDownload ? chooseDownload(blocks) : MarkAll(blocks);
   }
+  void InstrumentIdentified(const TInstrumentData& info) override {
+    identified = info.InstrumentType + " " + info.SerialNumber;
+  }
   void Connecting(const Bytes& activity) override {
     transferShown = true;
     activities.push_back(activity);
@@ -224,6 +227,7 @@ class ScriptedHost : public DownloadHost {
   std::vector<Bytes> messages;
   std::vector<std::string> events;
   std::vector<Bytes> activities;
+  Bytes identified;
   std::vector<std::string> asked;
   std::vector<int> progress;
   int saves = 0;

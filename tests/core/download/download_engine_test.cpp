@@ -131,6 +131,7 @@ TEST_F(DownloadEngineTest, ResultsKeepEachTestWithItsOwnEntryInTreeOrder) {
   EXPECT_EQ(doc.LoggerBlocks.size(), 1u);
   EXPECT_EQ(doc.InstrumentInfo.InstrumentType, "QV-100");
   EXPECT_EQ(doc.InstrumentInfo.SerialNumber, "77");
+  EXPECT_EQ(host.identified, "QV-100 77");
   EXPECT_EQ(host.progress.back(), 100);
   EXPECT_TRUE(workspace.Title().file);
 
