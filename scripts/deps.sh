@@ -20,8 +20,15 @@ qv_install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# qv_build <folder> [--werror]: configures and builds everything. --werror makes every compiler
+# warning an error (QV_WERROR); without it a fresh folder builds with warnings as warnings and an
+# existing one keeps the choice it was configured with, so that switching does not rebuild it all.
 qv_build() {
   local dir="$1"
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  local options=()
+  if [ "${2:-}" = "--werror" ]; then
+    options+=(-DQV_WERROR=ON)
+  fi
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}"
   cmake --build "$dir"
 }

@@ -25,13 +25,6 @@ int32_t Address(const uint8_t* e) {
 
 }  // namespace
 
-uint32_t ByteSumOf(const uint8_t* data, size_t count) {
-  uint32_t sum = 0;
-  for (size_t i = 0; i < count; ++i)
-    sum += data[i];
-  return sum;
-}
-
 bool CheckDirectory(const uint8_t* directory, size_t size) {
   if (size < 4) return false;
   const uint8_t* c = directory + size - 4;

@@ -7,11 +7,13 @@
 //   that would run past the page ends the walk over the entries;
 // - a text without its NUL within the page runs to the page end, and nothing follows it;
 // - a directory's entries are the whole 8-byte entries before its 4-byte checksum;
-// - a settings block with fewer than eight NULs leaves the fields it does not end empty.
+// - a settings block that ends inside a text keeps that text up to the block's end.
 // A page whose BCD date or time is impossible (month 13, 25 o'clock, a nibble above 9) is a bad
 // page, treated like one whose checksum failed: nothing of it is stored.
 #pragma once
 
+#include "memory/PageFormat.h"
+#include "memory/SettingsBlock.h"
 #include "store/Document.h"
 
 #include <array>
@@ -22,22 +24,7 @@
 
 namespace qv {
 
-inline constexpr size_t kPageBytes = 264;
-
-// The identification figures of the settings block that are not texts of InstrumentInfo.
-struct SettingsFigures {
-  std::optional<int> ResultsPercent;  // field 6; nullopt when it is not a decimal number
-  std::optional<int> LoggingPercent;  // field 7
-};
-
-// Fills InstrumentType, InstrumentCode, Producer, FirmwareVersion and SerialNumber from the
-// eight NUL-ended texts at the head of the block (SettingsBlock itself is the caller's).
-// Every NUL among the first eight and every CR byte before the eighth NUL ends a field.
-SettingsFigures DecodeSettingsBlock(const uint8_t* block, size_t size, TInstrumentData& info);
-SettingsFigures DecodeSettingsBlock(const Bytes& block, TInstrumentData& info);
-
-// The sum of the bytes as unsigned 8-bit numbers in a 32-bit accumulator.
-uint32_t ByteSumOf(const uint8_t* data, size_t count);
+// The settings block (DecodeSettingsBlock), the page size and the byte sum are in memory/.
 
 // True when the last four bytes (big-endian) equal the sum of all bytes before them. A block
 // shorter than four bytes is never good.

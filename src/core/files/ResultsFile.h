@@ -91,9 +91,8 @@ OpenOutcome ReadResultsFile(std::string_view bytes, Document& doc, const TextCat
 OpenOutcome OpenResultsFile(const QString& path, Document& doc, const TextCatalog& texts,
                             const QByteArray& codePage = kDefaultCodePage);
 
-// The identification texts of a settings block as the reader takes them: in a copy whose NUL
-// bytes are CR, CR ends each of the first eight fields; fields 0, 1, 2, 3 and 5 are the type,
-// model code, producer, firmware version and serial number. Missing fields stay empty.
+// The identification texts of a stored settings block: DecodeSettingsBlock (memory/) on a copy
+// whose NUL bytes are CR, so the texts of a file read as those of the download it came from.
 void DecodeIdentification(const Bytes& settingsBlock, TInstrumentData& info);
 
 }  // namespace qv

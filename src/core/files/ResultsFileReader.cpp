@@ -3,6 +3,7 @@
 #include "app/TextCatalog.h"
 #include "format/NumberText.h"
 #include "format/ValueFormat.h"
+#include "memory/SettingsBlock.h"
 
 #include <QFile>
 #include <algorithm>
@@ -482,20 +483,10 @@ class Reader {
 }  // namespace
 
 void DecodeIdentification(const Bytes& settingsBlock, TInstrumentData& info) {
-  std::array<Bytes, 8> fields;
-  size_t field = 0;
-  for (const char c : settingsBlock) {
-    if (c == '\0' || c == '\r') {
-      if (++field == fields.size()) break;
-      continue;
-    }
-    fields[field] += c;
-  }
-  info.InstrumentType = fields[0];
-  info.InstrumentCode = fields[1];
-  info.Producer = fields[2];
-  info.FirmwareVersion = fields[3];
-  info.SerialNumber = fields[5];
+  // The stored block keeps every byte; only the copy has its NULs turned into CR.
+  Bytes copy = settingsBlock;
+  std::replace(copy.begin(), copy.end(), '\0', '\r');
+  DecodeSettingsBlock(copy, info);
 }
 
 OpenOutcome ReadResultsFile(std::string_view bytes, Document& doc, const TextCatalog& texts) {

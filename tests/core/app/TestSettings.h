@@ -1,21 +1,18 @@
-// Settings stores for tests. Every test program of this folder moves the per-user settings
-// into a temporary folder before the first test (settings_environment.cpp), so no test ever
-// reads or writes the real user's settings.
+// Settings stores for tests. The per-user settings of every test program live in a temporary
+// folder of the run (support/QtTestEnvironment.h), so no test ever reads or writes the real
+// user's settings.
 #pragma once
 
-#include "app/Settings.h"
+#include "support/QtTestEnvironment.h"
 
+#include <fstream>
 #include <string>
 
 namespace qv::test {
 
-// The temporary folder that holds the settings of this test run.
-const std::string& SettingsFolder();
-
-// A store of its own for each call, so that tests do not see each other's values.
-SettingsStore FreshSettings();
-
 // Writes the raw text of a store's file, as a person editing it would.
-void WriteSettingsFile(const SettingsStore& store, const std::string& contents);
+inline void WriteSettingsFile(const SettingsStore& store, const std::string& contents) {
+  std::ofstream(store.Location(), std::ios::binary | std::ios::trunc) << contents;
+}
 
 }  // namespace qv::test

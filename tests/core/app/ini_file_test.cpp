@@ -1,4 +1,5 @@
 #include "app/IniFile.h"
+#include "support/QtTestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,7 @@ TEST(IniFile, ValuesAreBytesAndOddInputIsHarmless) {
 }
 
 TEST(IniFile, LoadReadsFilesAndToleratesMissingOnes) {
-  const auto dir = std::filesystem::temp_directory_path() / "qv-ini-test";
+  const auto dir = std::filesystem::path(test::RunFolder()) / "ini";
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "t.ini").string();
   std::ofstream(path, std::ios::binary) << "[General]\nProduct=Quorvantel\n";

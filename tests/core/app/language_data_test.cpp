@@ -57,7 +57,9 @@ std::vector<Literal> StringLiterals(const std::string& src) {
       if (raw) {
         const size_t open = src.find('(', j + 1);
         if (open == std::string::npos) break;
-        const std::string close = ")" + src.substr(j + 1, open - j - 1) + "\"";
+        std::string close = ")";
+        close.append(src, j + 1, open - j - 1);
+        close += '"';
         const size_t end = src.find(close, open + 1);
         const int at = line;
         out.push_back({src.substr(open + 1, (end == std::string::npos ? n : end) - open - 1), at});

@@ -14,7 +14,7 @@ using test::WriteSettingsFile;
 
 TEST(Settings, LiveInTheTestFolderNamedAfterTheApplication) {
   const SettingsStore store("QuorvantelTest-location");
-  EXPECT_EQ(store.Location(), test::SettingsFolder() + "/QuorvantelTest-location.conf");
+  EXPECT_EQ(store.Location(), test::RunFolder() + "/QuorvantelTest-location.conf");
 }
 
 TEST(Settings, ValuesRoundTripThroughTheStore) {

@@ -1,13 +1,14 @@
 // The stored RS-232 choice and the names of detected devices.
 #include "link/PortChoice.h"
-
-#include <QSettings>
-#include <QString>
+#include "support/QtTestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace qv::test {
 namespace {
@@ -16,29 +17,8 @@ namespace fs = std::filesystem;
 
 class PortChoiceTest : public ::testing::Test {
  protected:
-  // Settings go to a folder of this test program, never to the user's.
-  static void SetUpTestSuite() {
-    std::string pattern = (fs::temp_directory_path() / "qv-link-settings-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = new std::string(pattern);
-    setenv("XDG_CONFIG_HOME", pattern.c_str(), 1);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QString::fromStdString(pattern));
-  }
-  static void TearDownTestSuite() {
-    std::error_code ec;
-    fs::remove_all(*folder_, ec);
-    delete folder_;
-  }
-  void SetUp() override {
-    static int counter = 0;
-    store = SettingsStore("QuorvantelLinkTest-" + std::to_string(++counter));
-  }
-
-  static std::string* folder_;
-  SettingsStore store;
+  SettingsStore store = FreshSettings();
 };
-std::string* PortChoiceTest::folder_ = nullptr;
 
 TEST_F(PortChoiceTest, NothingStoredGivesTheDefaults) {
   PortChoice choice;
@@ -104,7 +84,10 @@ TEST_F(PortChoiceTest, ValueOfTheWrongTypeStopsTheLoad) {
 }
 
 TEST(StableDevicePathTest, FindsTheByIdNameOfADevice) {
-  const fs::path root = fs::temp_directory_path() / ("qv-by-id-" + std::to_string(getpid()));
+  // A fresh folder: one left behind by an earlier run would make create_symlink throw.
+  std::string pattern = (fs::temp_directory_path() / "qv-by-id-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const fs::path root = pattern;
   fs::create_directories(root / "dev");
   fs::create_directories(root / "by-id");
   std::ofstream(root / "dev" / "ttyUSB0") << "";

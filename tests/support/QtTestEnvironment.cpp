@@ -1,5 +1,6 @@
-#include "TestSettings.h"
+#include "support/QtTestEnvironment.h"
 
+#include <QCoreApplication>
 #include <QSettings>
 #include <QString>
 
@@ -8,7 +9,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 
 namespace qv::test {
 namespace {
@@ -18,10 +19,10 @@ std::string& Folder() {
   return folder;
 }
 
-class IsolatedSettings : public ::testing::Environment {
+class QtTestEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qv-settings-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "qv-test-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     Folder() = pattern;
     // Both: the variable for anything that reads it, setPath for QSettings, which may
@@ -29,29 +30,35 @@ class IsolatedSettings : public ::testing::Environment {
     setenv("XDG_CONFIG_HOME", pattern.c_str(), 1);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QString::fromStdString(pattern));
+    static int argc = 1;
+    static char name[] = "qv_test";
+    static char* argv[] = {name, nullptr};
+    app_ = std::make_unique<QCoreApplication>(argc, argv);
   }
   void TearDown() override {
+    app_.reset();
     std::error_code ec;
     std::filesystem::remove_all(Folder(), ec);
   }
+
+ private:
+  std::unique_ptr<QCoreApplication> app_;
 };
 
-[[maybe_unused]] ::testing::Environment* const kIsolatedSettings =
-    ::testing::AddGlobalTestEnvironment(new IsolatedSettings);
+// qv_test_qt is an object library, so this registration is linked into every program that
+// names it, although no test refers to it.
+[[maybe_unused]] ::testing::Environment* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtTestEnvironment);
 
 }  // namespace
 
-const std::string& SettingsFolder() {
+const std::string& RunFolder() {
   return Folder();
 }
 
 SettingsStore FreshSettings() {
   static std::atomic<int> counter{0};
   return SettingsStore("QuorvantelTest-" + std::to_string(++counter));
-}
-
-void WriteSettingsFile(const SettingsStore& store, const std::string& contents) {
-  std::ofstream(store.Location(), std::ios::binary | std::ios::trunc) << contents;
 }
 
 }  // namespace qv::test

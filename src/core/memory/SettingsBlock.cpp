@@ -1,17 +1,18 @@
-#include "download/MemoryDecoder.h"
+#include "memory/SettingsBlock.h"
 
+#include <array>
 #include <charconv>
 
 namespace qv {
 
 namespace {
 
-constexpr int kFieldCount = 8;
+constexpr size_t kFieldCount = 8;
 constexpr uint8_t kCR = 13;
 
 std::optional<int> DecimalField(const Bytes& text) {
-  size_t first = text.find_first_not_of(' ');
-  size_t last = text.find_last_not_of(' ');
+  const size_t first = text.find_first_not_of(' ');
+  const size_t last = text.find_last_not_of(' ');
   if (first == Bytes::npos) return std::nullopt;
   int value = 0;
   const char* begin = text.data() + first;
@@ -25,23 +26,21 @@ std::optional<int> DecimalField(const Bytes& text) {
 
 SettingsFigures DecodeSettingsBlock(const uint8_t* block, size_t size, TInstrumentData& info) {
   // The instrument's own reading: the first eight NULs become CR, then every CR ends a field,
-  // a CR byte inside a text included. A field the block does not end is missing, not cut.
+  // a CR byte inside a text included. Bytes are added to the field being read as they come,
+  // so a block that ends inside a field leaves that field with what the block holds of it.
   std::array<Bytes, kFieldCount> fields;
-  Bytes current;
-  int field = 0;
-  int nuls = 0;
+  size_t field = 0;
+  size_t nuls = 0;
   for (size_t i = 0; i < size && field < kFieldCount; ++i) {
     uint8_t b = block[i];
     if (b == 0 && nuls < kFieldCount) {
       ++nuls;
       b = kCR;
     }
-    if (b == kCR) {
-      fields[field++] = std::move(current);
-      current.clear();
-    } else {
-      current += static_cast<char>(b);
-    }
+    if (b == kCR)
+      ++field;
+    else
+      fields[field] += static_cast<char>(b);
   }
   info.InstrumentType = fields[0];
   info.InstrumentCode = fields[1];

@@ -1,6 +1,9 @@
-#include "download/MemoryDecoder.h"
+#include "memory/SettingsBlock.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
 
 namespace qv {
 namespace {
@@ -18,9 +21,14 @@ class SettingsBlockTest : public testing::TestWithParam<SettingsCase> {};
 
 TEST_P(SettingsBlockTest, FillsTheIdentificationTexts) {
   const SettingsCase& c = GetParam();
+  // A buffer of exactly the block's length, so that a read past its end is one a sanitizer
+  // build reports.
+  const auto bytes = std::make_unique<uint8_t[]>(c.block.size());
+  std::memcpy(bytes.get(), c.block.data(), c.block.size());
   TInstrumentData info;
   info.SettingsBlock = "kept";
-  const SettingsFigures figures = DecodeSettingsBlock(c.block, info);
+  info.SerialNumber = "old";
+  const SettingsFigures figures = DecodeSettingsBlock(bytes.get(), c.block.size(), info);
   EXPECT_EQ(info.InstrumentType, c.type);
   EXPECT_EQ(info.InstrumentCode, c.code);
   EXPECT_EQ(info.Producer, c.producer);
@@ -46,17 +54,32 @@ INSTANTIATE_TEST_SUITE_P(
                                  "3\0"
                                  "21\0\x01\0\x0D\0\xFF"s,
                                  "QV-PRO 5", "5025", "Maker", "5.12", "24031907", 3, 21},
+                    // After the eighth NUL the settings bytes are binary; their NULs and CRs
+                    // change nothing.
+                    SettingsCase{"binary_after_the_eighth_nul",
+                                 "A\0B\0C\0D\0E\0F\0"
+                                 "1\0"
+                                 "2\0\r\0\rZZ"s,
+                                 "A", "B", "C", "D", "F", 1, 2},
                     // A CR byte inside a text ends the field, as in the instrument's own reading.
                     SettingsCase{"cr_ends_a_field",
                                  "T\0C\0Maker\rLtd\0F\0x\0S\0"
                                  "1\0"
                                  "2\0"s,
                                  "T", "C", "Maker", "Ltd", "x", std::nullopt, 1},
-                    // Fewer than eight NULs: the fields the block ends are read, the rest stay
-                    // empty, and the unended tail is not taken for a text.
-                    SettingsCase{"five_nuls", "T\0C\0P\0F\0x\0Sabc"s, "T", "C", "P", "F", "",
-                                 std::nullopt, std::nullopt},
-                    SettingsCase{"no_nul", "QV-100"s, "", "", "", "", "", std::nullopt,
+                    // A results file hands over a copy whose NULs are all CR.
+                    SettingsCase{"crs_for_nuls", "T\rC\rP\rF\rx\rS\r50\r20\rZ\r\r"s, "T", "C",
+                                 "P", "F", "S", 50, 20},
+                    // A block that ends inside a text: the text holds what the block has of
+                    // it, the fields after it stay empty.
+                    SettingsCase{"unended_serial_number", "T\0C\0P\0F\0x\0Sabc"s, "T", "C", "P",
+                                 "F", "Sabc", std::nullopt, std::nullopt},
+                    SettingsCase{"unended_last_percent",
+                                 "T\0C\0P\0F\0x\0S\0"
+                                 "50\0"
+                                 "2"s,
+                                 "T", "C", "P", "F", "S", 50, 2},
+                    SettingsCase{"no_nul", "QV-100"s, "QV-100", "", "", "", "", std::nullopt,
                                  std::nullopt},
                     SettingsCase{"empty", ""s, "", "", "", "", "", std::nullopt, std::nullopt},
                     SettingsCase{"percent_not_decimal",
@@ -65,29 +88,18 @@ INSTANTIATE_TEST_SUITE_P(
                                  "T", "C", "P", "F", "S", std::nullopt, 7}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SettingsBlock, FieldsBeyondTheEighthNulAreNotTexts) {
-  // After the eighth NUL the settings bytes are binary; their NULs and CRs change nothing.
-  TInstrumentData info;
-  DecodeSettingsBlock(
-      "A\0B\0C\0D\0E\0F\0"
-      "1\0"
-      "2\0\r\0\rZZ"s,
-      info);
-  EXPECT_EQ(info.SerialNumber, "F");
-  EXPECT_EQ(info.InstrumentType, "A");
-}
-
 TEST(SettingsBlock, ReadsOnlyTheGivenBytes) {
-  // The eighth NUL lies beyond the length given: the block ends before it.
+  // The block ends inside field 6: the bytes after it in memory are not part of the block.
   const char bytes[] =
       "T\0C\0P\0F\0x\0S\0"
       "50\0"
       "20";
   TInstrumentData info;
   const SettingsFigures f =
-      DecodeSettingsBlock(reinterpret_cast<const uint8_t*>(bytes), 14, info);  // up to "50"
+      DecodeSettingsBlock(reinterpret_cast<const uint8_t*>(bytes), 13, info);  // up to "5"
   EXPECT_EQ(info.SerialNumber, "S");
-  EXPECT_EQ(f.ResultsPercent, std::nullopt);  // "50" is not ended within the block
+  EXPECT_EQ(f.ResultsPercent, 5);
+  EXPECT_EQ(f.LoggingPercent, std::nullopt);
 }
 
 }  // namespace
