@@ -168,13 +168,19 @@ TEST_F(EmulatorTest, StallEndsTheBlockInError3AndTheNextCommandInError2C) {
 
 TEST_F(EmulatorTest, CancelEndsTheWaitSilently) {
   Serve({"--stall-at", "1"});
+  // A block limit no Cancel could be mistaken for.
+  LinkTimings patient = ShortTimings();
+  patient.BlockMinimum = 30s;
+  link.SetTimings(patient);
   ASSERT_TRUE(host.Told(link.Connect()));
   const auto start = LinkClock::now();
   host.onPump = [&] {
     if (LinkClock::now() - start > 30ms) link.Cancel();
   };
-  EXPECT_FALSE(host.Told(link.RequestPage(1)));
-  EXPECT_LT(Seconds(start), 0.1);
+  const LinkOutcome page = link.RequestPage(1);
+  EXPECT_EQ(page.status, LinkStatus::Cancelled);
+  EXPECT_FALSE(host.Told(page));
+  EXPECT_LT(Seconds(start), 10.0) << "the 30 s limit, not the Cancel, ended the wait";
   EXPECT_TRUE(host.messages.empty());
   EXPECT_TRUE(link.Cancelled());
   link.CloseLink();
