@@ -316,7 +316,7 @@ bool TfrmMainForm::CreateDialogs() {
   dialogs_.About = new TfrmAbout(ctx_, prompter_, this);
 
   commands_->SetBlockList(dialogs_.DownLoadList);
-  download_ = std::make_unique<GuiDownload>(this, ctx_, *commands_, *dialogs_.DLSelect,
+  download_ = std::make_unique<GuiDownload>(ctx_, *commands_, *dialogs_.DLSelect,
                                             *dialogs_.DownLoadList, *dialogs_.Transfering);
   download_->ApplyPortChoice(ctx_.Port);
   return true;

@@ -27,11 +27,10 @@ class Asking {
 
 }  // namespace
 
-GuiDownload::GuiDownload(QWidget* window, AppContext& ctx, DocumentHost& documentHost,
+GuiDownload::GuiDownload(AppContext& ctx, DocumentHost& documentHost,
                          TfrmDLSelect& memoryChoice, TfrmDownLoadList& blockList,
                          TfrmTransfering& transfer)
-    : window_(window),
-      ctx_(ctx),
+    : ctx_(ctx),
       documentHost_(documentHost),
       memoryChoice_(memoryChoice),
       blockList_(blockList),

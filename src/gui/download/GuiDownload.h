@@ -11,8 +11,6 @@
 
 #include <memory>
 
-class QWidget;
-
 namespace qv {
 
 class TfrmDLSelect;
@@ -22,8 +20,8 @@ class TfrmTransfering;
 class GuiDownload : public DownloadHost {
  public:
   // Everything must outlive the download. `documentHost` answers the save questions, shows
-  // the block list in show mode and the messages; `window` parents the boxes.
-  GuiDownload(QWidget* window, AppContext& ctx, DocumentHost& documentHost,
+  // the block list in show mode and the messages.
+  GuiDownload(AppContext& ctx, DocumentHost& documentHost,
               TfrmDLSelect& memoryChoice, TfrmDownLoadList& blockList,
               TfrmTransfering& transfer);
   ~GuiDownload() override;
@@ -56,7 +54,6 @@ class GuiDownload : public DownloadHost {
   void SetBusyCursor(bool busy);
   void ShowTransfer(const Bytes& activity);
 
-  QWidget* window_;
   AppContext& ctx_;
   DocumentHost& documentHost_;
   TfrmDLSelect& memoryChoice_;
