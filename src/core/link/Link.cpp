@@ -249,13 +249,13 @@ LinkOutcome Link::RequestPage(uint32_t address) {
   const PageAddressBytes split = SplitAddress(address);
   const char bytes[2] = {static_cast<char>(split.high), static_cast<char>(split.low)};
   if (!SendRaw(std::string_view(bytes, 2))) return Failure(LinkStatus::BlockFailed);
-  return ReceiveBlock(kPageSize);
+  return ReceiveBlock(kPageBytes);
 }
 
 uint32_t Link::ByteSum(size_t first, size_t count) const {
   const size_t capacity = buffer_.Capacity();
   if (first >= capacity) return 0;
-  return qv::ByteSum(buffer_.Data() + first, std::min(count, capacity - first));
+  return ByteSumOf(buffer_.Data() + first, std::min(count, capacity - first));
 }
 
 void Link::PurgeSerialInput() {

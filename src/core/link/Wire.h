@@ -2,6 +2,8 @@
 // acknowledgement, sizes, byte order and the byte sum.
 #pragma once
 
+#include "memory/PageFormat.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -18,23 +20,12 @@ inline constexpr std::string_view kPageCommand = ":MEM:D\n";  // then 2 address 
 inline constexpr std::string_view kAckText = "OK\r\n";
 inline constexpr size_t kAckSize = 7;
 
-inline constexpr size_t kPageSize = 264;
-
 // Receive buffers of the exchanges; an acknowledged length beyond its exchange's buffer
 // fails that exchange.
 inline constexpr size_t kIdentifyBufferSize = 40;
 inline constexpr size_t kSettingsBufferSize = 10000;
 inline constexpr size_t kDirectoryBufferSize = 40000;
 inline constexpr size_t kPageBufferSize = 1000;
-
-// Sum of the bytes as unsigned 8-bit numbers in a 32-bit accumulator (wraps like the
-// instrument's).
-inline uint32_t ByteSum(const uint8_t* bytes, size_t count) {
-  uint32_t sum = 0;
-  for (size_t i = 0; i < count; ++i)
-    sum += bytes[i];
-  return sum;
-}
 
 struct PageAddressBytes {
   uint8_t high = 0;

@@ -94,7 +94,7 @@ TEST_F(EmulatorTest, SettingsDirectoryAndPagesArriveAndCheck) {
     SCOPED_TRACE(address);
     ASSERT_TRUE(host.Told(link.RequestPage(static_cast<uint32_t>(address))));
     EXPECT_EQ(link.Buffer().View(), std::string(page.begin(), page.end()));
-    EXPECT_EQ(link.ByteSum(4, kPageSize - 4), ReadBigEndian32(link.Buffer().Data()));
+    EXPECT_EQ(link.ByteSum(4, kPageBytes - 4), ReadBigEndian32(link.Buffer().Data()));
   }
   EXPECT_TRUE(host.messages.empty());
 
@@ -109,9 +109,9 @@ TEST_F(EmulatorTest, PageWithCorruptChecksumArrivesAndFailsItsCheck) {
   Serve({"--bad-checksum", "2"});
   ASSERT_TRUE(host.Told(link.Connect()));
   ASSERT_TRUE(host.Told(link.RequestPage(2)));
-  EXPECT_NE(link.ByteSum(4, kPageSize - 4), ReadBigEndian32(link.Buffer().Data()));
+  EXPECT_NE(link.ByteSum(4, kPageBytes - 4), ReadBigEndian32(link.Buffer().Data()));
   ASSERT_TRUE(host.Told(link.RequestPage(1)));
-  EXPECT_EQ(link.ByteSum(4, kPageSize - 4), ReadBigEndian32(link.Buffer().Data()));
+  EXPECT_EQ(link.ByteSum(4, kPageBytes - 4), ReadBigEndian32(link.Buffer().Data()));
 }
 
 TEST_F(EmulatorTest, IdentificationReplies) {

@@ -184,7 +184,8 @@ TEST_F(ProtocolTest, PageRequestSendsTheAddressHighByteFirst) {
   EXPECT_EQ(line->written[2], std::string("\x01\x02", 2));
   EXPECT_EQ(link.Buffer().Capacity(), kPageBufferSize);
   EXPECT_EQ(link.Buffer().View(), page);
-  EXPECT_EQ(link.ByteSum(4, 260), ByteSum(reinterpret_cast<const uint8_t*>(page.data()) + 4, 260));
+  EXPECT_EQ(link.ByteSum(4, 260),
+            ByteSumOf(reinterpret_cast<const uint8_t*>(page.data()) + 4, 260));
 }
 
 TEST_F(ProtocolTest, LengthBeyondTheBufferFailsTheExchange) {
@@ -313,10 +314,10 @@ TEST(LinkTimingsTest, BlockLimitGrowsWithLengthAboveItsFloor) {
 
 TEST(WireTest, ByteSumAndSplitAddress) {
   const uint8_t bytes[] = {0xFF, 0xFF, 0x01, 0x00, 0x80};
-  EXPECT_EQ(ByteSum(bytes, 5), 0x27Fu);
-  EXPECT_EQ(ByteSum(bytes, 0), 0u);
+  EXPECT_EQ(ByteSumOf(bytes, 5), 0x27Fu);
+  EXPECT_EQ(ByteSumOf(bytes, 0), 0u);
   const std::vector<uint8_t> many(20000000, 0xFF);  // beyond 16 bits, well inside 32
-  EXPECT_EQ(ByteSum(many.data(), many.size()), 20000000u * 255u);
+  EXPECT_EQ(ByteSumOf(many.data(), many.size()), 20000000u * 255u);
   struct Case {
     uint32_t address;
     uint8_t high, low;
