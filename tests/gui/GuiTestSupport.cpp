@@ -1,10 +1,9 @@
 #include "GuiTestSupport.h"
 
-#include <QFileInfo>
-
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace qv::test {
 

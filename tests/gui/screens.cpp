@@ -3,6 +3,8 @@
 #include "../core/link/EmulatorProcess.h"
 #include "GuiTestSupport.h"
 #include "app/AboutBox.h"
+#include "app/IniFile.h"
+#include "app/LanguageChoice.h"
 #include "app/LanguageDialog.h"
 #include "app/MainForm.h"
 #include "common/WindowLook.h"
@@ -211,6 +213,31 @@ int main(int argc, char* argv[]) {
   list->SetMode(qv::ListMode::Show);
   list->SizeBlockList(static_cast<int>(few.size()));
   Save(list, "dialog-blocks-show");
+
+  // Every shipped language: the main window with the demo results, the language dialog and
+  // the units dialog, to look for texts that do not fit.
+  const qv::IniFile product = qv::IniFile::Load(QV_BIN_DIR "/Quorvantel_Main.ini");
+  for (const qv::LanguageEntry& language : qv::ListLanguages(product, QV_BIN_DIR)) {
+    const std::string settingsName = "QuorvantelScreens-" + language.Section;
+    qv::SettingsStore(settingsName).WriteText("Language", language.Section);
+    qv::AppContext lctx(QV_BIN_DIR, settingsName);
+    qv::test::ScriptedPrompter lprompter;
+    qv::TfrmMainForm lform(lctx, lprompter);
+    if (!lform.CreateDialogs()) continue;
+    lform.setWindowState(Qt::WindowNoState);
+    lform.resize(1280, 800);
+    lform.Download().ApplyPortChoice(port);
+    lform.Download().Engine().SetPauses({milliseconds(0), milliseconds(0), milliseconds(0)});
+    DownloadDemo(lform, 0);
+    const std::string prefix = "lang-" + language.Section;
+    Save(&lform, (prefix + "-main").c_str());
+    SaveMenu(lform.Menu(QStringLiteral("mmFile")), (prefix + "-menu-file").c_str());
+    Save(lform.Forms().Language, (prefix + "-language").c_str());
+    lform.Forms().Language->hide();
+    Save(lform.Forms().Units, (prefix + "-units").c_str());
+    lform.Forms().Units->hide();
+    lform.hide();
+  }
 
   qv::TfrmTransfering* transfer = form.Forms().Transfering;
   transfer->SetActivity(ctx.Tr("DLoadData_35"));

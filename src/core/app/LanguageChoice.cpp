@@ -43,6 +43,13 @@ bool IsFileNoCase(const std::string& folder, const std::string& name) {
   return fs::is_regular_file(fs::path(JoinPath(folder, found)), ec);
 }
 
+// A section's "codepage"; an unknown or missing one gives the default.
+QByteArray SectionCodePage(const IniFile& product, const std::string& section) {
+  const std::string name = product.ReadString(section, "codepage", kDefaultCodePage);
+  const QByteArray codePage(name.data(), static_cast<qsizetype>(name.size()));
+  return IsKnownCodePage(codePage) ? codePage : QByteArray(kDefaultCodePage);
+}
+
 }  // namespace
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -99,9 +106,7 @@ LanguageSelection ChooseLanguage(const SettingsStore& store, const std::string& 
       ResolveFileName(folder, product.ReadString(sel.LanguageName, "file", kDefaultLanguageFile));
   sel.HelpFilePath = JoinPath(
       folder, ResolveFileName(folder, product.ReadString(sel.LanguageName, "helpfile", "")));
-  const std::string codePage = product.ReadString(sel.LanguageName, "codepage", kDefaultCodePage);
-  sel.CodePage = QByteArray(codePage.data(), static_cast<qsizetype>(codePage.size()));
-  if (!IsKnownCodePage(sel.CodePage)) sel.CodePage = kDefaultCodePage;
+  sel.CodePage = SectionCodePage(product, sel.LanguageName);
   return sel;
 }
 
@@ -111,8 +116,8 @@ std::vector<LanguageEntry> ListLanguages(const IniFile& product, const std::stri
   // The first section describes the product, whatever its name.
   for (size_t i = 1; i < sections.size(); ++i) {
     if (!IsFileNoCase(folder, sections[i] + ".ini")) continue;
-    languages.push_back(
-        LanguageEntry{sections[i], product.ReadString(sections[i], "dispname", "")});
+    languages.push_back(LanguageEntry{sections[i], product.ReadString(sections[i], "dispname", ""),
+                                      SectionCodePage(product, sections[i])});
   }
   return languages;
 }

@@ -35,6 +35,7 @@ std::string ResolveFileName(const std::string& folder, const std::string& relati
 struct LanguageEntry {
   std::string Section;   // section name, stored as "Language" when chosen
   std::string DispName;  // bytes shown in the dialog
+  QByteArray CodePage;   // of the DispName bytes: the language's own, so each reads rightly
 };
 // Every section but the first whose section name + ".ini" exists in `folder`.
 // The file is looked for without regard to case, as ResolveFileName does.

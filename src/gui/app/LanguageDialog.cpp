@@ -58,8 +58,9 @@ TfrmLanguage::TfrmLanguage(AppContext& ctx, Prompter& prompter, QWidget* parent)
       delete b;
     entries_.clear();
     languages_ = ListLanguages(product, folder);
+    // Each name in its own language's code page: "Slovenščina" reads rightly under English.
     for (const LanguageEntry& e : languages_)
-      AddEntry(ctx_.Decode(e.DispName));
+      AddEntry(TextCodec(e.CodePage).Decode(e.DispName));
     languages = static_cast<int>(entries_.size());
   } else {
     prompter_.Message(this, ctx_.Tr("msgLangError_30"), QMessageBox::Warning);

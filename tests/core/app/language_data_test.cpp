@@ -1,5 +1,6 @@
 // The language data shipped with the program: every key the code asks for has an English
-// text, and the product file offers English.
+// text, every language has exactly the English keys with texts that read rightly in its code
+// page, and the product file offers them all.
 #include "TestSettings.h"
 
 #include "app/IniFile.h"
@@ -9,10 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QStringDecoder>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <map>
 #include <set>
 
 namespace qv {
@@ -164,14 +168,104 @@ TEST(LanguageData, EnglishTextsAreCleanWindows1252) {
   EXPECT_TRUE(english.Has("msgFileSaveError_35   Error #11"));
 }
 
-TEST(LanguageData, ProductFileOffersEnglish) {
+// The shipped languages, each with its name in its own language.
+const std::vector<std::pair<std::string, QString>> kLanguages = {
+    {"ENGLISH", "English"},        {"GERMAN", "Deutsch"},
+    {"FRENCH", "Français"},        {"ITALIAN", "Italiano"},
+    {"SPANISH", "Español"},        {"SLOVENIAN", "Slovenščina"},
+    {"CZECH", "Čeština"}};
+
+// The entries of each menu whose accelerators must differ.
+const std::vector<std::vector<std::string>> kMenus = {
+    {"mmFile_15", "mmEdit_15", "mmInstrument_15", "mmConfig_15", "mmGraph_15", "mmWindow_15",
+     "mmHelp_15"},
+    {"mmFileOpen_15", "mmFileClose_15", "mmFileSaveAs_15", "mmFileSaveLogAsRes_15",
+     "mmFileHeadSetUp_15", "mmFilePreview_15", "ppFileInfo_15", "mmFileExport_15",
+     "mmFileExit_15"},
+    {"mmEditCopy_15", "mmEditSelAll_15"},
+    {"mmConfigPort_15", "mmConfigLanguage_15", "ppLogList_15", "mmConfigUnits_15"},
+    {"mmGraphDraw_15", "mmGraphRefresh_15", "mmGraphPrint_15", "mmGraphClose_15",
+     "mmGraphCloseAll_15"},
+    {"mmWinCascade_15", "mmWinHoriz_15", "mmWinVertic_15", "mmWinMinimize_15"},
+    {"mmHelpContents_15", "mmHelpIndex_15", "mmHelpAbout_15"},
+    {"ppFileInfo_15", "mmEditCopy_15", "mmEditSelAll_15", "ppCutRow_15", "ppCopyRow_15",
+     "ppPasteRow_15", "ppDeleteRow_15", "ppLogList_15", "ppSaveSelAsRes_15",
+     "mmConfigUnits_15"}};
+
+std::map<std::string, std::string> Entries(const std::string& path) {
+  const std::optional<std::string> bytes = IniFile::ReadFileBytes(path);
+  if (!bytes) return {};
+  std::map<std::string, std::string> entries;
+  for (const auto& [key, text] : IniFile::Parse(*bytes).Entries("Language"))
+    entries[key] = text;
+  return entries;
+}
+
+TEST(LanguageData, EveryLanguageHasExactlyTheEnglishKeysReadableInItsCodePage) {
   const IniFile product = IniFile::Load(kLangFolder + "/" + kProductIniName);
   ASSERT_TRUE(product.Loaded());
   const std::vector<LanguageEntry> languages = ListLanguages(product, kLangFolder);
-  ASSERT_EQ(languages.size(), 1u);
-  EXPECT_EQ(languages[0].Section, "ENGLISH");
-  EXPECT_EQ(languages[0].DispName, "English");
+  ASSERT_EQ(languages.size(), kLanguages.size());
+  const std::map<std::string, std::string> english = Entries(kLangFolder + "/English.ini");
+  ASSERT_FALSE(english.empty());
 
+  std::map<std::string, QString> all;  // every text of a language, decoded, one after another
+  for (size_t i = 0; i < languages.size(); ++i) {
+    const LanguageEntry& language = languages[i];
+    SCOPED_TRACE(language.Section);
+    EXPECT_EQ(language.Section, kLanguages[i].first);
+    // Its name reads rightly whatever language is in use: it is decoded in its own code page.
+    EXPECT_EQ(TextCodec(language.CodePage).Decode(language.DispName), kLanguages[i].second);
+
+    const std::string file = ResolveFileName(
+        kLangFolder, product.ReadString(language.Section, "file", "English.ini"));
+    const std::map<std::string, std::string> texts = Entries(kLangFolder + "/" + file);
+    QStringDecoder strict(language.CodePage.constData(), QStringDecoder::Flag::Stateless);
+    ASSERT_TRUE(strict.isValid()) << language.CodePage.constData();
+    for (const auto& [key, unused] : english)
+      EXPECT_EQ(texts.count(key), 1u) << "missing " << key;
+    for (const auto& [key, text] : texts) {
+      EXPECT_EQ(english.count(key), 1u) << "not an English key: " << key;
+      EXPECT_FALSE(text.empty()) << key;
+      const QString decoded = strict.decode(QByteArray::fromStdString(text));
+      EXPECT_FALSE(strict.hasError()) << key;
+      EXPECT_FALSE(decoded.contains(QChar::ReplacementCharacter)) << key;
+      EXPECT_FALSE(decoded.contains(QChar(0x1A))) << key << ": a character the code page lacks";
+      // An accelerator exactly where English has one.
+      const auto en = english.find(key);
+      if (en != english.end()) {
+        EXPECT_EQ(decoded.count(QLatin1Char('&')), en->second.find('&') == std::string::npos ? 0 : 1)
+            << key << " = " << decoded.toStdString();
+      }
+      all[language.Section] += decoded + QLatin1Char('\n');
+    }
+    for (const std::vector<std::string>& menu : kMenus) {
+      std::set<QChar> letters;
+      for (const std::string& key : menu) {
+        const auto t = texts.find(key);
+        if (t == texts.end()) continue;
+        const QString decoded = TextCodec(language.CodePage).Decode(t->second);
+        const qsizetype at = decoded.indexOf(QLatin1Char('&'));
+        ASSERT_GE(at, 0) << key;
+        ASSERT_LT(at + 1, decoded.size()) << key;
+        const QChar letter = decoded.at(at + 1).toLower();
+        EXPECT_TRUE(letter.isLetterOrNumber()) << key << " = " << decoded.toStdString();
+        EXPECT_TRUE(letters.insert(letter).second)
+            << "accelerator " << QString(letter).toStdString() << " twice, at " << key;
+      }
+    }
+  }
+  // The letters of these languages come out as themselves, not as their neighbours in another
+  // code page.
+  for (const auto& [section, letters] : std::vector<std::pair<std::string, QString>>{
+           {"GERMAN", "ßäöü"}, {"FRENCH", "éèà"}, {"SPANISH", "ñó"},
+           {"SLOVENIAN", "ščž"}, {"CZECH", "ščžřě"}}) {
+    for (const QChar c : letters)
+      EXPECT_TRUE(all[section].contains(c)) << section << " lacks " << QString(c).toStdString();
+  }
+}
+
+TEST(LanguageData, ProductFileStartsInEnglish) {
   const LanguageSelection sel = ChooseLanguage(test::FreshSettings(), kLangFolder);
   EXPECT_EQ(sel.LanguageFile, "English.ini");
   EXPECT_EQ(sel.HelpFilePath, kLangFolder + "/help/English.html");
