@@ -39,12 +39,15 @@ QStringList ScriptedPrompter::Texts() const {
 
 DataFolder::DataFolder() = default;
 
-std::unique_ptr<DataFolder> DataFolder::Shipped() {
+std::unique_ptr<DataFolder> DataFolder::Shipped(bool allLanguages) {
   auto folder = std::make_unique<DataFolder>();
   const QDir bin(QStringLiteral(QV_BIN_DIR));
-  for (const char* name : {"Quorvantel_Main.ini", "English.ini"}) {
-    QFile f(bin.filePath(QString::fromLatin1(name)));
-    if (f.open(QIODevice::ReadOnly)) folder->Write(QString::fromLatin1(name), f.readAll());
+  const QStringList names = allLanguages ? bin.entryList({QStringLiteral("*.ini")}, QDir::Files)
+                                         : QStringList{QStringLiteral("Quorvantel_Main.ini"),
+                                                       QStringLiteral("English.ini")};
+  for (const QString& name : names) {
+    QFile f(bin.filePath(name));
+    if (f.open(QIODevice::ReadOnly)) folder->Write(name, f.readAll());
   }
   QDir().mkpath(folder->dir_.filePath(QStringLiteral("help")));
   QFile help(bin.filePath(QStringLiteral("help/English.html")));

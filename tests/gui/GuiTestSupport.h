@@ -51,7 +51,8 @@ class DataFolder {
  public:
   DataFolder();
   // The shipped product file, English.ini and help folder.
-  static std::unique_ptr<DataFolder> Shipped();
+  // The shipped product file, English (or every shipped language) and the help page.
+  static std::unique_ptr<DataFolder> Shipped(bool allLanguages = false);
 
   void Write(const QString& name, const QByteArray& bytes);
   std::string Path() const { return dir_.path().toStdString(); }

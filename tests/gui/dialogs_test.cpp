@@ -2,6 +2,8 @@
 // the transfer dialog's Cancel.
 #include "ShellFixture.h"
 #include "app/AboutBox.h"
+#include "app/IniFile.h"
+#include "app/LanguageChoice.h"
 #include "app/LanguageDialog.h"
 #include "download/BlockGrid.h"
 #include "download/DLSelectDialog.h"
@@ -14,11 +16,13 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolButton>
 
 namespace qv {
 namespace {
@@ -105,6 +109,34 @@ TEST_F(Dialogs, LanguageChoiceStoresTheSectionNameOnOkOnlyWhenChanged) {
   EXPECT_EQ(StoredText("Language"), "ESPANOL");
   EXPECT_EQ(prompter_.Texts(), QStringList{ctx_->Tr("msgChangeLanguage_70")});
   EXPECT_EQ(ctx_->Language.LanguageName, "ENGLISH");  // this run keeps its language
+}
+
+TEST_F(Dialogs, AShippedLanguageChosenByItsOwnNameIsUsedFromTheNextStart) {
+  const std::string settings = test::FreshSettingsName();
+  auto shipped = test::DataFolder::Shipped(true);
+  const std::string folder = shipped->Path();
+  Start(std::move(shipped), settings);
+  ASSERT_TRUE(started_);
+  TfrmLanguage* d = form_->Forms().Language;
+  OnNextModal([d](QDialog* dlg) {
+    for (QRadioButton* b : d->Group()->findChildren<QRadioButton*>()) {
+      if (b->text() == QString::fromUtf8("Slovenščina")) b->click();
+    }
+    Click(dlg, "btnOK");
+  });
+  form_->mmConfigLanguageClick();
+  EXPECT_EQ(StoredText("Language"), "SLOVENIAN");
+  EXPECT_EQ(form_->Menu("mmFile")->title(), ctx_->Tr("mmFile_15")) << "this run keeps English";
+
+  // The next start: the same folder and settings.
+  form_.reset();
+  ctx_ = std::make_unique<AppContext>(folder, settings);
+  form_ = std::make_unique<TfrmMainForm>(*ctx_, prompter_);
+  ASSERT_TRUE(form_->CreateDialogs());
+  EXPECT_EQ(ctx_->Language.LanguageName, "SLOVENIAN");
+  EXPECT_EQ(ctx_->Codec.CodePage(), "windows-1250");
+  EXPECT_EQ(form_->findChild<QToolButton*>("sbExit")->text(), QString::fromUtf8("Izhod"));
+  EXPECT_EQ(ctx_->Tr("rgLangEn_15"), QString::fromUtf8("Angleščina"));
 }
 
 TEST_F(Dialogs, LanguageSectionMissingFromTheProductFileKeepsTheDesignEntry) {
@@ -288,6 +320,58 @@ TEST_F(Dialogs, TransferDialogIsAToolWindowWithoutCloseBoxAndCancelStopsTheLink)
   EXPECT_TRUE(form_->LinkObject().Cancelled());
   form_->LinkObject().CloseLink();
   EXPECT_FALSE(form_->LinkObject().Cancelled());
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+// Every caption of every dialog has the room its text needs, in every shipped language.
+TEST(DialogTexts, NoCaptionIsCutInAnyLanguage) {
+  auto shipped = test::DataFolder::Shipped(true);
+  const IniFile product = IniFile::Load(shipped->Path() + "/Quorvantel_Main.ini");
+  const std::vector<LanguageEntry> languages = ListLanguages(product, shipped->Path());
+  ASSERT_GE(languages.size(), 7u);
+  for (const LanguageEntry& language : languages) {
+    SCOPED_TRACE(language.Section);
+    const std::string settings = test::FreshSettingsName();
+    SettingsStore(settings).WriteText("Language", language.Section);
+    AppContext ctx(shipped->Path(), settings);
+    test::ScriptedPrompter prompter;
+    TfrmMainForm form(ctx, prompter);
+    ASSERT_TRUE(form.CreateDialogs());
+    ASSERT_EQ(ctx.Language.LanguageName, language.Section);
+    const qv::Dialogs& f = form.Forms();
+    for (QDialog* dialog : std::initializer_list<QDialog*>{
+             f.Language, f.Port, f.DLSelect, f.DownLoadList, f.Transfering, f.Units, f.About}) {
+      dialog->show();
+      QApplication::processEvents();
+      for (QWidget* w : dialog->findChildren<QWidget*>()) {
+        if (!w->isVisible()) continue;
+        const QString name = dialog->objectName() + "/" + w->objectName();
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+          EXPECT_GE(b->width(), b->sizeHint().width()) << name.toStdString() << " \""
+                                                       << b->text().toStdString() << "\"";
+        } else if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap() && l->pixmap().isNull()) {
+          EXPECT_GE(l->width(), l->sizeHint().width()) << name.toStdString() << " \""
+                                                       << l->text().toStdString() << "\"";
+        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+          EXPECT_GE(g->width(), g->fontMetrics().horizontalAdvance(g->title()) + 8)
+              << name.toStdString() << " \"" << g->title().toStdString() << "\"";
+        }
+      }
+      dialog->hide();
+    }
+    form.show();
+    QApplication::processEvents();
+    for (QToolButton* b : form.findChildren<QToolButton*>()) {
+      if (b->isVisible()) {
+        EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -217,9 +217,12 @@ int main(int argc, char* argv[]) {
   // Every shipped language: the main window with the demo results, the language dialog and
   // the units dialog, to look for texts that do not fit.
   const qv::IniFile product = qv::IniFile::Load(QV_BIN_DIR "/Quorvantel_Main.ini");
-  for (const qv::LanguageEntry& language : qv::ListLanguages(product, QV_BIN_DIR)) {
+  const std::vector<qv::LanguageEntry> languages = qv::ListLanguages(product, QV_BIN_DIR);
+  for (size_t index = 0; index < languages.size(); ++index) {
+    const qv::LanguageEntry& language = languages[index];
     const std::string settingsName = "QuorvantelScreens-" + language.Section;
     qv::SettingsStore(settingsName).WriteText("Language", language.Section);
+    qv::SettingsStore(settingsName).WriteInt("LangIndex", static_cast<int32_t>(index));
     qv::AppContext lctx(QV_BIN_DIR, settingsName);
     qv::test::ScriptedPrompter lprompter;
     qv::TfrmMainForm lform(lctx, lprompter);
@@ -236,6 +239,23 @@ int main(int argc, char* argv[]) {
     lform.Forms().Language->hide();
     Save(lform.Forms().Units, (prefix + "-units").c_str());
     lform.Forms().Units->hide();
+    // The other dialogs, for texts that do not fit.
+    Save(lform.Forms().DLSelect, (prefix + "-memory-choice").c_str());
+    lform.Forms().DLSelect->hide();
+    Save(lform.Forms().Port, (prefix + "-port").c_str());
+    lform.Forms().Port->hide();
+    std::vector<qv::TLoggerRecord> shown(blocks.begin(), blocks.begin() + 3);
+    qv::TfrmDownLoadList* blockList = lform.Forms().DownLoadList;
+    blockList->SetBlocks(&shown);
+    blockList->SetMode(qv::ListMode::DownLoad);
+    blockList->SizeBlockList(static_cast<int>(shown.size()));
+    Save(blockList, (prefix + "-blocks").c_str());
+    blockList->hide();
+    lform.Forms().Transfering->SetActivity(lctx.Tr("Connecting_35"));
+    Save(lform.Forms().Transfering, (prefix + "-transfer").c_str());
+    lform.Forms().Transfering->hide();
+    Save(lform.Forms().About, (prefix + "-about").c_str());
+    lform.Forms().About->hide();
     lform.hide();
   }
 

@@ -66,18 +66,24 @@ TfrmLanguage::TfrmLanguage(AppContext& ctx, Prompter& prompter, QWidget* parent)
     prompter_.Message(this, ctx_.Tr("msgLangError_30"), QMessageBox::Warning);
   }
 
+  // The design width, or more where a translated caption needs it: nothing is cut.
+  const int button = std::max({kButtonWidth, btnOK_->sizeHint().width(),
+                               btnCancel_->sizeHint().width()});
+  int width = std::max(kDialogWidth, 2 * (kMargin + button) + kMargin);
+  width = std::max(width, rgLanguage_->fontMetrics().horizontalAdvance(rgLanguage_->title()) +
+                              2 * kMargin + 24);
+  for (const QRadioButton* entry : entries_)
+    width = std::max(width, entry->sizeHint().width() + 2 * kMargin + 24);
   const int groupHeight = 10 * languages + 90;
-  rgLanguage_->setGeometry(kMargin, kMargin, kDialogWidth - 2 * kMargin, groupHeight);
+  rgLanguage_->setGeometry(kMargin, kMargin, width - 2 * kMargin, groupHeight);
   LayoutEntries();
   // The dialog keeps its design height; only a list too long for it makes it grow, so
   // that no entry or button is ever cut off.
   const int buttonsTop =
       std::max(kDialogHeight - kMargin - kButtonHeight, rgLanguage_->geometry().bottom() + kMargin);
-  btnCancel_->setGeometry(kDialogWidth - kMargin - kButtonWidth, buttonsTop, kButtonWidth,
-                          kButtonHeight);
-  btnOK_->setGeometry(kDialogWidth - 2 * (kMargin + kButtonWidth), buttonsTop, kButtonWidth,
-                      kButtonHeight);
-  setFixedSize(kDialogWidth, buttonsTop + kButtonHeight + kMargin);
+  btnCancel_->setGeometry(width - kMargin - button, buttonsTop, button, kButtonHeight);
+  btnOK_->setGeometry(width - 2 * (kMargin + button), buttonsTop, button, kButtonHeight);
+  setFixedSize(width, buttonsTop + kButtonHeight + kMargin);
   ApplyDialogLook(this);
 
   const int stored = StoredIndex();

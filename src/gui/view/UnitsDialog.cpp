@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace qv {
 
 TfrmUnits::TfrmUnits(AppContext& ctx, Prompter& prompter, std::function<void()> repaint,
@@ -47,6 +49,16 @@ TfrmUnits::TfrmUnits(AppContext& ctx, Prompter& prompter, std::function<void()> 
   rgUnits_->setTitle(QStringLiteral(" ") + ctx_.Tr("rgUnits_15") + QStringLiteral(" "));
   btnOK_->setText(ctx_.Tr("btnOK_8"));
   btnCancel_->setText(ctx_.Tr("btnCancel_8"));
+  // The design size, or wider where a translated caption needs it: nothing is cut.
+  const int button =
+      std::max({kButtonWidth, btnOK_->sizeHint().width(), btnCancel_->sizeHint().width()});
+  const int width = std::max(
+      {kClientWidth, 2 * button + 12 + 24,
+       rgUnits_->fontMetrics().horizontalAdvance(rgUnits_->title()) + 24 + 24});
+  setFixedSize(width, kClientHeight);
+  rgUnits_->setGeometry(12, 10, width - 24, 82);
+  btnOK_->setGeometry(width / 2 - button - 6, kButtonTop, button, kButtonHeight);
+  btnCancel_->setGeometry(width / 2 + 6, kButtonTop, button, kButtonHeight);
   LoadChoicesReporting(ctx_, prompter_, this);
   ShowPosition(ctx_.Choices.UnitSel);
   ApplyDialogLook(this);
