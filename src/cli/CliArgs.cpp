@@ -2,6 +2,10 @@
 
 #include "CliContext.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+
 #include <cstdio>
 
 namespace qv::cli {
@@ -129,7 +133,20 @@ bool InputAndOutput(const char* command, const ParsedArgs& parsed, const char* v
   }
   *input = parsed.Positionals().first();
   *output = *out;
+  // Writing over the input would replace the document with what was made of it.
+  if (SameFile(*input, *output)) {
+    UsageError(command,
+               LocalPath(*output) + " is the results file being read; choose another output");
+    return false;
+  }
   return true;
+}
+
+bool SameFile(const QString& a, const QString& b) {
+  struct stat sa {}, sb {};
+  if (::stat(QFile::encodeName(a).constData(), &sa) != 0) return false;
+  if (::stat(QFile::encodeName(b).constData(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace qv::cli

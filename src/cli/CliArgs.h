@@ -48,6 +48,10 @@ std::optional<ParsedArgs> ParseCommandArgs(const char* command, const QStringLis
 // The one positional FILE and the required "-o OUT" of the commands that turn a results file
 // into another file. `verb` completes "the results file to ... is missing". False after the
 // usage line was printed.
+// Whether both paths name one file (device and inode), through links too. False when either
+// does not exist.
+bool SameFile(const QString& a, const QString& b);
+
 bool InputAndOutput(const char* command, const ParsedArgs& parsed, const char* verb, QString* input,
                     QString* output);
 

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <cstdio>
 
@@ -116,6 +117,16 @@ int RunDownload(const QStringList& args) {
   if (target.isDir()) {
     UsageError("download", LocalPath(*output) + " is a folder");
     return kExitUsage;
+  }
+  {
+    // A finished transfer must not be lost to a folder that cannot take the file: a file is
+    // created and removed there before the instrument is asked for anything.
+    QTemporaryFile probe(target.absoluteDir().filePath(QStringLiteral(".quorvantel-XXXXXX")));
+    if (!probe.open()) {
+      std::fprintf(stderr, "quorvantel-cli: %s cannot be written: %s\n", LocalPath(*output).c_str(),
+                   probe.errorString().toLocal8Bit().constData());
+      return kExitFailed;
+    }
   }
 
   CliContext context;

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -24,6 +25,9 @@ constexpr const char* kUsage =
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // A file size limit reached is an error the writing code reports ("File too large"), not a
+  // reason to die without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("quorvantel-cli"));
   // Numbers follow the person's locale like the application's (LC_NUMERIC).

@@ -6,6 +6,7 @@
 #include "memory/SettingsBlock.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -495,6 +496,15 @@ OpenOutcome ReadResultsFile(std::string_view bytes, Document& doc, const TextCat
 
 OpenOutcome OpenResultsFile(const QString& path, Document& doc, const TextCatalog& texts,
                             const QByteArray& codePage) {
+  // A pipe or a device would be read without end (/dev/zero), or block the program.
+  const QFileInfo info(path);
+  if (info.exists() && !info.isFile()) {
+    OpenOutcome result;
+    result.outcome = Outcome::Failure(
+        TextCodec(codePage).Encode(info.isDir() ? QStringLiteral("This is a folder, not a file.")
+                                                : QStringLiteral("This is not a regular file.")));
+    return result;
+  }
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     OpenOutcome result;

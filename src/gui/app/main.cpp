@@ -7,7 +7,11 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <csignal>
+
 int main(int argc, char* argv[]) {
+  // A file size limit reached is reported by the save as a failed write; the previous file stays.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication app(argc, argv);
   qv::SetApplicationIdentity();
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvantel.svg")));

@@ -130,7 +130,9 @@ TEST(ResultsFileRoundTrip, FreeTextsComeBackByteForByte) {
   std::string block;
   for (int c = 0; c < 256; ++c)
     block += static_cast<char>(c);
-  block += std::string("\r\n\xFF;\xFF*\xFF?\0\0\r\r\n\n\xFF", 17);
+  // Counted by the compiler: a hand-counted length once read past the literal.
+  static constexpr char kTail[] = "\r\n\xFF;\xFF*\xFF?\0\0\r\r\n\n\xFF";
+  block.append(kTail, sizeof kTail - 1);
   doc.InstrumentInfo.SettingsBlock = block;
   doc.Header.Comments = "one\r\ntwo\rthree\nfour\xFF;five\r\n\r\n";
 

@@ -1,0 +1,113 @@
+// The tool on hostile ground: an output folder that takes no file, a file size limit, an
+// output that is the input, inputs that are not files. Nothing finished is lost, nothing is
+// written under the wrong name, and every failure says why.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <string>
+
+namespace qv::test {
+namespace {
+
+struct Ran {
+  int exitCode = -1;
+  std::string err;
+  double seconds = 0;
+};
+
+class CliSafety : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(work.isValid());
+    input = work.filePath(QStringLiteral("in.QVL"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QV_TEST_DATA_DIR "/files/ver1_results.qvl"), input));
+  }
+  // The tool under `sh -c`, so that a test can set limits first: `prefix` runs before it.
+  Ran Run(const QString& prefix, const QStringList& args) {
+    QString command = prefix + QStringLiteral(" exec \"$0\"");
+    for (int i = 0; i < args.size(); ++i)
+      command += QStringLiteral(" \"$%1\"").arg(i + 1);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), work.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    p.setProcessEnvironment(env);
+    const auto start = std::chrono::steady_clock::now();
+    p.start(QStringLiteral("/bin/sh"),
+            QStringList{QStringLiteral("-c"), command, QStringLiteral(QV_BIN_DIR "/quorvantel-cli")} +
+                args);
+    EXPECT_TRUE(p.waitForFinished(30000));
+    Ran r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.err = p.readAllStandardError().toStdString();
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return r;
+  }
+  static QByteArray Read(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+
+  QTemporaryDir work;
+  QString input;
+};
+
+TEST_F(CliSafety, AnOutputFolderThatTakesNoFileStopsTheDownloadBeforeTheInstrument) {
+  // /proc takes no new file, for root too. The port does not exist: had the tool asked the
+  // instrument first, it would say so.
+  const Ran r = Run({}, {"download", "--port", "/dev/qv-no-such-port", "--memory", "results",
+                         "-o", "/proc/qv-download.QVL"});
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_NE(r.err.find("/proc/qv-download.QVL cannot be written"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("port"), std::string::npos) << r.err;
+}
+
+TEST_F(CliSafety, AFileSizeLimitIsToldAndTheFormerFileStays) {
+  const QString out = work.filePath(QStringLiteral("out.txt"));
+  {
+    QFile f(out);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("former contents\n");
+  }
+  const Ran r = Run(QStringLiteral("ulimit -f 0;"), {"export", input, "-o", out});
+  EXPECT_EQ(r.exitCode, 1) << "a signal instead of a message: " << r.err;
+  EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
+  EXPECT_EQ(Read(out), "former contents\n");
+}
+
+TEST_F(CliSafety, AnOutputThatIsTheInputIsRefused) {
+  const QString link = work.filePath(QStringLiteral("link.QVL"));
+  ASSERT_TRUE(QFile::link(input, link));
+  const QByteArray before = Read(input);
+  for (const char* command : {"export", "convert"}) {
+    SCOPED_TRACE(command);
+    QStringList args{QString::fromLatin1(command), input, QStringLiteral("-o"), link};
+    if (std::string(command) == "convert") args << QStringLiteral("--block") << QStringLiteral("1");
+    const Ran r = Run({}, args);
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_NE(r.err.find("is the results file being read"), std::string::npos) << r.err;
+    EXPECT_EQ(Read(input), before);
+  }
+}
+
+TEST_F(CliSafety, APipeOrADeviceIsNoResultsFile) {
+  const QString fifo = work.filePath(QStringLiteral("fifo.QVL"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  for (const QString& path : {fifo, QStringLiteral("/dev/zero")}) {
+    SCOPED_TRACE(path.toStdString());
+    const Ran r = Run({}, {"info", path});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+    EXPECT_LT(r.seconds, 10.0) << "read without end";
+  }
+}
+
+}  // namespace
+}  // namespace qv::test
