@@ -35,6 +35,9 @@ class ByteTransport {
   virtual size_t BytesWaiting() = 0;
   // Discards every byte received so far.
   virtual void PurgeInput() = 0;
+  // The device went away while open (adapter unplugged, the other end of a pseudo-terminal
+  // closed): no byte will come, whatever the time limits allow. Cleared by Open and Close.
+  virtual bool Gone() const { return false; }
 };
 
 }  // namespace qv

@@ -151,7 +151,7 @@ LinkOutcome Link::Identify() {
                                    LinkClock::now() + timings_.IdentifyAttempt);
     buffer_.SetSize(got);
     if (got == kIdentifyReply.size()) found = buffer_.View() == kIdentifyReply;
-    if (Cancelled()) break;
+    if (Cancelled() || t->Gone()) break;
   } while (!found && LinkClock::now() - start < timings_.IdentifyTotal);
   buffer_.Free();
   if (found) return {};
@@ -169,7 +169,7 @@ size_t Link::ReadPumping(uint8_t* buf, size_t n, LinkClock::time_point deadline)
   for (;;) {
     const auto slice = std::min(deadline, LinkClock::now() + timings_.PollSlice);
     got += t->Read(buf + got, n - got, slice);
-    if (got >= n || Cancelled() || LinkClock::now() >= deadline) break;
+    if (got >= n || Cancelled() || t->Gone() || LinkClock::now() >= deadline) break;
     host_.Pump();
     if (Cancelled()) break;
   }
@@ -201,7 +201,8 @@ AckResult Link::CommandWithAck(std::string_view command, std::string_view expect
       result.length = ReadBigEndian24(ack + kAckText.size());
       return result;
     }
-    if (Cancelled()) break;
+    // Resending to a device that is gone would only wait out the whole limit.
+    if (Cancelled() || t->Gone()) break;
     if (LinkClock::now() - start >= timings_.CommandTotal) break;
   }
   result.outcome = Failure(LinkStatus::NoAcknowledge);

@@ -39,6 +39,7 @@ void SerialTransport::SetPort(std::string device, int32_t baudRate) {
 
 OpenResult SerialTransport::Open() {
   if (port_->isOpen()) return {true, {}};
+  gone_ = false;
   if (device_.empty()) return {};
   port_->setPortName(QString::fromStdString(device_));
   port_->setBaudRate(baudRate_);
@@ -62,6 +63,7 @@ OpenResult SerialTransport::Open() {
 }
 
 void SerialTransport::Close() {
+  gone_ = false;
   if (!port_->isOpen()) return;
   port_->clear(QSerialPort::AllDirections);
   port_->close();
@@ -75,7 +77,10 @@ bool SerialTransport::IsOpen() const {
 size_t SerialTransport::Write(const uint8_t* data, size_t n) {
   if (!port_->isOpen() || n == 0) return 0;
   const qint64 queued = port_->write(reinterpret_cast<const char*>(data), static_cast<qint64>(n));
-  if (queued < 0) return 0;
+  if (queued < 0) {
+    gone_ = port_->error() == QSerialPort::ResourceError;
+    return 0;
+  }
   const auto deadline = LinkClock::now() + std::chrono::milliseconds(kSerialTimeoutMs);
   while (port_->bytesToWrite() > 0 && LinkClock::now() < deadline) {
     if (!port_->waitForBytesWritten(std::max(1, MillisecondsUntil(deadline)))) break;
@@ -96,8 +101,12 @@ size_t SerialTransport::Read(uint8_t* buf, size_t n, LinkClock::time_point deadl
     if (!port_->waitForReadyRead(ms)) {
       const auto error = port_->error();
       port_->clearError();
-      // A vanished device (adapter unplugged) will not bring more bytes.
-      if (error != QSerialPort::TimeoutError && error != QSerialPort::NoError) break;
+      // A vanished device (adapter unplugged, hang-up) will not bring more bytes.
+      if (error != QSerialPort::TimeoutError && error != QSerialPort::NoError) {
+        gone_ = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+                error == QSerialPort::DeviceNotFoundError;
+        break;
+      }
     }
   }
   return got;

@@ -28,6 +28,7 @@ class SerialTransport : public ByteTransport {
   OpenResult Open() override;
   void Close() override;
   bool IsOpen() const override;
+  bool Gone() const override { return gone_; }
   size_t Write(const uint8_t* data, size_t n) override;
   size_t Read(uint8_t* buf, size_t n, LinkClock::time_point deadline) override;
   size_t BytesWaiting() override;
@@ -36,6 +37,7 @@ class SerialTransport : public ByteTransport {
  private:
   std::unique_ptr<QSerialPort> port_;
   std::string device_;
+  bool gone_ = false;
   int32_t baudRate_ = 38400;
 };
 

@@ -187,6 +187,39 @@ TEST_F(EmulatorTest, CancelEndsTheWaitSilently) {
   EXPECT_FALSE(link.Cancelled());
 }
 
+TEST_F(EmulatorTest, ADeviceThatGoesAwayEndsTheExchangeAtOnce) {
+  // Limits that only a wait for a device that is gone could reach.
+  LinkTimings patient = ShortTimings();
+  patient.BlockMinimum = 30s;
+  patient.CommandTotal = 60s;
+  for (const bool duringTheBlock : {false, true}) {
+    SCOPED_TRACE(duringTheBlock ? "during a block" : "between exchanges");
+    host.messages.clear();
+    // A stalled page keeps the link waiting for its block until the device goes away.
+    Serve(duringTheBlock ? std::vector<std::string>{"--stall-at", "1"} : std::vector<std::string>{});
+    link.SetTimings(patient);
+    ASSERT_TRUE(host.Told(link.Connect()));
+    auto start = LinkClock::now();
+    if (duringTheBlock) {
+      host.onPump = [&] {
+        if (LinkClock::now() - start > 50ms) emulator.Stop();
+      };
+    } else {
+      emulator.Stop();
+    }
+    start = LinkClock::now();
+    const LinkOutcome page = link.RequestPage(1);
+    host.onPump = nullptr;
+    EXPECT_NE(page.status, LinkStatus::Ok);
+    EXPECT_NE(page.status, LinkStatus::Cancelled);
+    EXPECT_LT(Seconds(start), 5.0) << "waited out the limits of a device that is gone";
+    EXPECT_FALSE(host.Told(page));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text.rfind("Communication failed   Error #", 0), 0u);
+    link.CloseLink();
+  }
+}
+
 TEST_F(EmulatorTest, WaitsEndAsSoonAsTheBytesAreThere) {
   Serve();
   ASSERT_TRUE(host.Told(link.Connect()));
