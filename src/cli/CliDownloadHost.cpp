@@ -50,6 +50,31 @@ void CliDownloadHost::Pump() {
   if (Interrupted()) {
     if (Link* link = gLink.load()) link->Cancel();
   }
+  // A silent instrument is asked again and again for up to an hour: after 10 s the person is
+  // told what is happening and how to stop it, every 10 s on a terminal, once in a log.
+  if (page_ == 0) return;
+  const auto silent = std::chrono::duration_cast<std::chrono::seconds>(
+                          std::chrono::steady_clock::now() - asked_)
+                          .count();
+  if (silent < 10 || silent / 10 * 10 == silenceShown_) return;
+  if (!terminal_ && silenceShown_ != 0) return;
+  silenceShown_ = static_cast<int>(silent / 10 * 10);
+  const std::string note = "quorvantel-cli: no answer to page " + std::to_string(page_) + " for " +
+                           std::to_string(silenceShown_) + " s, retrying; Ctrl+C stops";
+  if (terminal_) {
+    std::fprintf(stderr, "\r%s\033[K", note.c_str());
+    progressLineOpen_ = true;
+  } else {
+    std::fprintf(stderr, "%s\n", note.c_str());
+  }
+  std::fflush(stderr);
+  lastPercent_ = -1;  // the progress line is drawn again when pages come
+}
+
+void CliDownloadHost::RequestingPage(int number, int /*count*/) {
+  page_ = number;
+  asked_ = std::chrono::steady_clock::now();
+  silenceShown_ = 0;
 }
 
 void CliDownloadHost::Message(MessageIcon /*icon*/, const Bytes& text) {
@@ -59,6 +84,7 @@ void CliDownloadHost::Message(MessageIcon /*icon*/, const Bytes& text) {
 }
 
 void CliDownloadHost::TransferEnded() {
+  page_ = 0;
   EndProgressLine();
 }
 

@@ -6,6 +6,7 @@
 #include "download/DownloadHost.h"
 
 #include <atomic>
+#include <chrono>
 #include <vector>
 
 namespace qv {
@@ -36,6 +37,7 @@ class CliDownloadHost : public DownloadHost {
 
   void TransferStarted(const Bytes& activity) override;
   void Progress(int percent) override;
+  void RequestingPage(int number, int count) override;
   void TransferEnded() override;
 
   // A message was shown that explains why the run failed.
@@ -53,6 +55,10 @@ class CliDownloadHost : public DownloadHost {
   bool progressLineOpen_ = false;
   Bytes activity_;
   int lastPercent_ = -1;
+  // The page being asked for and since when, to say so when the instrument stays silent.
+  int page_ = 0;
+  std::chrono::steady_clock::time_point asked_{};
+  int silenceShown_ = 0;  // seconds of silence last reported; 0 = none
 };
 
 }  // namespace qv::cli

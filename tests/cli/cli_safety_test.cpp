@@ -1,6 +1,8 @@
 // The tool on hostile ground: an output folder that takes no file, a file size limit, an
 // output that is the input, inputs that are not files. Nothing finished is lost, nothing is
 // written under the wrong name, and every failure says why.
+#include "core/link/EmulatorProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -8,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -107,6 +110,41 @@ TEST_F(CliSafety, APipeOrADeviceIsNoResultsFile) {
     EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
     EXPECT_LT(r.seconds, 10.0) << "read without end";
   }
+}
+
+TEST_F(CliSafety, ASilentInstrumentIsReportedAfterTenSecondsAndCtrlCStopsIt) {
+  // One page, then not even an acknowledgement: the tool asks again for up to an hour.
+  EmulatorProcess emulator;
+  std::string error;
+  ASSERT_TRUE(emulator.Start(QV_BIN_DIR "/quorvantel-emulator",
+                             {"--memory", QV_BIN_DIR "/demo/demo-memory.json", "--mute-after", "1"},
+                             &error))
+      << error;
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), work.filePath(QStringLiteral("config")));
+  env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral(QV_BIN_DIR "/quorvantel-cli"),
+          {"download", "--port", QString::fromStdString(emulator.Device()), "--memory", "results",
+           "-o", work.filePath(QStringLiteral("silent.QVL"))});
+  ASSERT_TRUE(p.waitForStarted(5000));
+  QByteArray err;
+  const auto start = std::chrono::steady_clock::now();
+  while (!err.contains("no answer to page 2 for 10 s, retrying; Ctrl+C stops") &&
+         std::chrono::steady_clock::now() - start < std::chrono::seconds(30) &&
+         p.state() == QProcess::Running) {
+    p.waitForReadyRead(500);
+    err += p.readAllStandardError();
+  }
+  EXPECT_TRUE(err.contains("no answer to page 2 for 10 s, retrying; Ctrl+C stops"))
+      << err.toStdString();
+  ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+  ASSERT_TRUE(p.waitForFinished(10000));
+  err += p.readAllStandardError();
+  EXPECT_EQ(p.exitCode(), 130) << err.toStdString();
+  EXPECT_TRUE(err.contains("download cancelled; nothing was written")) << err.toStdString();
+  EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("silent.QVL"))));
 }
 
 }  // namespace

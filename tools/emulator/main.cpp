@@ -40,6 +40,7 @@ Options:
   --bad-checksum LIST  send these pages (comma list of addresses) with a corrupt checksum
   --drop-ack-once      leave the first command that expects an acknowledgement unanswered once
   --stall-at PAGE      acknowledge a request for page PAGE, then stop answering for good
+  --mute-after N       send N pages, then answer nothing at all (not even acknowledgements)
   --log FILE           write a hex log of the traffic to FILE ("-" for standard error)
   --dump-image FILE    write the memory as a binary image to FILE and exit
   --help               show this text
@@ -105,6 +106,8 @@ Options ParseOptions(int argc, char** argv) {
       o.faults.dropAckOnce = true;
     } else if (arg == "--stall-at") {
       o.faults.stallAtPage = ParseInt(value(), "--stall-at", 0, 0xFFFF);
+    } else if (arg == "--mute-after") {
+      o.faults.muteAfterPages = ParseInt(value(), "--mute-after", 0, 0xFFFF);
     } else if (arg == "--log") {
       o.log = value();
     } else if (arg == "--dump-image") {

@@ -180,6 +180,7 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
 
   for (int k = 0; k < n; ++k) {
     const ResultEntry& entry = entries[static_cast<size_t>(k)];
+    host_.RequestingPage(k + 1, n);
     if (const LinkOutcome page = link_.RequestPage(entry.address); !page) {
       doc_.SetTests(std::move(kept));
       return Stop(result, page);
@@ -278,6 +279,7 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
     const std::vector<int32_t> pages = block.Pages;
     int sample = 0;
     for (const int32_t address : pages) {
+      host_.RequestingPage(static_cast<int>(pagesDone + 1), static_cast<int>(totalPages));
       if (const LinkOutcome got = link_.RequestPage(static_cast<uint32_t>(address)); !got) {
         return Stop(result, got);
       }

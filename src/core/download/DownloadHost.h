@@ -41,6 +41,8 @@ class DownloadHost : public LinkHost, public DocumentHost {
   virtual void TransferStarted(const Bytes& /*activity*/) {}
   // The gauge, 0..100.
   virtual void Progress(int /*percent*/) {}
+  // Page `number` (1-based) of the `count` the transfer fetches is being asked for.
+  virtual void RequestingPage(int /*number*/, int /*count*/) {}
   // The transfer box goes away: before a question, a message, or at the end.
   virtual void TransferEnded() {}
 };

@@ -38,6 +38,7 @@ ByteVec Instrument::Feed(const uint8_t* data, size_t count, Clock::time_point no
   if (onTraffic && count) onTraffic(true, data, count);
   ByteVec reply;
   if (stalled_ || faults_.noAnswer) return reply;
+  if (faults_.muteAfterPages >= 0 && pagesSent_ >= faults_.muteAfterPages) return reply;
   if (awaitingAddress_ && now - ackTime_ > kAddressWait) ResetLine();
   for (size_t i = 0; i < count && !stalled_; ++i) {
     const uint8_t b = data[i];

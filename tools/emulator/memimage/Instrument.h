@@ -18,6 +18,7 @@ struct InstrumentFaults {
   std::set<int> badChecksumPages;  // pages sent with a corrupted checksum
   bool dropAckOnce = false;        // the first acknowledged command goes unanswered once
   int stallAtPage = -1;            // a request of this page gets its acknowledgement, then silence
+  int muteAfterPages = -1;         // after this many pages sent, nothing is answered any more
 };
 
 class Instrument {
