@@ -3,6 +3,7 @@
 #include "CliContext.h"
 #include "Commands.h"
 
+#include <QByteArrayView>
 #include <QCoreApplication>
 
 #include <clocale>
@@ -28,6 +29,17 @@ int main(int argc, char* argv[]) {
   // A file size limit reached is an error the writing code reports ("File too large"), not a
   // reason to die without a word.
   std::signal(SIGXFSZ, SIG_IGN);
+  // Qt turns arguments into text: a file name that is not UTF-8 would come back as another name,
+  // so that an input is "not found" and an output written where nobody looks. Refuse it.
+  for (int i = 1; i < argc; ++i) {
+    if (!QByteArrayView(argv[i]).isValidUtf8()) {
+      std::fprintf(stderr,
+                   "quorvantel-cli: argument %d is not valid UTF-8; file names must be UTF-8 here "
+                   "(rename the file, e.g. with convmv)\n",
+                   i);
+      return qv::cli::kExitUsage;
+    }
+  }
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("quorvantel-cli"));
   // Numbers follow the person's locale like the application's (LC_NUMERIC).

@@ -112,6 +112,30 @@ TEST_F(CliSafety, APipeOrADeviceIsNoResultsFile) {
   }
 }
 
+TEST_F(CliSafety, AFileNameThatIsNotUtf8IsRefusedNeverRenamed) {
+  const QString cli = QStringLiteral(QV_BIN_DIR "/quorvantel-cli");
+  const QStringList scripts = {
+      // Input: a results file whose name holds the byte 0xFF.
+      QStringLiteral("cd \"$1\" && f=$(printf 'n\\377.QVL') && cp in.QVL \"$f\" && "
+                     "exec \"$0\" info \"$f\""),
+      // Output: the same kind of name for the text file.
+      QStringLiteral("cd \"$1\" && exec \"$0\" export in.QVL -o \"$(printf 'o\\377.txt')\"")};
+  for (const QString& script : scripts) {
+    SCOPED_TRACE(script.toStdString());
+    const QStringList before = QDir(work.path()).entryList(QDir::Files);
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, cli, work.path()});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const std::string err = p.readAllStandardError().toStdString();
+    EXPECT_EQ(p.exitCode(), 2) << err;
+    EXPECT_NE(err.find("is not valid UTF-8"), std::string::npos) << err;
+    // Nothing written under a name of Qt's making.
+    QStringList after = QDir(work.path()).entryList(QDir::Files);
+    after.removeIf([](const QString& n) { return n.startsWith(QLatin1Char('n')); });
+    EXPECT_EQ(after, before);
+  }
+}
+
 TEST_F(CliSafety, ASilentInstrumentIsReportedAfterTenSecondsAndCtrlCStopsIt) {
   // One page, then not even an acknowledgement: the tool asks again for up to an hour.
   EmulatorProcess emulator;
