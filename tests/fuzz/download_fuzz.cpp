@@ -14,6 +14,8 @@
 #include "workspace/DocumentWorkspace.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -143,5 +145,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   QV_FUZZ_CHECK(result.badPages >= 0 && result.droppedPages >= 0);
   if (result.ok()) QV_FUZZ_CHECK(result.memory == host.memory);
   CheckDocument(workspace.Doc());
+  // For a look at what one input came to (are the seeds still whole downloads?).
+  if (std::getenv("QV_FUZZ_VERBOSE") != nullptr) {
+    std::fprintf(stderr, "outcome %d, %zu tests, %zu blocks, %d bad and %d dropped pages\n",
+                 static_cast<int>(result.outcome), workspace.Doc().AllTests.size(),
+                 workspace.Doc().LoggerBlocks.size(), result.badPages, result.droppedPages);
+  }
   return 0;
 }
