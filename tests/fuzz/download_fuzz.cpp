@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -105,8 +106,14 @@ const qv::TextCatalog& Texts() {
 }
 
 void CheckDocument(const qv::Document& doc) {
-  for (size_t i = 0; i < doc.AllTests.size(); ++i)
-    QV_FUZZ_CHECK(doc.AllTests[i].RecordIndex == static_cast<int32_t>(i));
+  // Record indexes are the tests' identities (the tree's sort moves the tests, not them):
+  // each of 0..n-1 exactly once.
+  std::vector<bool> seen(doc.AllTests.size(), false);
+  for (const qv::TTestsRecord& t : doc.AllTests) {
+    QV_FUZZ_CHECK(t.RecordIndex >= 0 && static_cast<size_t>(t.RecordIndex) < seen.size());
+    QV_FUZZ_CHECK(!seen[static_cast<size_t>(t.RecordIndex)]);
+    seen[static_cast<size_t>(t.RecordIndex)] = true;
+  }
   for (const qv::TLoggerRecord& b : doc.LoggerBlocks) {
     QV_FUZZ_CHECK(b.SignalCount >= 0 && b.SignalCount <= qv::kLoggerSignals);
     for (int i = 0; i < b.SignalCount; ++i) {
