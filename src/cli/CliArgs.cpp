@@ -143,7 +143,8 @@ bool InputAndOutput(const char* command, const ParsedArgs& parsed, const char* v
 }
 
 bool SameFile(const QString& a, const QString& b) {
-  struct stat sa {}, sb {};
+  struct stat sa {
+  }, sb{};
   if (::stat(QFile::encodeName(a).constData(), &sa) != 0) return false;
   if (::stat(QFile::encodeName(b).constData(), &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;

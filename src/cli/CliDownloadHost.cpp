@@ -53,9 +53,9 @@ void CliDownloadHost::Pump() {
   // A silent instrument is asked again and again for up to an hour: after 10 s the person is
   // told what is happening and how to stop it, every 10 s on a terminal, once in a log.
   if (page_ == 0) return;
-  const auto silent = std::chrono::duration_cast<std::chrono::seconds>(
-                          std::chrono::steady_clock::now() - asked_)
-                          .count();
+  const auto silent =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - asked_)
+          .count();
   if (silent < 10 || silent / 10 * 10 == silenceShown_) return;
   if (!terminal_ && silenceShown_ != 0) return;
   silenceShown_ = static_cast<int>(silent / 10 * 10);

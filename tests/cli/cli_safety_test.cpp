@@ -43,9 +43,9 @@ class CliSafety : public ::testing::Test {
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     p.setProcessEnvironment(env);
     const auto start = std::chrono::steady_clock::now();
-    p.start(QStringLiteral("/bin/sh"),
-            QStringList{QStringLiteral("-c"), command, QStringLiteral(QV_BIN_DIR "/quorvantel-cli")} +
-                args);
+    p.start(QStringLiteral("/bin/sh"), QStringList{QStringLiteral("-c"), command,
+                                                   QStringLiteral(QV_BIN_DIR "/quorvantel-cli")} +
+                                           args);
     EXPECT_TRUE(p.waitForFinished(30000));
     Ran r;
     r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -65,8 +65,8 @@ class CliSafety : public ::testing::Test {
 TEST_F(CliSafety, AnOutputFolderThatTakesNoFileStopsTheDownloadBeforeTheInstrument) {
   // /proc takes no new file, for root too. The port does not exist: had the tool asked the
   // instrument first, it would say so.
-  const Ran r = Run({}, {"download", "--port", "/dev/qv-no-such-port", "--memory", "results",
-                         "-o", "/proc/qv-download.QVL"});
+  const Ran r = Run({}, {"download", "--port", "/dev/qv-no-such-port", "--memory", "results", "-o",
+                         "/proc/qv-download.QVL"});
   EXPECT_EQ(r.exitCode, 1) << r.err;
   EXPECT_NE(r.err.find("/proc/qv-download.QVL cannot be written"), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("port"), std::string::npos) << r.err;

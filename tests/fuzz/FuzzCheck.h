@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define QV_FUZZ_CHECK(condition)                                                          \
-  do {                                                                                    \
-    if (!(condition)) {                                                                   \
+#define QV_FUZZ_CHECK(condition)                                                             \
+  do {                                                                                       \
+    if (!(condition)) {                                                                      \
       std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                       \
-    }                                                                                     \
+      std::abort();                                                                          \
+    }                                                                                        \
   } while (0)

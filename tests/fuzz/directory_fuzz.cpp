@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The whole entries, sealed with their sum: good, and read as before.
   qv::Bytes sealed(reinterpret_cast<const char*>(data), 8 * entries);
-  const uint32_t sum = qv::ByteSumOf(reinterpret_cast<const uint8_t*>(sealed.data()), sealed.size());
+  const uint32_t sum =
+      qv::ByteSumOf(reinterpret_cast<const uint8_t*>(sealed.data()), sealed.size());
   for (int shift = 24; shift >= 0; shift -= 8)
     sealed += static_cast<char>(sum >> shift & 0xFF);
   QV_FUZZ_CHECK(qv::CheckDirectory(sealed));

@@ -136,8 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const InputTransport* wire = transport.get();
   link.SetSerialTransport(std::move(transport), 38400);
   qv::LinkTimings timings;
-  timings.IdentifyTotal = timings.IdentifyAttempt = timings.CommandTotal =
-      timings.CommandAttempt = timings.BlockMinimum = qv::LinkTimings::us{0};
+  timings.IdentifyTotal = timings.IdentifyAttempt = timings.CommandTotal = timings.CommandAttempt =
+      timings.BlockMinimum = qv::LinkTimings::us{0};
   timings.BlockStretch = 0;
   link.SetTimings(timings);
   host.link = &link;

@@ -12,8 +12,8 @@
 namespace {
 
 bool Trimmed(std::string_view s) {
-  return s.empty() || (s.front() != ' ' && s.front() != '\t' && s.back() != ' ' &&
-                       s.back() != '\t');
+  return s.empty() ||
+         (s.front() != ' ' && s.front() != '\t' && s.back() != ' ' && s.back() != '\t');
 }
 
 // CR LF line ends, so that a value's own trailing CR survives the reader's CR LF handling.

@@ -352,11 +352,12 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguage) {
         if (!w->isVisible()) continue;
         const QString name = dialog->objectName() + "/" + w->objectName();
         if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-          EXPECT_GE(b->width(), b->sizeHint().width()) << name.toStdString() << " \""
-                                                       << b->text().toStdString() << "\"";
-        } else if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap() && l->pixmap().isNull()) {
-          EXPECT_GE(l->width(), l->sizeHint().width()) << name.toStdString() << " \""
-                                                       << l->text().toStdString() << "\"";
+          EXPECT_GE(b->width(), b->sizeHint().width())
+              << name.toStdString() << " \"" << b->text().toStdString() << "\"";
+        } else if (auto* l = qobject_cast<QLabel*>(w);
+                   l && !l->wordWrap() && l->pixmap().isNull()) {
+          EXPECT_GE(l->width(), l->sizeHint().width())
+              << name.toStdString() << " \"" << l->text().toStdString() << "\"";
         } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
           EXPECT_GE(g->width(), g->fontMetrics().horizontalAdvance(g->title()) + 8)
               << name.toStdString() << " \"" << g->title().toStdString() << "\"";

@@ -113,10 +113,9 @@ TEST_F(GuiDownloadTest, ALostLinkIsToldAboveTheMainWindowWithTheTransferBoxGone)
   // A second instrument that stops answering after acknowledging the first page.
   test::EmulatorProcess stalling;
   std::string error;
-  ASSERT_TRUE(stalling.Start(std::string(QV_BIN_DIR) + "/quorvantel-emulator",
-                             {"--memory", QV_SOURCE_DIR "/data/demo/demo-memory.json", "--stall-at",
-                              "1"},
-                             &error))
+  ASSERT_TRUE(stalling.Start(
+      std::string(QV_BIN_DIR) + "/quorvantel-emulator",
+      {"--memory", QV_SOURCE_DIR "/data/demo/demo-memory.json", "--stall-at", "1"}, &error))
       << error;
   PortChoice port;
   port.ChooseDevice(stalling.Device());
@@ -125,7 +124,8 @@ TEST_F(GuiDownloadTest, ALostLinkIsToldAboveTheMainWindowWithTheTransferBoxGone)
   bool transferSeen = false;
   form_->Download().Engine().SetPauses({std::chrono::milliseconds(20), {}, {}});
   QTimer watch;
-  QObject::connect(&watch, &QTimer::timeout, [&] { transferSeen = transferSeen || transfer->isVisible(); });
+  QObject::connect(&watch, &QTimer::timeout,
+                   [&] { transferSeen = transferSeen || transfer->isVisible(); });
   watch.start(1);
   int told = 0;
   prompter_.onShow = [&](QWidget* parent) {

@@ -3,8 +3,8 @@
 #include "common/Prompter.h"
 
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCompleter>
 #include <QDir>
 #include <QFile>

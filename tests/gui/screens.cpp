@@ -26,9 +26,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTimer>
 #include <cstdio>
 #include <functional>
 

@@ -27,7 +27,6 @@ class Handle {
   QSettings settings_;
 };
 
-
 ReadResult WrongType(const char* name, const QVariant& value, const char* expected,
                      const QSettings& settings) {
   QString shown;

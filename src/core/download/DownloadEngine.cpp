@@ -1,8 +1,8 @@
 #include "download/DownloadEngine.h"
 
 #include "download/MemoryDecoder.h"
-#include "format/NumberText.h"
 #include "format/DateTimeText.h"
+#include "format/NumberText.h"
 
 #include <string>
 #include <thread>

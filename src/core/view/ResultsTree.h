@@ -39,10 +39,11 @@ struct TreeNodeEdit {
   Bytes ParentText;  // the building's text, for a room
 };
 
-// Renames by name, not by number: a building edit renames every test whose building name is the old text; a room edit every test whose room name is
-// the old text and whose building name is the parent's text. The building tree's names follow,
-// so that nodes sharing the old name can be relabelled too. Sets DocModified and returns true
-// when something was renamed that way; the root and an unchanged text change nothing.
+// Renames by name, not by number: a building edit renames every test whose building name is the old
+// text; a room edit every test whose room name is the old text and whose building name is the
+// parent's text. The building tree's names follow, so that nodes sharing the old name can be
+// relabelled too. Sets DocModified and returns true when something was renamed that way; the root
+// and an unchanged text change nothing.
 bool RenameTreeNode(Document& doc, const TreeNodeEdit& edit);
 
 // Whether another node of the tree shows the same data under the old name after an edit, and

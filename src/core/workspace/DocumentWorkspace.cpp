@@ -31,8 +31,7 @@ void DocumentWorkspace::AddObserver(WorkspaceObserver& observer) {
 }
 
 void DocumentWorkspace::RemoveObserver(WorkspaceObserver& observer) {
-  observers_.erase(std::remove(observers_.begin(), observers_.end(), &observer),
-                   observers_.end());
+  observers_.erase(std::remove(observers_.begin(), observers_.end(), &observer), observers_.end());
 }
 
 void DocumentWorkspace::NotifyFlags() {
@@ -165,7 +164,7 @@ LoadOutcome DocumentWorkspace::LoggingDownloaded(DocumentHost& host) {
 }
 
 OpenedDocument DocumentWorkspace::Open(const QString& path, DocumentHost& host,
-                                   const OpenOptions& options) {
+                                       const OpenOptions& options) {
   OpenedDocument result;
   doc_.LoggerDataLoaded = false;
   doc_.ResultsDataLoaded = false;

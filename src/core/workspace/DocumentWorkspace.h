@@ -57,8 +57,8 @@ class WorkspaceObserver {
 };
 
 struct OpenOptions {
-  QByteArray codePage;     // of the language, for the stored texts
-  DateTime today = 0;      // the report's header date
+  QByteArray codePage;  // of the language, for the stored texts
+  DateTime today = 0;   // the report's header date
   // A person looks at the table: a logging file asks for the block to show, and a results
   // document with nothing to show says so. The command-line tool chooses and checks itself.
   bool interactive = true;
@@ -66,9 +66,9 @@ struct OpenOptions {
 
 struct OpenedDocument {
   LoadOutcome load = LoadOutcome::Failed;
-  Outcome read;                        // the reader's outcome; its message when it failed
+  Outcome read;  // the reader's outcome; its message when it failed
   MeasurementsKind kind = MeasurementsKind::None;
-  Bytes storedName;                    // the "$FileName%" line
+  Bytes storedName;  // the "$FileName%" line
 };
 
 class DocumentWorkspace {

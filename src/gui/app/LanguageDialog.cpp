@@ -67,11 +67,11 @@ TfrmLanguage::TfrmLanguage(AppContext& ctx, Prompter& prompter, QWidget* parent)
   }
 
   // The design width, or more where a translated caption needs it: nothing is cut.
-  const int button = std::max({kButtonWidth, btnOK_->sizeHint().width(),
-                               btnCancel_->sizeHint().width()});
+  const int button =
+      std::max({kButtonWidth, btnOK_->sizeHint().width(), btnCancel_->sizeHint().width()});
   int width = std::max(kDialogWidth, 2 * (kMargin + button) + kMargin);
-  width = std::max(width, rgLanguage_->fontMetrics().horizontalAdvance(rgLanguage_->title()) +
-                              2 * kMargin + 24);
+  width = std::max(
+      width, rgLanguage_->fontMetrics().horizontalAdvance(rgLanguage_->title()) + 2 * kMargin + 24);
   for (const QRadioButton* entry : entries_)
     width = std::max(width, entry->sizeHint().width() + 2 * kMargin + 24);
   const int groupHeight = 10 * languages + 90;

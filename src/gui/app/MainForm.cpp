@@ -81,8 +81,8 @@ void TfrmMainForm::BuildPanels() {
   auto* splitter = new QSplitter(Qt::Horizontal, panMainPanel_);
   splitter->setObjectName(QStringLiteral("spSpliter"));
   splitter->setChildrenCollapsible(false);
-  views_ = new TDocumentViews(ctx_, prompter_, splitter, [this] { return widestSignalCaption_; },
-                              this);
+  views_ = new TDocumentViews(
+      ctx_, prompter_, splitter, [this] { return widestSignalCaption_; }, this);
   splitter->setStretchFactor(1, 1);
   auto* layout = new QVBoxLayout(panMainPanel_);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -216,12 +216,14 @@ void TfrmMainForm::BuildMenus() {
 
   QMenu* config = AddMenu("mmConfig", "mmConfig_15");
   Wire(AddEntry(config, "mmConfigPort", "mmConfigPort_15"), [this] { mmConfigPortClick(); });
-  Wire(AddEntry(config, "mmConfigLanguage", "mmConfigLanguage_15"),
-       [this] { mmConfigLanguageClick(); }, Guard::None);
+  Wire(
+      AddEntry(config, "mmConfigLanguage", "mmConfigLanguage_15"),
+      [this] { mmConfigLanguageClick(); }, Guard::None);
   config->addSeparator();
   Wire(AddEntry(config, "mmConfigLogList", "ppLogList_15"), [this] { ppLogListClick(); });
-  Wire(AddEntry(config, "mmConfigUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); },
-       Guard::None);
+  Wire(
+      AddEntry(config, "mmConfigUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); },
+      Guard::None);
   connect(config, &QMenu::aboutToShow, this, &TfrmMainForm::mmConfigClick);
 
   QMenu* graph = AddMenu("mmGraph", "mmGraph_15");
@@ -233,23 +235,27 @@ void TfrmMainForm::BuildMenus() {
   connect(graph, &QMenu::aboutToShow, this, &TfrmMainForm::mmGraphClick);
 
   QMenu* window = AddMenu("mmWindow", "mmWindow_15");
-  Wire(AddEntry(window, "mmWinCascade", "mmWinCascade_15"), [this] { mmWinCascadeClick(); },
-       Guard::None);
-  Wire(AddEntry(window, "mmWinHoriz", "mmWinHoriz_15"), [this] { mmWinHorizClick(); },
-       Guard::None);
-  Wire(AddEntry(window, "mmWinVertic", "mmWinVertic_15"), [this] { mmWinVerticClick(); },
-       Guard::None);
-  Wire(AddEntry(window, "mmWinMinimize", "mmWinMinimize_15"), [this] { mmWinMinimizeClick(); },
-       Guard::None);
+  Wire(
+      AddEntry(window, "mmWinCascade", "mmWinCascade_15"), [this] { mmWinCascadeClick(); },
+      Guard::None);
+  Wire(
+      AddEntry(window, "mmWinHoriz", "mmWinHoriz_15"), [this] { mmWinHorizClick(); }, Guard::None);
+  Wire(
+      AddEntry(window, "mmWinVertic", "mmWinVertic_15"), [this] { mmWinVerticClick(); },
+      Guard::None);
+  Wire(
+      AddEntry(window, "mmWinMinimize", "mmWinMinimize_15"), [this] { mmWinMinimizeClick(); },
+      Guard::None);
   connect(window, &QMenu::aboutToShow, this, &TfrmMainForm::mmWindowClick);
 
   QMenu* help = AddMenu("mmHelp", "mmHelp_15");
-  Wire(AddEntry(help, "mmHelpContents", "mmHelpContents_15"), [this] { mmHelpContentsClick(); },
-       Guard::None);
-  Wire(AddEntry(help, "mmHelpIndex", "mmHelpIndex_15"), [this] { mmHelpIndexClick(); },
-       Guard::None);
-  Wire(AddEntry(help, "mmHelpAbout", "mmHelpAbout_15"), [this] { mmHelpAboutClick(); },
-       Guard::None);
+  Wire(
+      AddEntry(help, "mmHelpContents", "mmHelpContents_15"), [this] { mmHelpContentsClick(); },
+      Guard::None);
+  Wire(
+      AddEntry(help, "mmHelpIndex", "mmHelpIndex_15"), [this] { mmHelpIndexClick(); }, Guard::None);
+  Wire(
+      AddEntry(help, "mmHelpAbout", "mmHelpAbout_15"), [this] { mmHelpAboutClick(); }, Guard::None);
 }
 
 void TfrmMainForm::BuildPopupMenu() {
@@ -273,7 +279,8 @@ void TfrmMainForm::BuildPopupMenu() {
   p->addSeparator();
   Wire(AddEntry(p, "ppLogList", "ppLogList_15"), [this] { ppLogListClick(); });
   AddEntry(p, "ppSaveSelAsRes", "ppSaveSelAsRes_15");
-  Wire(AddEntry(p, "ppUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); }, Guard::None);
+  Wire(
+      AddEntry(p, "ppUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); }, Guard::None);
   // Hidden until the first download or open.
   FlagsChanged();
   connect(p, &QMenu::aboutToShow, this, &TfrmMainForm::ppPopupMenuPopup);
@@ -312,7 +319,8 @@ bool TfrmMainForm::CreateDialogs() {
   dialogs_.DownLoadList = new TfrmDownLoadList(ctx_, this);
   dialogs_.Transfering = new TfrmTransfering(ctx_, this);
   // Created after the memory choice so that its load of the stored choices finds them all.
-  dialogs_.Units = new TfrmUnits(ctx_, prompter_, [this] { views_->Repaint(); }, this);
+  dialogs_.Units = new TfrmUnits(
+      ctx_, prompter_, [this] { views_->Repaint(); }, this);
   dialogs_.About = new TfrmAbout(ctx_, prompter_, this);
 
   commands_->SetBlockList(dialogs_.DownLoadList);
@@ -381,7 +389,8 @@ void TfrmMainForm::FlagsChanged() {
   UpdateTitle();
   const bool rows = ctx_.Workspace.RowEditingShown();
   ppRowSeparator_->setVisible(rows);
-  for (const char* name : {"ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes"}) {
+  for (const char* name :
+       {"ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes"}) {
     Action(QString::fromLatin1(name))->setVisible(rows);
   }
 }

@@ -5,9 +5,9 @@
 #pragma once
 
 #include "app/MenuRules.h"
-#include "view/TableMouse.h"
 #include "common/AppContext.h"
 #include "common/Prompter.h"
+#include "view/TableMouse.h"
 
 #include <QMainWindow>
 #include <functional>

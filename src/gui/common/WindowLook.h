@@ -17,9 +17,9 @@ void SetApplicationIdentity();
 
 // Without CustomizeWindowHint the window manager adds minimise and maximise buttons to a
 // dialog; the fixed-size hint alone only counts on Windows.
-inline constexpr Qt::WindowFlags kDialogFlags =
-    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-    Qt::MSWindowsFixedSizeDialogHint;
+inline constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint |
+                                                Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                                                Qt::MSWindowsFixedSizeDialogHint;
 
 // Sets `flags` and fixes the size: to the layout's when there is one, else to the present
 // size. Call once the dialog's contents are in place.

@@ -3,7 +3,6 @@
 #include "common/ChoiceLoading.h"
 #include "common/WindowLook.h"
 
-
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>

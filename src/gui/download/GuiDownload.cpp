@@ -27,9 +27,8 @@ class Asking {
 
 }  // namespace
 
-GuiDownload::GuiDownload(AppContext& ctx, DocumentHost& documentHost,
-                         TfrmDLSelect& memoryChoice, TfrmDownLoadList& blockList,
-                         TfrmTransfering& transfer)
+GuiDownload::GuiDownload(AppContext& ctx, DocumentHost& documentHost, TfrmDLSelect& memoryChoice,
+                         TfrmDownLoadList& blockList, TfrmTransfering& transfer)
     : ctx_(ctx),
       documentHost_(documentHost),
       memoryChoice_(memoryChoice),

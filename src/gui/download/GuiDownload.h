@@ -21,9 +21,8 @@ class GuiDownload : public DownloadHost {
  public:
   // Everything must outlive the download. `documentHost` answers the save questions, shows
   // the block list in show mode and the messages.
-  GuiDownload(AppContext& ctx, DocumentHost& documentHost,
-              TfrmDLSelect& memoryChoice, TfrmDownLoadList& blockList,
-              TfrmTransfering& transfer);
+  GuiDownload(AppContext& ctx, DocumentHost& documentHost, TfrmDLSelect& memoryChoice,
+              TfrmDownLoadList& blockList, TfrmTransfering& transfer);
   ~GuiDownload() override;
 
   Link& LinkObject() { return *link_; }

@@ -12,8 +12,7 @@
 
 namespace qv {
 
-TfrmTransfering::TfrmTransfering(const AppContext& ctx, QWidget* parent)
-    : QDialog(parent) {
+TfrmTransfering::TfrmTransfering(const AppContext& ctx, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmTransfering"));
   setWindowTitle(ctx.Tr("frmTransfering_35"));
   gauge_ = new QProgressBar(this);

@@ -110,8 +110,7 @@ bool TDocumentViews::LayoutTable() {
                                ctx_.Texts.Translate("Location_10"), Now())
           : LayoutLoggingTable(doc, metrics, Now());
   if (!layout) {
-    prompter_.Message(splitter_->window(), ctx_.Tr(kMsgNoDataToShowKey),
-                      QMessageBox::Information);
+    prompter_.Message(splitter_->window(), ctx_.Tr(kMsgNoDataToShowKey), QMessageBox::Information);
     return false;
   }
   dgrdDrawTable_->ApplyLayout(*layout);

@@ -52,9 +52,9 @@ TfrmUnits::TfrmUnits(AppContext& ctx, Prompter& prompter, std::function<void()> 
   // The design size, or wider where a translated caption needs it: nothing is cut.
   const int button =
       std::max({kButtonWidth, btnOK_->sizeHint().width(), btnCancel_->sizeHint().width()});
-  const int width = std::max(
-      {kClientWidth, 2 * button + 12 + 24,
-       rgUnits_->fontMetrics().horizontalAdvance(rgUnits_->title()) + 24 + 24});
+  const int width =
+      std::max({kClientWidth, 2 * button + 12 + 24,
+                rgUnits_->fontMetrics().horizontalAdvance(rgUnits_->title()) + 24 + 24});
   setFixedSize(width, kClientHeight);
   rgUnits_->setGeometry(12, 10, width - 24, 82);
   btnOK_->setGeometry(width / 2 - button - 6, kButtonTop, button, kButtonHeight);

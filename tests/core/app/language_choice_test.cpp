@@ -156,7 +156,8 @@ TEST_F(LanguageFolder, ResolveFileNameFollowsTheFolder) {
 }
 
 TEST(LanguageDialog, StoresTheSectionOnlyWhenTheChoiceChanges) {
-  const std::vector<LanguageEntry> languages = {{"ENGLISH", "English", "windows-1252"}, {"DEUTSCH", "Deutsch", "windows-1252"}};
+  const std::vector<LanguageEntry> languages = {{"ENGLISH", "English", "windows-1252"},
+                                                {"DEUTSCH", "Deutsch", "windows-1252"}};
   const SettingsStore store = FreshSettings();
   ASSERT_TRUE(store.WriteInt("LangIndex", 0));
   ASSERT_TRUE(store.WriteText("Language", "ENGLISH"));

@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <map>
+#include <regex>
 #include <set>
 
 namespace qv {
@@ -170,9 +170,8 @@ TEST(LanguageData, EnglishTextsAreCleanWindows1252) {
 
 // The shipped languages, each with its name in its own language.
 const std::vector<std::pair<std::string, QString>> kLanguages = {
-    {"ENGLISH", "English"},        {"GERMAN", "Deutsch"},
-    {"FRENCH", "Français"},        {"ITALIAN", "Italiano"},
-    {"SPANISH", "Español"},        {"SLOVENIAN", "Slovenščina"},
+    {"ENGLISH", "English"},  {"GERMAN", "Deutsch"},  {"FRENCH", "Français"},
+    {"ITALIAN", "Italiano"}, {"SPANISH", "Español"}, {"SLOVENIAN", "Slovenščina"},
     {"CZECH", "Čeština"}};
 
 // The entries of each menu whose accelerators must differ.
@@ -180,8 +179,7 @@ const std::vector<std::vector<std::string>> kMenus = {
     {"mmFile_15", "mmEdit_15", "mmInstrument_15", "mmConfig_15", "mmGraph_15", "mmWindow_15",
      "mmHelp_15"},
     {"mmFileOpen_15", "mmFileClose_15", "mmFileSaveAs_15", "mmFileSaveLogAsRes_15",
-     "mmFileHeadSetUp_15", "mmFilePreview_15", "ppFileInfo_15", "mmFileExport_15",
-     "mmFileExit_15"},
+     "mmFileHeadSetUp_15", "mmFilePreview_15", "ppFileInfo_15", "mmFileExport_15", "mmFileExit_15"},
     {"mmEditCopy_15", "mmEditSelAll_15"},
     {"mmConfigPort_15", "mmConfigLanguage_15", "ppLogList_15", "mmConfigUnits_15"},
     {"mmGraphDraw_15", "mmGraphRefresh_15", "mmGraphPrint_15", "mmGraphClose_15",
@@ -189,8 +187,7 @@ const std::vector<std::vector<std::string>> kMenus = {
     {"mmWinCascade_15", "mmWinHoriz_15", "mmWinVertic_15", "mmWinMinimize_15"},
     {"mmHelpContents_15", "mmHelpIndex_15", "mmHelpAbout_15"},
     {"ppFileInfo_15", "mmEditCopy_15", "mmEditSelAll_15", "ppCutRow_15", "ppCopyRow_15",
-     "ppPasteRow_15", "ppDeleteRow_15", "ppLogList_15", "ppSaveSelAsRes_15",
-     "mmConfigUnits_15"}};
+     "ppPasteRow_15", "ppDeleteRow_15", "ppLogList_15", "ppSaveSelAsRes_15", "mmConfigUnits_15"}};
 
 std::map<std::string, std::string> Entries(const std::string& path) {
   const std::optional<std::string> bytes = IniFile::ReadFileBytes(path);
@@ -217,8 +214,8 @@ TEST(LanguageData, EveryLanguageHasExactlyTheEnglishKeysReadableInItsCodePage) {
     // Its name reads rightly whatever language is in use: it is decoded in its own code page.
     EXPECT_EQ(TextCodec(language.CodePage).Decode(language.DispName), kLanguages[i].second);
 
-    const std::string file = ResolveFileName(
-        kLangFolder, product.ReadString(language.Section, "file", "English.ini"));
+    const std::string file =
+        ResolveFileName(kLangFolder, product.ReadString(language.Section, "file", "English.ini"));
     const std::map<std::string, std::string> texts = Entries(kLangFolder + "/" + file);
     QStringDecoder strict(language.CodePage.constData(), QStringDecoder::Flag::Stateless);
     ASSERT_TRUE(strict.isValid()) << language.CodePage.constData();
@@ -234,7 +231,8 @@ TEST(LanguageData, EveryLanguageHasExactlyTheEnglishKeysReadableInItsCodePage) {
       // An accelerator exactly where English has one.
       const auto en = english.find(key);
       if (en != english.end()) {
-        EXPECT_EQ(decoded.count(QLatin1Char('&')), en->second.find('&') == std::string::npos ? 0 : 1)
+        EXPECT_EQ(decoded.count(QLatin1Char('&')),
+                  en->second.find('&') == std::string::npos ? 0 : 1)
             << key << " = " << decoded.toStdString();
       }
       all[language.Section] += decoded + QLatin1Char('\n');
@@ -257,9 +255,12 @@ TEST(LanguageData, EveryLanguageHasExactlyTheEnglishKeysReadableInItsCodePage) {
   }
   // The letters of these languages come out as themselves, not as their neighbours in another
   // code page.
-  for (const auto& [section, letters] : std::vector<std::pair<std::string, QString>>{
-           {"GERMAN", "ßäöü"}, {"FRENCH", "éèà"}, {"SPANISH", "ñó"},
-           {"SLOVENIAN", "ščž"}, {"CZECH", "ščžřě"}}) {
+  for (const auto& [section, letters] :
+       std::vector<std::pair<std::string, QString>>{{"GERMAN", "ßäöü"},
+                                                    {"FRENCH", "éèà"},
+                                                    {"SPANISH", "ñó"},
+                                                    {"SLOVENIAN", "ščž"},
+                                                    {"CZECH", "ščžřě"}}) {
     for (const QChar c : letters)
       EXPECT_TRUE(all[section].contains(c)) << section << " lacks " << QString(c).toStdString();
   }

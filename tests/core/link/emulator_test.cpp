@@ -196,7 +196,8 @@ TEST_F(EmulatorTest, ADeviceThatGoesAwayEndsTheExchangeAtOnce) {
     SCOPED_TRACE(duringTheBlock ? "during a block" : "between exchanges");
     host.messages.clear();
     // A stalled page keeps the link waiting for its block until the device goes away.
-    Serve(duringTheBlock ? std::vector<std::string>{"--stall-at", "1"} : std::vector<std::string>{});
+    Serve(duringTheBlock ? std::vector<std::string>{"--stall-at", "1"}
+                         : std::vector<std::string>{});
     link.SetTimings(patient);
     ASSERT_TRUE(host.Told(link.Connect()));
     auto start = LinkClock::now();

@@ -68,8 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  "2\0"s,
                                  "T", "C", "Maker", "Ltd", "x", std::nullopt, 1},
                     // A results file hands over a copy whose NULs are all CR.
-                    SettingsCase{"crs_for_nuls", "T\rC\rP\rF\rx\rS\r50\r20\rZ\r\r"s, "T", "C",
-                                 "P", "F", "S", 50, 20},
+                    SettingsCase{"crs_for_nuls", "T\rC\rP\rF\rx\rS\r50\r20\rZ\r\r"s, "T", "C", "P",
+                                 "F", "S", 50, 20},
                     // A block that ends inside a text: the text holds what the block has of
                     // it, the fields after it stay empty.
                     SettingsCase{"unended_serial_number", "T\0C\0P\0F\0x\0Sabc"s, "T", "C", "P",

@@ -23,7 +23,8 @@ TEST(ReportHeader, DownloadTakesTheInstrumentAndEmptiesThePersonsLabelsButFooter
   EXPECT_EQ(report.SerialNumber, "77");
   EXPECT_EQ(report.Producer, "Maker");
   EXPECT_EQ(report.Date, 45000.5);
-  EXPECT_EQ(report.Texts.Lines, (std::array<Bytes, PrintHeader::LineCount>{"", "", "", "", "Footer"}));
+  EXPECT_EQ(report.Texts.Lines,
+            (std::array<Bytes, PrintHeader::LineCount>{"", "", "", "", "Footer"}));
   EXPECT_EQ(report.Texts.ProbeSerNo[PrintHeader::Temp], "");
   EXPECT_EQ(report.Texts.ProbeType[PrintHeader::CO2], "");
   EXPECT_EQ(report.Texts.Comments, "Windows open");

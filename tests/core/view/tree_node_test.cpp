@@ -49,7 +49,8 @@ TEST(TreeNode, NodeChoosesShownTestsColumnsAndShading) {
                                     << " room " << c.node.RoomNo);
     ASSERT_EQ(doc.ShownTests.size(), c.testIndexes.size());
     for (size_t i = 0; i < c.testIndexes.size(); ++i) {
-      EXPECT_EQ(doc.ShownTest(static_cast<int>(i))->RecordIndex, c.testIndexes[i]) << "AllTests order";
+      EXPECT_EQ(doc.ShownTest(static_cast<int>(i))->RecordIndex, c.testIndexes[i])
+          << "AllTests order";
     }
     EXPECT_EQ(Columns(doc), c.columns);
     EXPECT_TRUE(doc.ReportCodes.empty());
@@ -131,7 +132,8 @@ TEST(TreeNode, RenamingMatchesNamesNotNumbers) {
       EXPECT_EQ(doc.AllTests[i].RoomName, c.names[i].second) << "test " << i;
     }
     for (size_t i = 0; i < doc.ShownTests.size(); ++i) {
-      EXPECT_EQ(doc.ShownTest(static_cast<int>(i))->BuildingName, c.names[i].first) << "shown " << i;
+      EXPECT_EQ(doc.ShownTest(static_cast<int>(i))->BuildingName, c.names[i].first)
+          << "shown " << i;
       EXPECT_EQ(doc.ShownTest(static_cast<int>(i))->RoomName, c.names[i].second) << "shown " << i;
     }
     // The tree's names follow the tests, so a rebuild and the other nodes agree with them.

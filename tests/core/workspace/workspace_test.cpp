@@ -72,8 +72,8 @@ class RecordingObserver : public WorkspaceObserver {
 };
 
 const TextCatalog& WorkspaceTexts() {
-  static const TextCatalog texts =
-      TextCatalog::FromBytes("[Language]\nmsgNoDataToShow_35=No data\nmsgNoFileOpened_35=No file\n");
+  static const TextCatalog texts = TextCatalog::FromBytes(
+      "[Language]\nmsgNoDataToShow_35=No data\nmsgNoFileOpened_35=No file\n");
   return texts;
 }
 
@@ -123,12 +123,33 @@ TEST_F(WorkspaceTest, CancelledListAsksToSaveOnlyWhenNoTableIsShown) {
   };
   const Case cases[] = {
       {"table shown", true, true, true, {}, true, {"list"}, true, true},
-      {"yes saves both", false, true, true, {true}, true,
-       {"list", "ask msgNotSaved_70", "save"}, false, false},
-      {"no keeps the data's flags", false, true, true, {false, false}, true,
-       {"list", "ask msgNotSaved_70", "ask msgWantSaveChanges_50"}, true, true},
-      {"a failed save keeps the flags", false, true, true, {true}, false,
-       {"list", "ask msgNotSaved_70", "save"}, true, true},
+      {"yes saves both",
+       false,
+       true,
+       true,
+       {true},
+       true,
+       {"list", "ask msgNotSaved_70", "save"},
+       false,
+       false},
+      {"no keeps the data's flags",
+       false,
+       true,
+       true,
+       {false, false},
+       true,
+       {"list", "ask msgNotSaved_70", "ask msgWantSaveChanges_50"},
+       true,
+       true},
+      {"a failed save keeps the flags",
+       false,
+       true,
+       true,
+       {true},
+       false,
+       {"list", "ask msgNotSaved_70", "save"},
+       true,
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
