@@ -84,7 +84,7 @@ DownloadResult DownloadEngine::Stop(DownloadResult result, const LinkOutcome& fa
   const bool cancelled = failure.status == LinkStatus::Cancelled || link_.Cancelled();
   link_.CloseLink();
   host_.TransferEnded();
-  if (!cancelled && failure.notice.key != nullptr) Tell(failure.notice);
+  if (!cancelled) Tell(failure.notice);
   result.outcome = cancelled ? DownloadOutcome::Cancelled : DownloadOutcome::Failed;
   return result;
 }
@@ -129,7 +129,7 @@ bool DownloadEngine::ReadDirectory(std::string& directory) {
   link_.Buffer().Allocate(kDirectoryBufferSize);
   const AckResult ack = link_.CommandWithAck(kDirectoryCommand);
   if (!ack) {
-    if (ack.outcome.status != LinkStatus::Cancelled && !link_.Cancelled()) Tell(ack.outcome.notice);
+    if (!link_.Cancelled()) Tell(ack.outcome.notice);
     return false;
   }
   const uint32_t length = ack.length;
@@ -143,7 +143,7 @@ bool DownloadEngine::ReadDirectory(std::string& directory) {
   }
   // A length beyond the buffer fails here without a byte read past it.
   if (const LinkOutcome received = link_.ReceiveBlock(length); !received) {
-    if (received.status != LinkStatus::Cancelled) Tell(received.notice);
+    Tell(received.notice);
     return false;
   }
   directory.assign(reinterpret_cast<const char*>(link_.Buffer().Data()), length);

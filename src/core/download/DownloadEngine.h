@@ -72,7 +72,10 @@ class DownloadEngine {
   // A message: the transfer box goes first, so that nothing covers the message.
   void Tell(std::string_view key, std::string_view suffix = {},
             MessageIcon icon = MessageIcon::Information);
-  void Tell(const Notice& notice) { Tell(notice.key, notice.suffix, notice.icon); }
+  // A link's notice; one without a key (a Cancel) tells nothing.
+  void Tell(const Notice& notice) {
+    if (notice.key != nullptr) Tell(notice.key, notice.suffix, notice.icon);
+  }
   void Pause(std::chrono::milliseconds ms);
 
   DocumentWorkspace& workspace_;

@@ -171,9 +171,7 @@ OpenedDocument DocumentWorkspace::Open(const QString& path, DocumentHost& host,
   // The opened file's name is proposed when it is saved again, whatever the opening comes to.
   suggestedName_ = QFileInfo(path).fileName().toStdString();
   Replace();
-  const OpenOutcome opened = options.codePage.isEmpty()
-                                 ? OpenResultsFile(path, doc_, texts_)
-                                 : OpenResultsFile(path, doc_, texts_, options.codePage);
+  const OpenOutcome opened = OpenResultsFile(path, doc_, texts_, options.codePage);
   PrepareRowEditing();
   result.read = opened.outcome;
   result.kind = opened.kind;
@@ -253,7 +251,8 @@ bool DocumentWorkspace::ShowBlock(int index, DocumentHost& host) {
 
 void DocumentWorkspace::Saved(const Bytes& name, const std::string& localName) {
   suggestedName_ = localName;
-  SetTitle({true, true, name});
+  // The save cleared DocNotSaved and DocModified too: one notification for both.
+  title_ = {true, true, name};
   NotifyFlags();
 }
 

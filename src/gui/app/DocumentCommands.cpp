@@ -1,5 +1,6 @@
 #include "app/DocumentCommands.h"
 
+#include "common/Cursors.h"
 #include "download/DownLoadListDialog.h"
 #include "files/ResultsFile.h"
 #include "format/DateTimeText.h"
@@ -17,36 +18,6 @@ char LocaleDecimalSeparator() {
   const QString point = QLocale().decimalPoint();
   return point == QStringLiteral(",") ? ',' : '.';
 }
-
-// Restores the default cursor on every way out of a command.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-// The arrow while a person is asked something in the middle of a busy command, the
-// hourglass again afterwards.
-class ArrowWhileAsking {
- public:
-  ArrowWhileAsking() {
-    while (QApplication::overrideCursor() != nullptr) {
-      QApplication::restoreOverrideCursor();
-      ++depth_;
-    }
-  }
-  ~ArrowWhileAsking() {
-    for (int i = 0; i < depth_; ++i)
-      QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-  }
-  ArrowWhileAsking(const ArrowWhileAsking&) = delete;
-  ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
-
- private:
-  int depth_ = 0;
-};
 
 }  // namespace
 
@@ -102,7 +73,11 @@ bool TDocumentCommands::mmFileSaveAsClick() {
   }
   // The name of the document being saved, not of one saved or opened before it.
   sdSaveDialog_->selectFile(QString::fromStdString(workspace.SuggestedFileName()));
-  const QString path = prompter_.ChooseFile(*sdSaveDialog_);
+  QString path;
+  {
+    const ArrowWhileAsking arrow;
+    path = prompter_.ChooseFile(*sdSaveDialog_);
+  }
   if (path.isEmpty()) return false;
   QCoreApplication::processEvents();
 
@@ -129,7 +104,6 @@ bool TDocumentCommands::mmFileSaveAsClick() {
 void TDocumentCommands::mmFileOpenClick() {
   DocumentWorkspace& workspace = ctx_.Workspace;
   if (!workspace.ConfirmDiscard(*this, DiscardCommand::Replace)) return;
-  odOpenDialog_->selectFile(QString());
   const QString path = prompter_.ChooseFile(*odOpenDialog_);
   if (path.isEmpty()) return;
 

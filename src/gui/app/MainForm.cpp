@@ -23,6 +23,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qv {
 namespace {
@@ -101,7 +102,10 @@ void TfrmMainForm::BuildPanels() {
 }
 
 void TfrmMainForm::UpdateCentralArea() {
-  const bool graphs = !mdiArea_->subWindowList().isEmpty();
+  // A window being closed is hidden before it leaves the list.
+  const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+  const bool graphs =
+      std::any_of(windows.begin(), windows.end(), [](const QWidget* w) { return !w->isHidden(); });
   central_->setCurrentWidget(graphs ? static_cast<QWidget*>(mdiArea_) : panMainPanel_);
 }
 
@@ -120,15 +124,15 @@ void TfrmMainForm::BuildToolBar() {
     const char* name;
     const char* key;
     const char* icon;
-    void (TfrmMainForm::*click)();
+    std::function<void()> click;
   };
   const Button buttons[] = {
-      {"sbFileOpen", "sbFileOpen_15", "open.svg", &TfrmMainForm::mmFileOpenClick},
-      {"sbFileSave", "sbFileSave_15", "save.svg", nullptr},
-      {"sbDownLoad", "sbDownLoad_15", "download.svg", &TfrmMainForm::mmInstrDownLoadClick},
+      {"sbFileOpen", "sbFileOpen_15", "open.svg", [this] { mmFileOpenClick(); }},
+      {"sbFileSave", "sbFileSave_15", "save.svg", [this] { mmFileSaveAsClick(); }},
+      {"sbDownLoad", "sbDownLoad_15", "download.svg", [this] { mmInstrDownLoadClick(); }},
       // Drawing graphs comes with the graph windows; until then the button stays disabled.
       {"sbGraph", "sbGraph_15", "graph.svg", nullptr},
-      {"sbExit", "sbExit_15", "exit.svg", &TfrmMainForm::mmFileExitClick},
+      {"sbExit", "sbExit_15", "exit.svg", [this] { mmFileExitClick(); }},
   };
   for (const Button& b : buttons) {
     auto* button = new QToolButton(pbButtons_);
@@ -140,18 +144,12 @@ void TfrmMainForm::BuildToolBar() {
     button->setMinimumWidth(kToolButtonWidth);
     button->setFocusPolicy(Qt::NoFocus);
     if (b.click) {
-      auto click = b.click;
-      connect(button, &QToolButton::clicked, this, [this, click] {
-        if (!DownloadRunning()) (this->*click)();
-      });
+      connect(button, &QToolButton::clicked, this, Guarded(b.click, Guard::Download));
+    } else {
+      button->setEnabled(false);
     }
     pbButtons_->addWidget(button);
   }
-  connect(findChild<QToolButton*>(QStringLiteral("sbFileSave")), &QToolButton::clicked, this,
-          [this] {
-            if (!DownloadRunning()) mmFileSaveAsClick();
-          });
-  findChild<QToolButton*>(QStringLiteral("sbGraph"))->setEnabled(false);
 }
 
 QMenu* TfrmMainForm::AddMenu(const char* name, const char* key) {
@@ -171,13 +169,17 @@ QAction* TfrmMainForm::AddEntry(QMenu* menu, const char* name, const char* key) 
   return action;
 }
 
+std::function<void()> TfrmMainForm::Guarded(std::function<void()> command, Guard guard) {
+  return [this, command = std::move(command), guard] {
+    if (guard == Guard::Download && DownloadRunning()) return;
+    command();
+  };
+}
+
 void TfrmMainForm::Wire(QAction* action, std::function<void()> command, Guard guard) {
   action->setProperty(kUnwired, false);
   action->setEnabled(true);
-  connect(action, &QAction::triggered, this, [this, command = std::move(command), guard] {
-    if (guard == Guard::Download && DownloadRunning()) return;
-    command();
-  });
+  connect(action, &QAction::triggered, this, Guarded(std::move(command), guard));
 }
 
 void TfrmMainForm::Enable(const char* name, bool on) {
@@ -378,7 +380,12 @@ void TfrmMainForm::UpdateTitle() {
 
 void TfrmMainForm::DocumentReplaced() {
   CloseAllMdiChildren();
-  ApplyClick({false, false, {}, false, false, false});
+  // A new document: nothing selected, nothing held for pasting.
+  ClickEffects none;
+  none.RowCommands = false;
+  none.PasteRow = false;
+  none.SaveSelAsRes = false;
+  ApplyClick(none);
 }
 
 void TfrmMainForm::CurrentBlockChanged() {

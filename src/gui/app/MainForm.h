@@ -129,6 +129,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   // Connects an entry to its command. A document command waits while a download runs (the
   // download is still writing into the document and reading the port).
   enum class Guard { None, Download };
+  std::function<void()> Guarded(std::function<void()> command, Guard guard);
   void Wire(QAction* action, std::function<void()> command, Guard guard = Guard::Download);
   // An entry without a command stays disabled, whatever its menu rule says.
   void Enable(const char* name, bool on);

@@ -1,5 +1,6 @@
 #include "download/GuiDownload.h"
 
+#include "common/Cursors.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
 #include "link/TransferDialog.h"
@@ -8,24 +9,6 @@
 #include <QCursor>
 
 namespace qv {
-namespace {
-
-// The arrow for the length of a question, the cursor as it was afterwards.
-class Asking {
- public:
-  Asking(bool& busy, std::function<void(bool)> set) : was_(busy), set_(std::move(set)) {
-    set_(false);
-  }
-  ~Asking() { set_(was_); }
-  Asking(const Asking&) = delete;
-  Asking& operator=(const Asking&) = delete;
-
- private:
-  bool was_;
-  std::function<void(bool)> set_;
-};
-
-}  // namespace
 
 GuiDownload::GuiDownload(AppContext& ctx, DocumentHost& documentHost, TfrmDLSelect& memoryChoice,
                          TfrmDownLoadList& blockList, TfrmTransfering& transfer)
@@ -49,10 +32,7 @@ void GuiDownload::ApplyPortChoice(const PortChoice& choice) {
 
 DownloadResult GuiDownload::Run() {
   const DownloadResult result = engine_->Run();
-  if (result.outcome != DownloadOutcome::Busy) {
-    TransferEnded();
-    SetBusyCursor(false);
-  }
+  if (result.outcome != DownloadOutcome::Busy) TransferEnded();
   return result;
 }
 
@@ -72,31 +52,27 @@ void GuiDownload::Pump() {
 }
 
 bool GuiDownload::Ask(std::string_view key) {
-  Asking asking(busy_, [this](bool b) { SetBusyCursor(b); });
   return documentHost_.Ask(key);
 }
 
 bool GuiDownload::SaveAs() {
-  Asking asking(busy_, [this](bool b) { SetBusyCursor(b); });
   return documentHost_.SaveAs();
 }
 
 void GuiDownload::Message(MessageIcon icon, const Bytes& text) {
   // Nothing may cover the message: the always-visible transfer box goes first.
   transfer_.hide();
-  Asking asking(busy_, [this](bool b) { SetBusyCursor(b); });
   documentHost_.Message(icon, text);
 }
 
 bool GuiDownload::ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) {
   transfer_.hide();
-  Asking asking(busy_, [this](bool b) { SetBusyCursor(b); });
   return documentHost_.ChooseBlockToShow(blocks);
 }
 
 std::optional<MemoryChoice> GuiDownload::ChooseMemory() {
   transfer_.hide();
-  Asking asking(busy_, [this](bool b) { SetBusyCursor(b); });
+  const ArrowWhileAsking arrow;
   const int position = memoryChoice_.Choose();
   if (position < 0) return std::nullopt;
   return static_cast<MemoryChoice>(position);
@@ -104,7 +80,7 @@ std::optional<MemoryChoice> GuiDownload::ChooseMemory() {
 
 bool GuiDownload::ChooseBlocksToDownload(std::vector<TLoggerRecord>& blocks) {
   transfer_.hide();
-  Asking asking(busy_, [this](bool b) { SetBusyCursor(b); });
+  const ArrowWhileAsking arrow;
   blockList_.SetBlocks(&blocks);
   blockList_.SetMode(ListMode::DownLoad);
   blockList_.SizeBlockList(static_cast<int>(blocks.size()));
