@@ -100,7 +100,7 @@ TEST_F(CliSafety, AnOutputThatIsTheInputIsRefused) {
   }
 }
 
-TEST_F(CliSafety, APipeOrADeviceIsNoResultsFile) {
+TEST_F(CliSafety, APipeADeviceOrAnOversizedFileIsNoResultsFile) {
   const QString fifo = work.filePath(QStringLiteral("fifo.QVL"));
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   for (const QString& path : {fifo, QStringLiteral("/dev/zero")}) {
@@ -110,6 +110,16 @@ TEST_F(CliSafety, APipeOrADeviceIsNoResultsFile) {
     EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
     EXPECT_LT(r.seconds, 10.0) << "read without end";
   }
+  // A file past the largest one a results document can make is refused unread (a sparse file:
+  // no disk is spent on it).
+  QFile huge(work.filePath(QStringLiteral("huge.QVL")));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(huge.resize(qint64{256} * 1024 * 1024 + 1));
+  huge.close();
+  const Ran r = Run({}, {"info", huge.fileName()});
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_NE(r.err.find("larger than 256 MB"), std::string::npos) << r.err;
+  EXPECT_LT(r.seconds, 10.0);
 }
 
 TEST_F(CliSafety, AFileNameThatIsNotUtf8IsRefusedNeverRenamed) {

@@ -25,6 +25,20 @@ inline constexpr std::string_view kResultsFileVersion = "Ver_3";
 // page: a file naming more logged samples than that is not one this application wrote.
 inline constexpr int kMaxLoggedSamplesInFile = 65536;
 
+// An instrument holds at most 4999 results and a document grows past one download only by
+// pasting rows one at a time: more tests than a memory has pages is not a document of ours.
+// Each test costs the store about 800 bytes whatever its size in the file, so this count, not
+// the file size, is what bounds the memory a results file can take.
+inline constexpr int kMaxTestsInFile = 65536;
+
+// The logging directory lists at most 4096 pages and every block has at least one.
+inline constexpr int kMaxBlocksInFile = 4096;
+
+// The largest file this program writes within those counts: 65536 tests of 68 values at the
+// widest text a value can take (a float near its limit, printed in full) come to about 240 MB;
+// 65536 samples of 64 signals to less. Anything larger is refused before it is read.
+inline constexpr qint64 kMaxResultsFileBytes = qint64{256} * 1024 * 1024;
+
 struct SaveOptions {
   char decimalSeparator = '.';  // the locale's
   // The results table shows nothing (the first rule of the refusal below).

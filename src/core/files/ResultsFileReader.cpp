@@ -26,6 +26,7 @@ class Cursor {
   explicit Cursor(std::string_view data) : data_(data) {}
 
   bool AtEnd() const { return pos_ >= data_.size(); }
+  size_t Remaining() const { return AtEnd() ? 0 : data_.size() - pos_; }
   int LineNumber() const { return line_; }
 
   // The next line; an empty one at the end of the input.
@@ -357,8 +358,10 @@ class Reader {
     });
 
     const std::string_view testCount = LineAfter("$TestCount%");
-    const int32_t count =
-        Count(testCount, std::numeric_limits<int32_t>::max(), "a test count", in_);
+    const int32_t count = Count(testCount, kMaxTestsInFile, "a test count", in_);
+    // Room for the tests the rest of the file can hold, so that the list is never copied while
+    // it grows; no result takes fewer than 64 bytes.
+    doc_.AllTests.reserve(std::min<size_t>(static_cast<size_t>(count), in_.Remaining() / 64 + 1));
 
     std::vector<int> order;
     for (int32_t t = 0; t < count; ++t) {
@@ -419,8 +422,7 @@ class Reader {
 
   void ReadBlocks() {
     const std::string_view blockCount = LineAfter("$Logger Number%");
-    const int32_t count =
-        Count(blockCount, std::numeric_limits<int32_t>::max(), "a block count", in_);
+    const int32_t count = Count(blockCount, kMaxBlocksInFile, "a block count", in_);
     int64_t samplesSoFar = 0;
     for (int32_t b = 1; b <= count; ++b) {
       // Blocks are added as they are read: a count larger than the file ends at the first
@@ -511,12 +513,34 @@ OpenOutcome OpenResultsFile(const QString& path, Document& doc, const TextCatalo
     result.outcome = Outcome::Failure(TextCodec(codePage).Encode(file.errorString()));
     return result;
   }
-  const QByteArray bytes = file.readAll();
+  // The size is read again as the bytes come: a file may grow between the look and the read.
+  const auto tooLarge = [&] {
+    OpenOutcome result;
+    result.outcome = Outcome::Failure(TextCodec(codePage).Encode(
+        QStringLiteral("This file is larger than %1 MB, the most a results file can hold.")
+            .arg(kMaxResultsFileBytes / (1024 * 1024))));
+    return result;
+  };
+  if (info.size() > kMaxResultsFileBytes) return tooLarge();
+  QByteArray bytes;
+  bytes.reserve(static_cast<qsizetype>(info.size()) + 1);
+  for (;;) {
+    const qsizetype have = bytes.size();
+    // The reserved room first (no copy of what was read); 1 MB steps only if the file grew.
+    const qint64 spare = bytes.capacity() - have;
+    const qint64 room =
+        std::min<qint64>(spare > 0 ? spare : qint64{1} << 20, kMaxResultsFileBytes + 1 - have);
+    bytes.resize(have + static_cast<qsizetype>(room));
+    const qint64 got = file.read(bytes.data() + have, room);
+    bytes.resize(have + static_cast<qsizetype>(std::max<qint64>(got, 0)));
+    if (got <= 0 || bytes.size() > kMaxResultsFileBytes) break;
+  }
   if (file.error() != QFileDevice::NoError) {
     OpenOutcome result;
     result.outcome = Outcome::Failure(TextCodec(codePage).Encode(file.errorString()));
     return result;
   }
+  if (bytes.size() > kMaxResultsFileBytes) return tooLarge();
   return ReadResultsFile(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
                          doc, texts);
 }

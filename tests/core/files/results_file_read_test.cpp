@@ -218,6 +218,11 @@ TEST(ResultsFileRead, NumbersThatCannotBeReadStopTheOpening) {
        "'69' is out of range for a signal count (line 47)"},
       {Replaced(v3, "$TestCount%\r\n1", "$TestCount%\r\n-1"),
        "'-1' is out of range for a test count (line 53)"},
+      // More tests than a memory has pages, or more blocks than its logging pages.
+      {Replaced(v3, "$TestCount%\r\n1", "$TestCount%\r\n65537"),
+       "'65537' is out of range for a test count (line 53)"},
+      {Replaced(v2, "$Logger Number%\r\n2", "$Logger Number%\r\n4097"),
+       "'4097' is out of range for a block count (line 47)"},
       {Replaced(v2, "$Logger Result Number%\r\n3", "$Logger Result Number%\r\n65537"),
        "'65537' is out of range for a sample count (line 61)"},
       {Replaced(v2, "$Logger Interval%\r\n60", "$Logger Interval%\r\n1.5"),
@@ -239,15 +244,15 @@ TEST(ResultsFileRead, CountsBeyondTheFileEndAtTheFirstMissingEntry) {
   const auto start = std::chrono::steady_clock::now();
 
   Document tests;
-  const OpenOutcome r1 = ReadResultsFile(
-      Replaced(v3, "$TestCount%\r\n1", "$TestCount%\r\n2147483647"), tests, Texts());
+  const OpenOutcome r1 =
+      ReadResultsFile(Replaced(v3, "$TestCount%\r\n1", "$TestCount%\r\n65536"), tests, Texts());
   EXPECT_EQ(r1.outcome.status, Outcome::Status::Failed);
   EXPECT_EQ(r1.outcome.message, "'' is not a valid integer value (the file ends at line 64)");
   EXPECT_EQ(tests.AllTests.size(), 2u);
 
   Document blocks;
   const OpenOutcome r2 = ReadResultsFile(
-      Replaced(v2, "$Logger Number%\r\n2", "$Logger Number%\r\n2147483647"), blocks, Texts());
+      Replaced(v2, "$Logger Number%\r\n2", "$Logger Number%\r\n4096"), blocks, Texts());
   EXPECT_EQ(r2.outcome.status, Outcome::Status::Failed);
   EXPECT_EQ(blocks.LoggerBlocks.size(), 3u);
 
