@@ -15,6 +15,14 @@
 
 namespace qv::test {
 
+// Time limits are checked in the optimised build only: the sanitizer build runs unoptimised
+// under instrumentation, many times slower.
+#ifdef NDEBUG
+inline constexpr bool kTimedBuild = true;
+#else
+inline constexpr bool kTimedBuild = false;
+#endif
+
 class ScriptedPrompter : public Prompter {
  public:
   struct Shown {

@@ -107,6 +107,7 @@ void TfrmMainForm::UpdateCentralArea() {
   const bool graphs =
       std::any_of(windows.begin(), windows.end(), [](const QWidget* w) { return !w->isHidden(); });
   central_->setCurrentWidget(graphs ? static_cast<QWidget*>(mdiArea_) : panMainPanel_);
+  mmEditClick();
 }
 
 void TfrmMainForm::BuildToolBar() {
@@ -205,10 +206,16 @@ void TfrmMainForm::BuildMenus() {
   connect(file, &QMenu::aboutToShow, this, &TfrmMainForm::mmFileClick);
 
   QMenu* edit = AddMenu("mmEdit", "mmEdit_15");
-  AddEntry(edit, "mmEditCopy", "mmEditCopy_15")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-  AddEntry(edit, "mmEditSelAll", "mmEditSelAll_15")
-      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+  QAction* copy = AddEntry(edit, "mmEditCopy", "mmEditCopy_15");
+  copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  Wire(copy, [this] { views_->ppCopyClick(); });
+  QAction* selectAll = AddEntry(edit, "mmEditSelAll", "mmEditSelAll_15");
+  selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+  Wire(selectAll, [this] { views_->ppSelectAllClick(); });
   connect(edit, &QMenu::aboutToShow, this, &TfrmMainForm::mmEditClick);
+  // The shortcuts work without opening the menu: the entries follow the table's visibility.
+  views_->Table()->installEventFilter(this);
+  mmEditClick();
 
   QMenu* instrument = AddMenu("mmInstrument", "mmInstrument_15");
   instrument->addSeparator();
@@ -268,13 +275,17 @@ void TfrmMainForm::BuildPopupMenu() {
   AddEntry(p, "ppFileInfo", "ppFileInfo_15");
   AddEntry(p, "ppInstrumentSettings", "frmInstrumentSettings_25");
   p->addSeparator();
-  AddEntry(p, "ppCopy", "mmEditCopy_15");
-  AddEntry(p, "ppSelectAll", "mmEditSelAll_15");
+  Wire(AddEntry(p, "ppCopy", "mmEditCopy_15"), [this] { views_->ppCopyClick(); });
+  Wire(AddEntry(p, "ppSelectAll", "mmEditSelAll_15"), [this] { views_->ppSelectAllClick(); });
   ppRowSeparator_ = p->addSeparator();
-  AddEntry(p, "ppCutRow", "ppCutRow_15");
-  AddEntry(p, "ppCopyRow", "ppCopyRow_15");
-  AddEntry(p, "ppPasteRow", "ppPasteRow_15");
+  Wire(AddEntry(p, "ppCutRow", "ppCutRow_15"), [this] { views_->ppCutRowClick(); });
+  Wire(AddEntry(p, "ppCopyRow", "ppCopyRow_15"), [this] { views_->ppCopyRowClick(); });
+  Wire(AddEntry(p, "ppPasteRow", "ppPasteRow_15"), [this] { views_->ppPasteRowClick(); });
   QAction* deleteRow = AddEntry(p, "ppDeleteRow", "ppDeleteRow_15");
+  Wire(deleteRow, [this] { views_->ppDeleteRowClick(); });
+  // Disabled until a row of a results document is selected.
+  for (const char* name : {"ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow"})
+    Enable(name, false);
   deleteRow->setShortcut(QKeySequence(Qt::Key_Delete));
   deleteRow->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   views_->Table()->addAction(deleteRow);
@@ -461,6 +472,14 @@ void TfrmMainForm::ppPopupMenuPopup() {
 }
 
 // ---- Window events ----
+
+bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == views_->Table() &&
+      (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+    mmEditClick();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
 
 void TfrmMainForm::closeEvent(QCloseEvent* event) {
   if (DownloadRunning()) {

@@ -112,6 +112,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:

@@ -1,12 +1,18 @@
 #include "view/DocumentViews.h"
 
+#include "common/Cursors.h"
 #include "format/DateTimeText.h"
 #include "view/ColumnShading.h"
 #include "view/ResultsTree.h"
+#include "view/RowEdits.h"
 #include "view/TableLayout.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QSignalBlocker>
+
 #include <QSplitter>
+#include <unordered_map>
 
 namespace qv {
 
@@ -54,18 +60,21 @@ void TDocumentViews::DocumentReplaced() {
   dgrdDrawTable_->State().ResetSelections();
   dgrdDrawTable_->State().WidestLocationText = 0;
   selectedRow_ = -1;
+  nodeRemembered_ = false;
 }
 
 void TDocumentViews::TestsChanged() {
   const Document& doc = ctx_.Doc;
   tvTree_->FillTreeView(doc.BuildingTree, doc.TestCount());
   if (ctx_.Workspace.Shown() != ShownView::Results) return;
-  QTreeWidgetItem* root = tvTree_->Root();
+  // A rebuilt tree after an edit shows the node shown before, if it is still there.
+  QTreeWidgetItem* node =
+      nodeRemembered_ ? tvTree_->FindNode(selectedNodeText_, selectedParentText_) : tvTree_->Root();
   {
     const QSignalBlocker quiet(tvTree_);
-    tvTree_->setCurrentItem(root);
+    tvTree_->setCurrentItem(node);
   }
-  tvTreeChange(root);
+  tvTreeChange(node);
   tvTree_->expandAll();
   tvTree_->show();
   PlaceSplitter();
@@ -153,9 +162,16 @@ void TDocumentViews::tvTreeChange(QTreeWidgetItem* node) {
   if (node == nullptr || ActiveView(ctx_.Doc) != TableView::Results) return;
   dgrdDrawTable_->hide();
   selectedNodeText_ = node->text(0);
+  nodeRemembered_ = true;
   selectedParentText_ = node->parent() ? node->parent()->text(0) : QString();
+  // Names repeat from test to test: each is measured once.
+  std::unordered_map<Bytes, int> widths;
   ShowTreeNode(ctx_.Doc, dgrdDrawTable_->State(), TResultsTree::NodeOf(node),
-               [this](const Bytes& text) { return TextWidth(text); });
+               [this, &widths](const Bytes& text) {
+                 const auto [at, added] = widths.try_emplace(text, 0);
+                 if (added) at->second = TextWidth(text);
+                 return at->second;
+               });
   selectedRow_ = -1;
   if (LayoutTable()) ShowTable();
 }
@@ -171,6 +187,74 @@ void TDocumentViews::tvTreeEdited(QTreeWidgetItem* node, const QString& oldText,
   ctx_.Workspace.FlagsEdited();
   tvTree_->RelabelFollowers(edit, node);
   tvTreeChange(tvTree_->currentItem());
+}
+
+// ---- Edit commands ----
+
+void TDocumentViews::ppCopyClick() {
+  if (!TableVisible()) return;
+  const BusyCursor busy;
+  QGuiApplication::clipboard()->setText(ctx_.Decode(dgrdDrawTable_->SelectionText()));
+}
+
+void TDocumentViews::ppSelectAllClick() {
+  if (!TableVisible()) return;
+  dgrdDrawTable_->SelectAll();
+  ClickEffects e;
+  // The whole table, not a row: Copy and Select All stay, the row commands wait for a row.
+  e.CopySelectAll = true;
+  emit tableClicked(e);
+}
+
+void TDocumentViews::ppCutRowClick() {
+  CutRow(dgrdDrawTable_->State());
+  AllowPaste();
+}
+
+void TDocumentViews::ppCopyRowClick() {
+  CopyRow(dgrdDrawTable_->State());
+  dgrdDrawTable_->ScrollToColumn(1);
+  AllowPaste();
+}
+
+void TDocumentViews::AllowPaste() {
+  // The row is still selected: it can take the held row at once, without another click.
+  ClickEffects e;
+  e.PasteRow = dgrdDrawTable_->State().HeldRow >= 0 && dgrdDrawTable_->State().SelectedRow >= 1;
+  emit tableClicked(e);
+}
+
+void TDocumentViews::ppPasteRowClick() {
+  TableState& state = dgrdDrawTable_->State();
+  if (ActiveView(ctx_.Doc) != TableView::Results || state.SelectedRow < 1) return;
+  const BusyCursor busy;
+  const int row = state.SelectedRow;
+  if (!PasteRow(ctx_.Doc, state)) return;
+  ctx_.Workspace.TestsEdited();
+  SelectRowAfterEdit(row);
+}
+
+void TDocumentViews::ppDeleteRowClick() {
+  TableState& state = dgrdDrawTable_->State();
+  if (ActiveView(ctx_.Doc) != TableView::Results || state.SelectedRow < 1) return;
+  const int row = state.SelectedRow;
+  if (!DeleteRow(ctx_.Doc, state)) return;
+  ctx_.Workspace.TestsEdited();
+  SelectRowAfterEdit(std::min(row, ctx_.Doc.ShownTestCount()));
+  dgrdDrawTable_->setFocus();
+}
+
+void TDocumentViews::SelectRowAfterEdit(int row) {
+  if (!TableVisible() || row < 1 || ctx_.Doc.ShownTestCount() == 0) {
+    selectedRow_ = -1;
+    ClickEffects none;
+    none.RowCommands = false;
+    none.PasteRow = false;
+    emit tableClicked(none);
+    return;
+  }
+  // The table emits the click's effects: the row commands follow the new selection.
+  dgrdDrawTable_->SelectWholeRow(row);
 }
 
 }  // namespace qv

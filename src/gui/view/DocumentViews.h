@@ -40,6 +40,19 @@ class TDocumentViews : public QObject, private WorkspaceObserver {
 
   // Draws the table again (a new unit system: the layout stays).
   void Repaint();
+
+  // ---- Edit commands ----
+  // Copy: the selected cells on the clipboard as text (all of them, decoded for display).
+  void ppCopyClick();
+  // Select All: every data cell of the table.
+  void ppSelectAllClick();
+  // The row commands of the results view. Paste and Delete hand the edited tests to the
+  // workspace, which rebuilds the tree; the node shown before is selected again, and the row
+  // with the same number (Delete: the last one when that is gone) is selected whole.
+  void ppCutRowClick();
+  void ppCopyRowClick();
+  void ppPasteRowClick();
+  void ppDeleteRowClick();
   // The tree's width when the main window is first shown: the translations of "AllTests_15",
   // "HouseName_8" and "RoomName_8" and the text "999" in the table's font.
   int FirstShowTreeWidth() const;
@@ -68,6 +81,9 @@ class TDocumentViews : public QObject, private WorkspaceObserver {
   // when it has none), the table the rest, or all of it when the tree is hidden.
   void PlaceSplitter();
   int TextWidth(const Bytes& text) const;
+  // After a row edit: the whole row `row` selected, or nothing when the table has no rows.
+  void SelectRowAfterEdit(int row);
+  void AllowPaste();
 
   AppContext& ctx_;
   Prompter& prompter_;
@@ -77,6 +93,8 @@ class TDocumentViews : public QObject, private WorkspaceObserver {
   TDrawTable* dgrdDrawTable_;
   QString selectedNodeText_;
   QString selectedParentText_;
+  // False until a node was selected in this document: a new document shows the root.
+  bool nodeRemembered_ = false;
   int selectedRow_ = -1;
 };
 

@@ -1,5 +1,7 @@
 #include "view/DrawTable.h"
 
+#include "view/SelectionText.h"
+
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -411,6 +413,26 @@ void TDrawTable::scrollContentsBy(int, int) {
 }
 
 // ---- Mouse and keyboard ----
+
+void TDrawTable::SelectWholeRow(int row) {
+  ScrollToColumn(1);
+  MakeVisible(1, row);
+  Press(MouseButton::Left, false, 0, row);
+}
+
+void TDrawTable::SelectAll() {
+  const qv::CellRect all = WholeTable(ctx_.Doc);
+  if (all.Right < 1 || all.Bottom < 1) return;
+  state_.Selection = all;
+  state_.AnchorColumn = state_.AnchorRow = 1;
+  cursorColumn_ = all.Right;
+  cursorRow_ = all.Bottom;
+  viewport()->update();
+}
+
+Bytes TDrawTable::SelectionText() const {
+  return qv::SelectionText(ctx_.Doc, state_.Selection, Context());
+}
 
 void TDrawTable::Press(MouseButton button, bool shift, int column, int row) {
   const int columns = layout_.ColumnCount;

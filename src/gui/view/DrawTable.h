@@ -55,6 +55,13 @@ class TDrawTable : public QAbstractScrollArea {
   void ScrollToColumn(int column);
   // Scrolls so that a data cell is fully in sight.
   void MakeVisible(int column, int row);
+  // Selects data row `row` whole, as a click in its number does, in sight from the first data
+  // column.
+  void SelectWholeRow(int row);
+  // Every data cell becomes the selection (Select All).
+  void SelectAll();
+  // The text of the selection as Copy gives it, in the language's code page.
+  Bytes SelectionText() const;
   // The cell under a viewport point; false outside the cells.
   bool CellAt(const QPoint& point, int& column, int& row) const;
   // A cell's rectangle in viewport coordinates; empty when it is not in sight.
