@@ -189,6 +189,7 @@ int main(int argc, char* argv[]) {
   Save(form.Forms().Port, "dialog-port");
   Save(form.Forms().Units, "dialog-units");
   Save(form.Forms().DLSelect, "dialog-memory-choice");
+  Save(form.ExportDialog(), "dialog-export");
 
   std::vector<qv::TLoggerRecord> blocks(14);
   const int samples[] = {41, 4096, 512, 40, 1200, 7, 300, 99, 2048, 64, 1, 410, 820, 3000};
@@ -238,6 +239,7 @@ int main(int argc, char* argv[]) {
     Save(lform.Forms().Language, (prefix + "-language").c_str());
     lform.Forms().Language->hide();
     Save(lform.Forms().Units, (prefix + "-units").c_str());
+    Save(lform.ExportDialog(), (prefix + "-export").c_str());
     lform.Forms().Units->hide();
     // The other dialogs, for texts that do not fit.
     Save(lform.Forms().DLSelect, (prefix + "-memory-choice").c_str());

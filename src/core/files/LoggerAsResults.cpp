@@ -65,8 +65,18 @@ Outcome ConvertBlockToResults(Document& doc, int blockIndex, const TextCatalog& 
 
 Outcome SaveConvertedResults(const QString& path, Document& doc, const TextCatalog& texts,
                              const SaveOptions& options) {
-  SavingLoggerAsResultsScope scope(doc);
-  return SaveResultsFile(path, doc, texts, options);
+  // Only a converted copy was written: the logging blocks themselves are as unsaved as before,
+  // and closing them must still ask.
+  const bool notSaved = doc.DocNotSaved;
+  const bool modified = doc.DocModified;
+  Outcome outcome;
+  {
+    SavingLoggerAsResultsScope scope(doc);
+    outcome = SaveResultsFile(path, doc, texts, options);
+  }
+  doc.DocNotSaved = notSaved;
+  doc.DocModified = modified;
+  return outcome;
 }
 
 }  // namespace qv

@@ -39,7 +39,8 @@ class SavingLoggerAsResultsScope {
   Document& doc_;
 };
 
-// The converted results saved as a results file: SaveResultsFile inside the scope above.
+// The converted results saved as a results file: SaveResultsFile inside the scope above. The
+// document's DocNotSaved and DocModified stay as they were: the logging blocks were not saved.
 Outcome SaveConvertedResults(const QString& path, Document& doc, const TextCatalog& texts,
                              const SaveOptions& options = {});
 

@@ -1,8 +1,11 @@
 #include "app/DocumentCommands.h"
 
+#include "app/ExportDialog.h"
 #include "common/Cursors.h"
 #include "download/DownLoadListDialog.h"
+#include "files/LoggerAsResults.h"
 #include "files/ResultsFile.h"
+#include "files/TextExport.h"
 #include "format/DateTimeText.h"
 
 #include <QApplication>
@@ -37,6 +40,13 @@ TDocumentCommands::TDocumentCommands(QWidget* window, AppContext& ctx, Prompter&
   odOpenDialog_->setAcceptMode(QFileDialog::AcceptOpen);
   odOpenDialog_->setFileMode(QFileDialog::ExistingFile);
   odOpenDialog_->setDefaultSuffix(QStringLiteral("QVL"));
+  // Overwriting asks first (the dialog's default); the folder must exist.
+  sdExportDialog_ = new QFileDialog(window, QStringLiteral("Export to TXT  File"), folder,
+                                    QStringLiteral("Text Files (*.TXT *.txt)"));
+  sdExportDialog_->setObjectName(QStringLiteral("sdExportDialog"));
+  sdExportDialog_->setAcceptMode(QFileDialog::AcceptSave);
+  sdExportDialog_->setFileMode(QFileDialog::AnyFile);
+  frmExport_ = new TfrmExport(ctx_, window);
 }
 
 // ---- DocumentHost ----
@@ -64,6 +74,10 @@ bool TDocumentCommands::ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) {
 // ---- Commands ----
 
 bool TDocumentCommands::mmFileSaveAsClick() {
+  return SaveDocument(false);
+}
+
+bool TDocumentCommands::SaveDocument(bool converted) {
   DocumentWorkspace& workspace = ctx_.Workspace;
   Document& doc = workspace.Doc();
   const bool tableHidden = !workspace.TableShown();
@@ -88,7 +102,8 @@ bool TDocumentCommands::mmFileSaveAsClick() {
   Outcome outcome;
   {
     BusyCursor busy;
-    outcome = SaveResultsFile(path, doc, ctx_.Texts, options);
+    outcome = converted ? SaveConvertedResults(path, doc, ctx_.Texts, options)
+                        : SaveResultsFile(path, doc, ctx_.Texts, options);
   }
   if (!outcome.ok()) {
     Message(outcome.status == Outcome::Status::Refused ? MessageIcon::Information
@@ -96,9 +111,69 @@ bool TDocumentCommands::mmFileSaveAsClick() {
             outcome.message);
     return false;
   }
+  // A converted copy is another file: the open document keeps its name and its flags.
+  if (converted) return true;
   const QString name = QFileInfo(path).fileName();
   workspace.Saved(ctx_.Codec.Encode(name), name.toStdString());
   return true;
+}
+
+void TDocumentCommands::mmFileSaveLogAsResClick() {
+  Document& doc = ctx_.Workspace.Doc();
+  if (!doc.LoggerDataLoaded) return;
+  SaveConverted(ConvertBlockToResults(doc, doc.CurrentBlock, ctx_.Texts));
+}
+
+void TDocumentCommands::ppSaveSelAsResClick(int first, int last) {
+  Document& doc = ctx_.Workspace.Doc();
+  if (!doc.LoggerDataLoaded || first < 1 || last < first) return;
+  SaveConverted(ConvertSamplesToResults(doc, doc.CurrentBlock, first, last, ctx_.Texts));
+}
+
+void TDocumentCommands::SaveConverted(const Outcome& conversion) {
+  if (!conversion.ok()) {
+    Message(MessageIcon::Information, conversion.message);
+    return;
+  }
+  // The save's refusals read the flag: results are wanted, not the logging blocks.
+  const SavingLoggerAsResultsScope scope(ctx_.Workspace.Doc());
+  SaveDocument(true);
+}
+
+void TDocumentCommands::mmFileExportClick() {
+  DocumentWorkspace& workspace = ctx_.Workspace;
+  if (!workspace.TableShown()) {
+    Message(MessageIcon::Information, ctx_.Texts.Translate("msgNoDatToExp_50"));
+    return;
+  }
+  {
+    const ArrowWhileAsking arrow;
+    if (frmExport_->exec() != QDialog::Accepted) return;
+  }
+  ExportOptions options;
+  options.delimiter = frmExport_->Delimiter();
+  options.lineEnd = frmExport_->LineEnd();
+  options.displayUnits = Bytes(ctx_.DisplayUnits());
+  options.decimalSeparator = LocaleDecimalSeparator();
+  options.codePage = ctx_.Codec.CodePage();
+  sdExportDialog_->setDirectory(TestResultsFolder());
+  sdExportDialog_->setDefaultSuffix(QStringLiteral("txt"));
+  QString path;
+  {
+    const ArrowWhileAsking arrow;
+    path = prompter_.ChooseFile(*sdExportDialog_);
+  }
+  if (path.isEmpty()) return;
+  Outcome outcome;
+  {
+    const BusyCursor busy;
+    outcome = ExportTable(path, workspace.Doc(), ctx_.Texts, options);
+  }
+  if (!outcome.ok()) {
+    Message(outcome.status == Outcome::Status::Refused ? MessageIcon::Information
+                                                       : MessageIcon::Warning,
+            outcome.message);
+  }
 }
 
 void TDocumentCommands::mmFileOpenClick() {

@@ -14,6 +14,7 @@ class QWidget;
 namespace qv {
 
 class TfrmDownLoadList;
+class TfrmExport;
 
 class TDocumentCommands : public QObject, public DocumentHost {
   Q_OBJECT
@@ -24,12 +25,20 @@ class TDocumentCommands : public QObject, public DocumentHost {
   void SetBlockList(TfrmDownLoadList* list) { blockList_ = list; }
   QFileDialog* SaveDialog() const { return sdSaveDialog_; }
   QFileDialog* OpenDialog() const { return odOpenDialog_; }
+  QFileDialog* ExportSaveDialog() const { return sdExportDialog_; }
+  TfrmExport* ExportDialog() const { return frmExport_; }
 
   // Commands.
   void mmFileOpenClick();
   bool mmFileSaveAsClick();
   void mmFileCloseClick();
   void ppLogListClick();
+  // File > Export: the options, the file, the text of what the table shows.
+  void mmFileExportClick();
+  // The current logging block, or its samples first..last (1-based), saved as a results file.
+  // The logging document stays open and as unsaved as it was.
+  void mmFileSaveLogAsResClick();
+  void ppSaveSelAsResClick(int first, int last);
 
   // DocumentHost
   bool Ask(std::string_view key) override;
@@ -38,12 +47,18 @@ class TDocumentCommands : public QObject, public DocumentHost {
   bool ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) override;
 
  private:
+  // Save As of the document, or (`converted`) of the results converted from logged samples.
+  bool SaveDocument(bool converted);
+  void SaveConverted(const Outcome& conversion);
+
   QWidget* window_;
   AppContext& ctx_;
   Prompter& prompter_;
   TfrmDownLoadList* blockList_ = nullptr;
   QFileDialog* sdSaveDialog_;
   QFileDialog* odOpenDialog_;
+  QFileDialog* sdExportDialog_;
+  TfrmExport* frmExport_;
 };
 
 }  // namespace qv

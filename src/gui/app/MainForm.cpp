@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/DocumentCommands.h"
+#include "app/ExportDialog.h"
 #include "app/LanguageDialog.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
@@ -65,6 +66,10 @@ QFileDialog* TfrmMainForm::SaveDialog() const {
 
 QFileDialog* TfrmMainForm::OpenDialog() const {
   return commands_->OpenDialog();
+}
+
+QDialog* TfrmMainForm::ExportDialog() const {
+  return commands_->ExportDialog();
 }
 
 // ---- Building the window ----
@@ -194,13 +199,15 @@ void TfrmMainForm::BuildMenus() {
   Wire(AddEntry(file, "mmFileOpen", "mmFileOpen_15"), [this] { mmFileOpenClick(); });
   Wire(AddEntry(file, "mmFileClose", "mmFileClose_15"), [this] { mmFileCloseClick(); });
   Wire(AddEntry(file, "mmFileSaveAs", "mmFileSaveAs_15"), [this] { mmFileSaveAsClick(); });
-  AddEntry(file, "mmFileSaveLogAsRes", "mmFileSaveLogAsRes_15");
+  Wire(AddEntry(file, "mmFileSaveLogAsRes", "mmFileSaveLogAsRes_15"),
+       [this] { commands_->mmFileSaveLogAsResClick(); });
   file->addSeparator();
   AddEntry(file, "mmFileHeadSetUp", "mmFileHeadSetUp_15");
   AddEntry(file, "mmFilePreview", "mmFilePreview_15");
   AddEntry(file, "mmFileInfo", "ppFileInfo_15");
   file->addSeparator();
-  AddEntry(file, "mmFileExport", "mmFileExport_15");
+  Wire(AddEntry(file, "mmFileExport", "mmFileExport_15"),
+       [this] { commands_->mmFileExportClick(); });
   file->addSeparator();
   Wire(AddEntry(file, "mmFileExit", "mmFileExit_15"), [this] { mmFileExitClick(); });
   connect(file, &QMenu::aboutToShow, this, &TfrmMainForm::mmFileClick);
@@ -291,7 +298,12 @@ void TfrmMainForm::BuildPopupMenu() {
   views_->Table()->addAction(deleteRow);
   p->addSeparator();
   Wire(AddEntry(p, "ppLogList", "ppLogList_15"), [this] { ppLogListClick(); });
-  AddEntry(p, "ppSaveSelAsRes", "ppSaveSelAsRes_15");
+  Wire(AddEntry(p, "ppSaveSelAsRes", "ppSaveSelAsRes_15"), [this] {
+    const TableState& state = views_->Table()->State();
+    commands_->ppSaveSelAsResClick(state.RangeFirst, state.RangeLast);
+  });
+  // Disabled until a row range of the logging view is selected.
+  Enable("ppSaveSelAsRes", false);
   Wire(
       AddEntry(p, "ppUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); }, Guard::None);
   // Hidden until the first download or open.

@@ -14,6 +14,7 @@
 #include <memory>
 
 class QAction;
+class QDialog;
 class QFileDialog;
 class QMdiArea;
 class QMenu;
@@ -69,6 +70,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   QMenu* PopupMenu() const { return ppPopupMenu_; }
   QFileDialog* SaveDialog() const;
   QFileDialog* OpenDialog() const;
+  QDialog* ExportDialog() const;
   bool ExitConfirmed() const { return exitConfirmed_; }
 
   // The state the menu rules read.

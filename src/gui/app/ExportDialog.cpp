@@ -1,0 +1,76 @@
+#include "app/ExportDialog.h"
+
+#include "common/WindowLook.h"
+
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <initializer_list>
+
+namespace qv {
+namespace {
+
+// A titled column of radio buttons, the first checked.
+QButtonGroup* RadioGroup(AppContext& ctx, QWidget* parent, QLayout* into, const char* name,
+                         const char* caption, std::initializer_list<const char*> items) {
+  auto* box = new QGroupBox(QStringLiteral(" ") + ctx.Tr(caption) + QStringLiteral(" "), parent);
+  box->setObjectName(QString::fromLatin1(name));
+  auto* group = new QButtonGroup(box);
+  auto* column = new QVBoxLayout(box);
+  for (const char* key : items) {
+    auto* b = new QRadioButton(ctx.Tr(key), box);
+    group->addButton(b, static_cast<int>(group->buttons().size()));
+    column->addWidget(b);
+  }
+  column->addStretch(1);
+  group->button(0)->setChecked(true);
+  into->addWidget(box);
+  return group;
+}
+
+}  // namespace
+
+TfrmExport::TfrmExport(AppContext& ctx, QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmExport"));
+  setWindowTitle(ctx.Tr("frmExport_25"));
+  auto* layout = new QVBoxLayout(this);
+  auto* groups = new QHBoxLayout;
+  layout->addLayout(groups);
+  rgDelimiter_ =
+      RadioGroup(ctx, this, groups, "rgDelimiter", "rgDelim_15", {"DelimTAB_10", "DelimSem_15"});
+  rgEOLSign_ = RadioGroup(ctx, this, groups, "rgEOLSign", "rgEOLSign_15",
+                          {"EOLSignCRLF_10", "EOLSignCR_5", "EOLSignLF_5"});
+  auto* buttons = new QDialogButtonBox(this);
+  QPushButton* ok = buttons->addButton(ctx.Tr("btnOK_8"), QDialogButtonBox::AcceptRole);
+  ok->setObjectName(QStringLiteral("btnOK"));
+  ok->setDefault(true);
+  QPushButton* cancel = buttons->addButton(ctx.Tr("btnCancel_8"), QDialogButtonBox::RejectRole);
+  cancel->setObjectName(QStringLiteral("btnCancel"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(buttons);
+  ApplyDialogLook(this);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+ExportDelimiter TfrmExport::Delimiter() const {
+  return rgDelimiter_->checkedId() == 1 ? ExportDelimiter::Semicolon : ExportDelimiter::Tab;
+}
+
+ExportLineEnd TfrmExport::LineEnd() const {
+  switch (rgEOLSign_->checkedId()) {
+    case 1:
+      return ExportLineEnd::Cr;
+    case 2:
+      return ExportLineEnd::Lf;
+    default:
+      return ExportLineEnd::CrLf;
+  }
+}
+
+}  // namespace qv
