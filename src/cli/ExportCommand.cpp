@@ -4,6 +4,7 @@
 #include "CliDocument.h"
 #include "Commands.h"
 
+#include "files/DataExport.h"
 #include "files/TextExport.h"
 
 #include <cstdio>
@@ -12,13 +13,19 @@ namespace qv::cli {
 namespace {
 
 constexpr const char* kHelp =
-    "Usage: quorvantel-cli export FILE -o OUT [--delimiter tab|semicolon] [--eol crlf|cr|lf]\n"
+    "Usage: quorvantel-cli export FILE -o OUT [--format text|csv|json]\n"
+    "                             [--delimiter tab|semicolon] [--eol crlf|cr|lf] [--no-bom]\n"
     "                             [--units SI|US] [--node all|B|B/R] [--block N]\n"
     "\n"
     "Writes what File > Export of the application writes for the results file FILE: the tests\n"
     "of a tree node, or the samples of one logging block, as delimited text.\n"
     "\n"
     "  -o, --output OUT     the text file to write\n"
+    "  --format F           text (default): the delimited text above, in the file's code page;\n"
+    "                       csv: RFC 4180 CSV in UTF-8 (comma, ISO 8601 times, \".\" decimals,\n"
+    "                       units in the header, a marked value as text such as \"> 60.0\", no\n"
+    "                       value as an empty cell); json: the whole document for scripts\n"
+    "  --no-bom             csv: no byte order mark at the start\n"
     "  --delimiter D        tab (default) or semicolon\n"
     "  --eol E              crlf (default), cr or lf\n"
     "  --units U            display unit system: SI (default) or US\n"
@@ -26,19 +33,33 @@ constexpr const char* kHelp =
     "                       B as B/R\n"
     "  --block N            logging: the block to export, 1-based (default 1)\n"
     "\n"
-    "Numbers use the decimal separator of the locale (LC_NUMERIC).\n";
+    "Text output uses the decimal separator of the locale (LC_NUMERIC); csv and json use \".\".\n";
 
 }  // namespace
 
 int RunExport(const QStringList& args) {
   int exitCode = kExitOk;
-  const std::optional<ParsedArgs> parsed = ParseCommandArgs(
-      "export", args, {{"o"}, {"delimiter"}, {"eol"}, {"units"}, {"node"}, {"block"}}, kHelp,
-      &exitCode);
+  const std::optional<ParsedArgs> parsed = ParseCommandArgs("export", args,
+                                                            {{"o"},
+                                                             {"format"},
+                                                             {"delimiter"},
+                                                             {"eol"},
+                                                             {"units"},
+                                                             {"node"},
+                                                             {"block"},
+                                                             {"no-bom", false}},
+                                                            kHelp, &exitCode);
   if (!parsed) return exitCode;
   QString input, output;
   if (!InputAndOutput("export", *parsed, "export", &input, &output)) return kExitUsage;
 
+  const QString format = parsed->Value("format").value_or(QStringLiteral("text"));
+  if (format != QLatin1String("text") && format != QLatin1String("csv") &&
+      format != QLatin1String("json")) {
+    UsageError("export",
+               "--format must be text, csv or json, not \"" + format.toStdString() + "\"");
+    return kExitUsage;
+  }
   ExportOptions options;
   const QString delimiter = parsed->Value("delimiter").value_or(QStringLiteral("tab"));
   if (delimiter == QLatin1String("tab")) {
@@ -110,7 +131,18 @@ int RunExport(const QStringList& args) {
     if (!ShowBlock(context, workspace, *block)) return kExitFailed;
   }
 
-  const Outcome written = ExportTable(output, doc, context.Texts(), options);
+  Outcome written;
+  if (format == QLatin1String("text")) {
+    written = ExportTable(output, doc, context.Texts(), options);
+  } else {
+    DataExportOptions data;
+    data.displayUnits = options.displayUnits;
+    data.byteOrderMark = !parsed->Has("no-bom");
+    data.codePage = options.codePage;
+    written =
+        ExportData(output, format == QLatin1String("csv") ? DataFormat::Csv : DataFormat::Json, doc,
+                   context.Texts(), data);
+  }
   if (!written.ok()) {
     context.ReportFailure(written, output);
     return kExitFailed;

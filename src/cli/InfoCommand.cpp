@@ -4,6 +4,7 @@
 #include "CliDocument.h"
 #include "Commands.h"
 
+#include "files/DataExport.h"
 #include "format/DateTimeText.h"
 
 #include <algorithm>
@@ -13,12 +14,17 @@ namespace qv::cli {
 namespace {
 
 constexpr const char* kHelp =
-    "Usage: quorvantel-cli info FILE\n"
+    "Usage: quorvantel-cli info FILE [--json [--units SI|US]]\n"
     "\n"
     "Shows the instrument identification of the results file FILE, whether it holds tests or\n"
     "logging blocks, and for each test or block its sample count, interval, start, building,\n"
     "room and signal codes. Tests are listed in the order of the application's table (by\n"
-    "building and room number).\n";
+    "building and room number).\n"
+    "\n"
+    "  --json               the whole document as JSON on standard output, for scripts:\n"
+    "                       instrument, kind, and every test with its values or every block\n"
+    "                       with its samples (numbers in the display units, null for none)\n"
+    "  --units U            with --json: display unit system SI (default) or US\n";
 
 // "2007-02-28 14:35:09".
 std::string IsoTime(DateTime t) {
@@ -55,7 +61,8 @@ std::string BlockCodes(const TLoggerRecord& b) {
 
 int RunInfo(const QStringList& args) {
   int exitCode = kExitOk;
-  const std::optional<ParsedArgs> parsed = ParseCommandArgs("info", args, {}, kHelp, &exitCode);
+  const std::optional<ParsedArgs> parsed =
+      ParseCommandArgs("info", args, {{"json", false}, {"units"}}, kHelp, &exitCode);
   if (!parsed) return exitCode;
   if (parsed->Positionals().size() != 1) {
     UsageError("info", parsed->Positionals().isEmpty() ? "the results file is missing"
@@ -63,10 +70,28 @@ int RunInfo(const QStringList& args) {
     return kExitUsage;
   }
 
+  const QString units = parsed->Value("units").value_or(QStringLiteral("SI"));
+  if (units != QLatin1String("SI") && units != QLatin1String("US")) {
+    UsageError("info", "--units must be SI or US, not \"" + units.toStdString() + "\"");
+    return kExitUsage;
+  }
+  if (parsed->Has("units") && !parsed->Has("json")) {
+    UsageError("info", "--units applies to --json output");
+    return kExitUsage;
+  }
+
   CliContext context;
   DocumentWorkspace workspace(context.Texts());
   Document& doc = workspace.Doc();
   if (!OpenDocument(context, parsed->Positionals().first(), workspace)) return kExitFailed;
+  if (parsed->Has("json")) {
+    DataExportOptions options;
+    options.displayUnits = units.toStdString();
+    options.codePage = context.Codec().CodePage();
+    const QByteArray json = ExportJsonText(doc, context.Texts(), options);
+    std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
+    return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
+  }
 
   const TInstrumentData& info = doc.InstrumentInfo;
   auto text = [&](const Bytes& b) { return context.ForTerminal(b); };

@@ -262,6 +262,41 @@ TEST_F(CliTest, LoggingDownloadSavesTheChosenBlocks) {
       << info.out;
 }
 
+// CSV and JSON of the demo instrument's documents, read by Python's csv and json modules.
+TEST_F(CliTest, SpreadsheetAndScriptOutputOfTheDemoDocuments) {
+  QFile demo(QStringLiteral(QV_SOURCE_DIR "/data/demo/demo-memory.json"));
+  ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+  Serve(demo.readAll().toStdString());
+  for (const char* memory : {"results", "logging"}) {
+    SCOPED_TRACE(memory);
+    const QString file = Path(memory) + ".QVL";
+    const CliRun download = Cli({"download", "--port", Device(), "--memory", memory, "-o", file});
+    ASSERT_EQ(download.exitCode, 0) << download.err;
+    const CliRun csv = Cli({"export", file, "--format", "csv", "-o", file + ".csv"});
+    ASSERT_EQ(csv.exitCode, 0) << csv.err;
+    const CliRun json = Cli({"info", file, "--json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const CliRun exported = Cli({"export", file, "--format", "json", "-o", file + ".json"});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    EXPECT_EQ(ReadFile(file + ".json"), json.out) << "info --json and export --format json";
+    const CliRun info = Cli({"info", file});
+    QFile infoFile(file + ".info");
+    ASSERT_TRUE(infoFile.open(QIODevice::WriteOnly));
+    infoFile.write(info.out.data(), static_cast<qint64>(info.out.size()));
+    infoFile.close();
+
+    QProcess check;
+    check.start(QStringLiteral("python3"),
+                {QStringLiteral(QV_SOURCE_DIR "/tests/cli/check_data_export.py"),
+                 QString::fromLatin1(std::string(memory) == "results" ? "tests" : "logging"),
+                 file + ".csv", file + ".json", file + ".info"});
+    ASSERT_TRUE(check.waitForFinished(30000));
+    EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardError().toStdString();
+  }
+  const CliRun bad = Cli({"export", Path("results.QVL"), "--format", "xml", "-o", Path("x")});
+  EXPECT_EQ(bad.exitCode, 2);
+}
+
 TEST_F(CliTest, CtrlCCancelsCleanly) {
   // A paced line: sixty pages take several seconds.
   const std::string json = std::string("{") + kIdentification + R"(
