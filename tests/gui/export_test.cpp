@@ -108,6 +108,30 @@ TEST_F(Export, WritesWhatTheCommandLineToolWritesForTheSameOptions) {
   EXPECT_FALSE(QFile::exists(out));
 }
 
+TEST_F(Export, TheThirdChoiceWritesCsvAsTheToolDoes) {
+  OpenDataFile("ver3_results_comma.qvl");
+  const QString out = files_.filePath("gui.csv");
+  test::OnNextModal([](QDialog* d) {
+    d->findChild<QGroupBox*>("rgDelimiter")->findChildren<QRadioButton*>()[2]->click();
+    EXPECT_FALSE(
+        d->findChild<QGroupBox*>("rgEOLSign")->findChildren<QRadioButton*>()[0]->isEnabled());
+    d->findChild<QPushButton*>("btnOK")->click();
+  });
+  prompter_.files = {out};
+  Trigger("mmFileExport");
+  EXPECT_EQ(form_->findChild<QFileDialog*>("sdExportDialog")->defaultSuffix(), "csv");
+
+  QProcess cli;
+  const QString reference = files_.filePath("cli.csv");
+  cli.start(QStringLiteral(QV_BIN_DIR "/quorvantel-cli"),
+            {QStringLiteral("export"), files_.filePath("ver3_results_comma.qvl"),
+             QStringLiteral("-o"), reference, QStringLiteral("--format"), QStringLiteral("csv")});
+  ASSERT_TRUE(cli.waitForFinished(30000));
+  ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+  EXPECT_EQ(ReadAll(out), ReadAll(reference));
+  EXPECT_TRUE(ReadAll(out).startsWith("\xEF\xBB\xBF"));
+}
+
 TEST_F(Export, RefusalsAndFailuresAreTold) {
   form_->mmFileCloseClick();
   prompter_.shown.clear();

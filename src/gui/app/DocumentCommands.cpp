@@ -3,6 +3,7 @@
 #include "app/ExportDialog.h"
 #include "common/Cursors.h"
 #include "download/DownLoadListDialog.h"
+#include "files/DataExport.h"
 #include "files/LoggerAsResults.h"
 #include "files/ResultsFile.h"
 #include "files/TextExport.h"
@@ -156,8 +157,11 @@ void TDocumentCommands::mmFileExportClick() {
   options.displayUnits = Bytes(ctx_.DisplayUnits());
   options.decimalSeparator = LocaleDecimalSeparator();
   options.codePage = ctx_.Codec.CodePage();
+  const bool csv = frmExport_->Csv();
   sdExportDialog_->setDirectory(TestResultsFolder());
-  sdExportDialog_->setDefaultSuffix(QStringLiteral("txt"));
+  sdExportDialog_->setDefaultSuffix(csv ? QStringLiteral("csv") : QStringLiteral("txt"));
+  sdExportDialog_->setNameFilter(csv ? QStringLiteral("CSV Files (*.csv *.CSV)")
+                                     : QStringLiteral("Text Files (*.TXT *.txt)"));
   QString path;
   {
     const ArrowWhileAsking arrow;
@@ -167,7 +171,14 @@ void TDocumentCommands::mmFileExportClick() {
   Outcome outcome;
   {
     const BusyCursor busy;
-    outcome = ExportTable(path, workspace.Doc(), ctx_.Texts, options);
+    if (csv) {
+      DataExportOptions data;
+      data.displayUnits = options.displayUnits;
+      data.codePage = options.codePage;
+      outcome = ExportData(path, DataFormat::Csv, workspace.Doc(), ctx_.Texts, data);
+    } else {
+      outcome = ExportTable(path, workspace.Doc(), ctx_.Texts, options);
+    }
   }
   if (!outcome.ok()) {
     Message(outcome.status == Outcome::Status::Refused ? MessageIcon::Information

@@ -41,10 +41,15 @@ TfrmExport::TfrmExport(AppContext& ctx, QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   auto* groups = new QHBoxLayout;
   layout->addLayout(groups);
-  rgDelimiter_ =
-      RadioGroup(ctx, this, groups, "rgDelimiter", "rgDelim_15", {"DelimTAB_10", "DelimSem_15"});
+  rgDelimiter_ = RadioGroup(ctx, this, groups, "rgDelimiter", "rgDelim_15",
+                            {"DelimTAB_10", "DelimSem_15", "DelimCSV_30"});
   rgEOLSign_ = RadioGroup(ctx, this, groups, "rgEOLSign", "rgEOLSign_15",
                           {"EOLSignCRLF_10", "EOLSignCR_5", "EOLSignLF_5"});
+  // CSV ends its lines as RFC 4180 says: the line-end choice has nothing to do then.
+  connect(rgDelimiter_, &QButtonGroup::idToggled, this, [this](int, bool) {
+    for (QAbstractButton* b : rgEOLSign_->buttons())
+      b->setEnabled(!Csv());
+  });
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* ok = buttons->addButton(ctx.Tr("btnOK_8"), QDialogButtonBox::AcceptRole);
   ok->setObjectName(QStringLiteral("btnOK"));
@@ -60,6 +65,10 @@ TfrmExport::TfrmExport(AppContext& ctx, QWidget* parent) : QDialog(parent) {
 
 ExportDelimiter TfrmExport::Delimiter() const {
   return rgDelimiter_->checkedId() == 1 ? ExportDelimiter::Semicolon : ExportDelimiter::Tab;
+}
+
+bool TfrmExport::Csv() const {
+  return rgDelimiter_->checkedId() == 2;
 }
 
 ExportLineEnd TfrmExport::LineEnd() const {

@@ -1,5 +1,6 @@
-// File > Export's options (frmExport): the field delimiter and the line end. Created once, so
-// the choice stays for the next export.
+// File > Export's options (frmExport): the field delimiter and the line end, or CSV for
+// spreadsheets (comma, UTF-8, its own line ends). Created once, so the choice stays for the next
+// export.
 #pragma once
 
 #include "common/AppContext.h"
@@ -18,6 +19,7 @@ class TfrmExport : public QDialog {
 
   ExportDelimiter Delimiter() const;
   ExportLineEnd LineEnd() const;
+  bool Csv() const;
 
  private:
   QButtonGroup* rgDelimiter_;
