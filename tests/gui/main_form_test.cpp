@@ -1,17 +1,22 @@
 // The main window after start-up: captions, menus, tool buttons, the enabling rules of each
 // menu, the window menu and the help commands.
 #include "ShellFixture.h"
+#include "app/HelpWindow.h"
 
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QXmlStreamReader>
 
 namespace qv {
 namespace {
@@ -269,6 +274,64 @@ TEST_F(MainForm, HelpOpensTheLanguagesHelpFileOrSaysWhatCouldNotBeOpened) {
   form_->mmHelpIndexClick();  // always enabled; the same help file
   EXPECT_EQ(prompter_.shown.size(), 2u);
   EXPECT_EQ(ctx_->Language.HelpFilePath, ctx_->DataFolder + "/help/Missing.html");
+}
+
+TEST_F(MainForm, HelpShowsTheBundledPageInItsOwnWindow) {
+  Start();
+  ASSERT_TRUE(started_);
+  form_->mmHelpContentsClick();
+  ASSERT_NE(form_->HelpWindow(), nullptr);
+  EXPECT_TRUE(prompter_.shown.empty());
+  EXPECT_TRUE(form_->HelpWindow()->isVisible());
+  QTextBrowser* page = form_->HelpWindow()->Browser();
+  const QString text = page->toPlainText();
+  // Every menu command, the ports and the tool are described.
+  for (const char* term : {"Download", "Export", "Save Logging as Results", "File Info", "dialout",
+                           "quorvantel-cli ports", "quorvantel-cli export"}) {
+    EXPECT_TRUE(text.contains(QString::fromLatin1(term))) << term;
+  }
+  EXPECT_EQ(page->verticalScrollBar()->value(), 0);
+  form_->mmHelpIndexClick();
+  EXPECT_GT(page->verticalScrollBar()->value(), 0) << "at the index, near the end";
+}
+
+TEST_F(MainForm, AFileGivenOnTheCommandLineOpensAsFileOpenOpensIt) {
+  Start();
+  ASSERT_TRUE(started_);
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("given.QVL"));
+  ASSERT_TRUE(
+      QFile::copy(QStringLiteral(QV_SOURCE_DIR "/tests/data/files/ver1_results.qvl"), path));
+  form_->OpenFromCommandLine(path);
+  EXPECT_TRUE(ctx_->Doc.ResultsDataLoaded);
+  EXPECT_TRUE(form_->TableVisible());
+  EXPECT_TRUE(form_->windowTitle().contains(ctx_->Tr("File_10")));
+  // A file that cannot be read says why, as File > Open does.
+  form_->OpenFromCommandLine(dir.filePath(QStringLiteral("missing.QVL")));
+  ASSERT_FALSE(prompter_.shown.empty());
+  EXPECT_EQ(prompter_.shown.back().icon, QMessageBox::Warning);
+}
+
+// The file manager offers the application for results files: the desktop entry names the type
+// the shared-mime-info package declares, and passes the file.
+TEST(DesktopIntegration, DesktopEntryAndMimePackageAgree) {
+  QFile desktop(QStringLiteral(QV_SOURCE_DIR "/data/quorvantel.desktop"));
+  ASSERT_TRUE(desktop.open(QIODevice::ReadOnly));
+  const QString entry = QString::fromUtf8(desktop.readAll());
+  EXPECT_TRUE(entry.contains(QStringLiteral("\nExec=quorvantel %f\n")));
+  QFile mime(QStringLiteral(QV_SOURCE_DIR "/data/mime/quorvantel.xml"));
+  ASSERT_TRUE(mime.open(QIODevice::ReadOnly));
+  QXmlStreamReader xml(&mime);
+  QString type;
+  QStringList globs;
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    if (xml.name() == QLatin1String("mime-type")) type = xml.attributes().value("type").toString();
+    if (xml.name() == QLatin1String("glob")) globs << xml.attributes().value("pattern").toString();
+  }
+  ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  EXPECT_EQ(globs, QStringList({"*.QVL", "*.qvl"}));
+  EXPECT_TRUE(entry.contains(QStringLiteral("\nMimeType=") + type + QStringLiteral(";\n")));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "../core/link/EmulatorProcess.h"
 #include "GuiTestSupport.h"
 #include "app/AboutBox.h"
+#include "app/HelpWindow.h"
 #include "app/IniFile.h"
 #include "app/LanguageChoice.h"
 #include "app/LanguageDialog.h"
@@ -190,6 +191,11 @@ int main(int argc, char* argv[]) {
   Save(form.Forms().Units, "dialog-units");
   Save(form.Forms().DLSelect, "dialog-memory-choice");
   Save(form.ExportDialog(), "dialog-export");
+  form.mmHelpContentsClick();
+  if (form.HelpWindow()) {
+    Save(form.HelpWindow(), "help-window");
+    form.HelpWindow()->close();
+  }
 
   std::vector<qv::TLoggerRecord> blocks(14);
   const int samples[] = {41, 4096, 512, 40, 1200, 7, 300, 99, 2048, 64, 1, 410, 820, 3000};

@@ -192,7 +192,11 @@ void TDocumentCommands::mmFileOpenClick() {
   if (!workspace.ConfirmDiscard(*this, DiscardCommand::Replace)) return;
   const QString path = prompter_.ChooseFile(*odOpenDialog_);
   if (path.isEmpty()) return;
+  OpenPath(path);
+}
 
+void TDocumentCommands::OpenPath(const QString& path) {
+  DocumentWorkspace& workspace = ctx_.Workspace;
   OpenOptions options;
   options.codePage = ctx_.Codec.CodePage();
   options.today = Now();

@@ -30,6 +30,8 @@ class TDocumentCommands : public QObject, public DocumentHost {
 
   // Commands.
   void mmFileOpenClick();
+  // Opens `path` as File > Open does once a file was chosen (the save questions come first).
+  void OpenPath(const QString& path);
   bool mmFileSaveAsClick();
   void mmFileCloseClick();
   void ppLogListClick();

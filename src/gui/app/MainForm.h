@@ -35,6 +35,7 @@ class TfrmDownLoadList;
 class TfrmLanguage;
 class TfrmTransfering;
 class TfrmUnits;
+class THelpWindow;
 
 // The dialogs, created once after the main window.
 struct Dialogs {
@@ -72,6 +73,10 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   QFileDialog* OpenDialog() const;
   QDialog* ExportDialog() const;
   bool ExitConfirmed() const { return exitConfirmed_; }
+  // The help window, once Help was asked for; null before.
+  THelpWindow* HelpWindow() const { return help_; }
+  // `quorvantel FILE`: the file opened as File > Open opens it, without the file dialog.
+  void OpenFromCommandLine(const QString& path);
 
   // The state the menu rules read.
   ShellState State() const;
@@ -139,7 +144,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   void ApplyClick(const ClickEffects& effects);
   void ComputeWidestSignalCaption();
   void UpdateTitle();
-  bool OpenHelp();
+  bool OpenHelp(const QString& anchor);
   // Tiles the graph windows one above the other (horizontal) or side by side.
   void TileChildren(bool horizontal);
 
@@ -160,6 +165,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   int widestSignalCaption_ = 0;
   bool firstShow_ = true;
   bool exitConfirmed_ = false;
+  THelpWindow* help_ = nullptr;
 };
 
 }  // namespace qv

@@ -2,6 +2,7 @@
 // to the object that owns it.
 #include "app/AboutBox.h"
 #include "app/DocumentCommands.h"
+#include "app/HelpWindow.h"
 #include "app/LanguageDialog.h"
 #include "app/MainForm.h"
 #include "download/GuiDownload.h"
@@ -100,22 +101,28 @@ void TfrmMainForm::TileChildren(bool horizontal) {
 
 // ---- Help ----
 
-bool TfrmMainForm::OpenHelp() {
+bool TfrmMainForm::OpenHelp(const QString& anchor) {
   const QString path = QString::fromStdString(ctx_.Language.HelpFilePath);
-  if (!QFileInfo(path).isFile()) {
+  if (help_ == nullptr) help_ = new THelpWindow(this);
+  if (!help_->ShowPage(path, anchor)) {
     prompter_.Message(this, CanNotOpenText(path), QMessageBox::Warning, QStringLiteral("Error"));
     return false;
   }
-  return OpenTarget(QUrl::fromLocalFile(path), path, prompter_, this);
+  return true;
+}
+
+void TfrmMainForm::OpenFromCommandLine(const QString& path) {
+  if (!ctx_.Workspace.ConfirmDiscard(*commands_, DiscardCommand::Replace)) return;
+  commands_->OpenPath(path);
 }
 
 void TfrmMainForm::mmHelpContentsClick() {
-  OpenHelp();
+  OpenHelp(QString());
 }
 
-// The help page carries its own table of contents and index, so Index opens the same page.
+// The page ends in its index of terms, each a link into the page.
 void TfrmMainForm::mmHelpIndexClick() {
-  OpenHelp();
+  OpenHelp(QStringLiteral("index"));
 }
 
 void TfrmMainForm::mmHelpAboutClick() {

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
 #include <csignal>
 
@@ -22,5 +23,11 @@ int main(int argc, char* argv[]) {
   qv::TfrmMainForm mainForm(ctx, prompter);
   if (!mainForm.CreateDialogs()) return 1;
   mainForm.show();
+  // "quorvantel FILE": the file manager hands over a results file to open.
+  const QStringList args = QApplication::arguments();
+  if (args.size() > 1) {
+    const QString path = args.at(1);
+    QTimer::singleShot(0, &mainForm, [&mainForm, path] { mainForm.OpenFromCommandLine(path); });
+  }
   return QApplication::exec();
 }
