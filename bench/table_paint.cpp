@@ -4,6 +4,7 @@
 // raster engine the window's backing store uses); "Repaint" goes through the widget's own
 // repaint of its viewport (with QT_QPA_PLATFORM=xcb under Xvfb it goes to an X server). The
 // figure to read is per_frame, the processor time of one frame.
+#include "app/LanguageChoice.h"
 #include "common/AppContext.h"
 #include "format/DateTimeText.h"
 #include "store/SignalCatalog.h"
@@ -44,7 +45,7 @@ struct Fixture {
   Fixture() {
     qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
     ctx = std::make_unique<qv::AppContext>(
-        qv::FindDataFolder(QCoreApplication::applicationDirPath()).toStdString(),
+        qv::FindDataFolder(QCoreApplication::applicationDirPath().toStdString()),
         "QuorvantelBench");
     table = std::make_unique<qv::TDrawTable>(*ctx);
     const QFontMetrics m(table->font());

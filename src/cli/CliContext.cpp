@@ -18,7 +18,7 @@ SettingsStore LanguageSettings() {
 }  // namespace
 
 CliContext::CliContext() {
-  const std::string folder = QCoreApplication::applicationDirPath().toStdString();
+  const std::string folder = FindDataFolder(QCoreApplication::applicationDirPath().toStdString());
   const LanguageSelection language = ChooseLanguage(LanguageSettings(), folder);
   settings_ = SettingsStore("Quorvantel", language.CodePage);
   texts_ = TextCatalog::FromFile(JoinPath(folder, language.LanguageFile));

@@ -2,6 +2,9 @@
 
 #include "app/TextCodec.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -83,6 +86,16 @@ std::string ResolveFileName(const std::string& folder, const std::string& relati
     pos = end + 1;
   }
   return result;
+}
+
+std::string FindDataFolder(const std::string& executableFolder) {
+  const QDir exe(QString::fromStdString(executableFolder));
+  if (QFileInfo::exists(exe.filePath(kProductIniName))) return exe.absolutePath().toStdString();
+  const QString installed = exe.filePath(QStringLiteral("../share/quorvantel"));
+  if (QFileInfo::exists(QDir(installed).filePath(kProductIniName))) {
+    return QDir::cleanPath(QDir(installed).absolutePath()).toStdString();
+  }
+  return exe.absolutePath().toStdString();
 }
 
 LanguageSelection ChooseLanguage(const SettingsStore& store, const std::string& folder) {

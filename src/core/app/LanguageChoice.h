@@ -24,6 +24,11 @@ struct LanguageSelection {
 // A "Language" value of the wrong type is left as it is; ENGLISH is used for this run.
 LanguageSelection ChooseLanguage(const SettingsStore& store, const std::string& folder);
 
+// The folder of the product, language and help files: the executable's own folder when the
+// product file lies there (build tree, portable copy), else ../share/quorvantel beside it
+// (installed), else the executable's folder. The application and the tool both look here.
+std::string FindDataFolder(const std::string& executableFolder);
+
 // folder + "/" + name without doubling the "/"; an empty folder gives the name alone.
 std::string JoinPath(const std::string& folder, const std::string& name);
 // `relative` ("English.ini", "help/English.html"; "\\" also separates) spelt as it is found

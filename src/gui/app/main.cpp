@@ -1,4 +1,5 @@
 // Quorvantel: downloads and shows the data of portable indoor-climate instruments.
+#include "app/LanguageChoice.h"
 #include "app/MainForm.h"
 #include "common/AppContext.h"
 #include "common/Prompter.h"
@@ -17,7 +18,7 @@ int main(int argc, char* argv[]) {
   qv::SetApplicationIdentity();
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvantel.svg")));
 
-  qv::AppContext ctx(qv::FindDataFolder(QApplication::applicationDirPath()).toStdString());
+  qv::AppContext ctx(qv::FindDataFolder(QApplication::applicationDirPath().toStdString()));
   qv::Prompter prompter;
   // The main window first (it owns the link and the document), then every dialog once.
   qv::TfrmMainForm mainForm(ctx, prompter);

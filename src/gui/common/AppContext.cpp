@@ -6,16 +6,6 @@
 
 namespace qv {
 
-QString FindDataFolder(const QString& executableFolder) {
-  const QDir exe(executableFolder);
-  if (QFileInfo::exists(exe.filePath(kProductIniName))) return exe.absolutePath();
-  const QString installed = exe.filePath(QStringLiteral("../share/quorvantel"));
-  if (QFileInfo::exists(QDir(installed).filePath(kProductIniName))) {
-    return QDir::cleanPath(QDir(installed).absolutePath());
-  }
-  return exe.absolutePath();
-}
-
 QString TestResultsFolder() {
   QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (documents.isEmpty()) documents = QDir::homePath();

@@ -25,10 +25,6 @@ inline constexpr const char* kVersionText = "5.5";
 inline constexpr const char* kWebAddress = "https://quorvantel.example.org";
 inline constexpr const char* kMailAddress = "support@quorvantel.example.org";
 
-// The folder of the product, language and help files: the executable's own folder when the
-// product file lies there (build tree, portable copy), else ../share/quorvantel beside it
-// (installed), else the executable's folder.
-QString FindDataFolder(const QString& executableFolder);
 
 // Where the save, open and export dialogs start: a folder the user can write,
 // <documents>/Quorvantel/TestResults, created when missing.

@@ -3,6 +3,9 @@
 #include "app/LanguageChoice.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <filesystem>
 #include <fstream>
@@ -178,6 +181,32 @@ TEST(LanguageDialog, StoresTheSectionOnlyWhenTheChoiceChanges) {
 
   const SettingsStore fresh = FreshSettings();
   EXPECT_TRUE(StoreLanguageChoice(fresh, 0, languages)) << "no stored index counts as a change";
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+// The build tree keeps the files beside the programs; an installation under share/quorvantel.
+TEST(DataFolder, BesideTheProgramOrInstalledUnderShare) {
+  QTemporaryDir root;
+  const QDir dir(root.path());
+  ASSERT_TRUE(dir.mkpath("build/bin") && dir.mkpath("usr/bin") &&
+              dir.mkpath("usr/share/quorvantel"));
+  for (const char* product :
+       {"build/bin/Quorvantel_Main.ini", "usr/share/quorvantel/Quorvantel_Main.ini"}) {
+    QFile f(dir.filePath(product));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  EXPECT_EQ(FindDataFolder(dir.filePath("build/bin").toStdString()),
+            dir.filePath("build/bin").toStdString());
+  EXPECT_EQ(FindDataFolder(dir.filePath("usr/bin").toStdString()),
+            dir.filePath("usr/share/quorvantel").toStdString());
+  ASSERT_TRUE(dir.mkpath("bare/bin"));
+  EXPECT_EQ(FindDataFolder(dir.filePath("bare/bin").toStdString()),
+            dir.filePath("bare/bin").toStdString());
 }
 
 }  // namespace
