@@ -10,5 +10,6 @@ int RunDownload(const QStringList& args);
 int RunInfo(const QStringList& args);
 int RunExport(const QStringList& args);
 int RunConvert(const QStringList& args);
+int RunPorts(const QStringList& args);
 
 }  // namespace qv::cli

@@ -1,5 +1,5 @@
 // quorvantel-cli: the instrument download, file information, export and conversion of the
-// application, for scripts and batch work, without a display.
+// application, and the check of the serial ports, for scripts and batch work, without a display.
 #include "CliContext.h"
 #include "Commands.h"
 
@@ -20,6 +20,7 @@ constexpr const char* kUsage =
     "  info      show the instrument, the kind and the tests or blocks of a results file\n"
     "  export    write the tests of a tree node or a logging block as delimited text\n"
     "  convert   save a logging block (or a range of its samples) as a results file\n"
+    "  ports     list the serial devices and USB bridges, and what keeps each from opening\n"
     "\n"
     "'quorvantel-cli COMMAND --help' describes a command.\n";
 
@@ -62,7 +63,9 @@ int main(int argc, char* argv[]) {
   if (command == QLatin1String("info")) return qv::cli::RunInfo(rest);
   if (command == QLatin1String("export")) return qv::cli::RunExport(rest);
   if (command == QLatin1String("convert")) return qv::cli::RunConvert(rest);
-  std::fprintf(stderr, "quorvantel-cli: unknown command \"%s\" (download, info, export, convert)\n",
+  if (command == QLatin1String("ports")) return qv::cli::RunPorts(rest);
+  std::fprintf(stderr,
+               "quorvantel-cli: unknown command \"%s\" (download, info, export, convert, ports)\n",
                command.toLocal8Bit().constData());
   return qv::cli::kExitUsage;
 }

@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -324,6 +327,45 @@ TEST_F(CliTest, CtrlCCancelsCleanly) {
   const CliRun again =
       Cli({"download", "--port", Device(), "--memory", "results", "-o", Path("after.QVL")});
   EXPECT_EQ(again.exitCode, 0) << again.err;
+}
+
+TEST_F(CliTest, PortsJsonNamesTheDevicesAskedForAndTheirHolders) {
+  Serve(kResultsMemory);
+  const CliRun r = Cli({"ports", "--json", Device(), "/dev/no-such-tty"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  QJsonParseError error;
+  const QJsonObject top =
+      QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error).object();
+  ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
+  QJsonObject found, gone;
+  for (const QJsonValue& v : top["serialDevices"].toArray()) {
+    const QJsonObject port = v.toObject();
+    if (port["path"].toString() == Device()) found = port;
+    if (port["path"].toString() == "/dev/no-such-tty") gone = port;
+  }
+  const QJsonObject pty = found, missing = gone;
+  ASSERT_FALSE(pty.isEmpty()) << r.out;
+  EXPECT_TRUE(pty["asked"].toBool());
+  EXPECT_TRUE(pty["access"]["canOpen"].toBool());
+  // The emulator keeps its end of the pseudo-terminal open: found through /proc.
+  bool emulatorHolds = false;
+  for (const QJsonValue& h : pty["heldBy"].toArray())
+    emulatorHolds = emulatorHolds || h["name"].toString().startsWith("quorvantel-emu");
+  EXPECT_TRUE(emulatorHolds) << r.out;
+  ASSERT_FALSE(missing.isEmpty()) << r.out;
+  EXPECT_EQ(missing["access"]["reason"].toString(), "missing");
+  EXPECT_TRUE(top["usbBridges"]["libraryLoaded"].isBool());
+  EXPECT_EQ(top["usbBridges"]["descriptionsTried"].toArray().size(), 4);
+}
+
+TEST_F(CliTest, PortFailureTellsWhyAfterTheMessage) {
+  const CliRun r =
+      Cli({"download", "--port", "/dev/no-such-tty", "--memory", "results", "-o", Path("x.QVL")});
+  EXPECT_EQ(r.exitCode, 1);
+  const std::string expected =
+      "quorvantel-cli: The port cannot be opened.   /dev/no-such-tty\n\n/dev/no-such-tty does "
+      "not exist: the adapter may be unplugged, or the system gave it another name.";
+  EXPECT_EQ(r.err.substr(0, expected.size()), expected) << r.err;
 }
 
 struct FailureCase {

@@ -36,7 +36,23 @@ struct FtdiApi {
   int (*ReadData)(FtdiContext*, unsigned char* buf, int size) = nullptr;
   // Discards the bridge's receive buffers.
   int (*PurgeInput)(FtdiContext*) = nullptr;
+  // The entry after `entry` in a FindAll list, nullptr at its end.
+  FtdiDeviceList* (*ListNext)(FtdiDeviceList* entry) = nullptr;
+  // The USB texts of a listed bridge without opening it for use; 0 or < 0 (-4: the USB device
+  // could not be opened, which is a missing permission as a rule).
+  int (*GetStrings)(FtdiContext*, FtdiDeviceList* entry, char* manufacturer, int manufacturerSize,
+                    char* description, int descriptionSize, char* serial, int serialSize) = nullptr;
+  // The library's text for the last failure on this context.
+  const char* (*ErrorString)(FtdiContext*) = nullptr;
+  // What happens to the kernel's serial driver when a bridge is opened; set on a new context,
+  // before any open. nullptr when this library cannot be told: it then detaches the driver and
+  // leaves it detached, so ttyUSB stays away until the bridge is plugged in again.
+  void (*SetModuleDetachMode)(FtdiContext*, int mode) = nullptr;
 };
+
+// The library's AUTO_DETACH_REATACH_SIO_MODULE: the serial driver is detached while the bridge
+// is open and attached again when it is closed, so that ttyUSB comes back.
+inline constexpr int kFtdiDetachAndReattach = 2;
 
 // The library's table, loaded once with dlopen("libftdi1.so.2") on first use; a table with
 // loaded == false when the library or one of its functions is missing.

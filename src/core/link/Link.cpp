@@ -75,6 +75,7 @@ int32_t Link::Rate() const {
 // one of the instruments' descriptions.
 bool Link::ChooseTransport() {
   kind_ = LinkKind::Serial;
+  usbRefused_.clear();
   for (int i = 0; i < timings_.UsbProbeTries; ++i) {
     const int status = usb_.UsbProbe();
     usb_.UsbClose();
@@ -85,10 +86,16 @@ bool Link::ChooseTransport() {
   }
   if (kind_ != LinkKind::Usb) return false;
   for (std::string_view description : kUsbDescriptions) {
-    if (usb_.UsbOpen(description) == kUsbOk) {
+    const int status = usb_.UsbOpen(description);
+    if (status == kUsbOk) {
       usb_.UsbClose();
       usb_.SetDescription(description);
       return true;
+    }
+    // The instrument's bridge is there but this user may not use it: the RS-232 port is tried,
+    // and should that fail too, the person learns that the bridge was the one to fix.
+    if (status == kUsbDeviceNotOpened && usbRefused_.empty()) {
+      usbRefused_ = UsbAccessAdvice(std::string(description), usb_.OpenError());
     }
   }
   kind_ = LinkKind::Serial;
@@ -126,7 +133,11 @@ LinkOutcome Link::OpenActive() {
   if (kind_ == LinkKind::Serial && !serialDevice_.empty()) {
     outcome.notice.suffix = "   " + serialDevice_;
   }
-  if (!opened.hint.empty()) outcome.notice.suffix += "\n\n" + opened.hint;
+  std::string hint = opened.hint;
+  if (kind_ == LinkKind::Serial && !usbRefused_.empty()) {
+    hint += (hint.empty() ? "" : " ") + usbRefused_;
+  }
+  if (!hint.empty()) outcome.notice.suffix += "\n\n" + hint;
   return outcome;
 }
 

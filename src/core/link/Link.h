@@ -165,6 +165,7 @@ class Link {
   UsbBridge usb_;
   std::unique_ptr<ByteTransport> serial_;
   std::string serialDevice_;  // named in the message when the port cannot be opened
+  std::string usbRefused_;    // why the instrument's USB bridge, though present, was not used
   int32_t baudRateValue_ = 38400;
   LinkKind kind_ = LinkKind::None;
   LinkBuffer buffer_;

@@ -1,6 +1,7 @@
 #include "link/PortChoice.h"
 
 #include "app/InterfaceChoices.h"
+#include "link/PortDiagnosis.h"
 
 #include <QSerialPortInfo>
 
@@ -12,12 +13,6 @@ namespace qv {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Canonical(const std::string& path) {
-  std::error_code ec;
-  const fs::path resolved = fs::canonical(path, ec);
-  return ec ? path : resolved.string();
-}
 
 // n for /dev/ttyS<n>, else -1.
 int StandardPortNumber(const std::string& path) {
@@ -55,12 +50,12 @@ std::vector<PortInfo> DetectPorts() {
 
 std::string StableDevicePath(const std::string& device, const std::string& byIdFolder) {
   std::error_code ec;
-  const std::string target = Canonical(device);
+  const std::string target = ResolvedPath(device);
   fs::directory_iterator it(byIdFolder, ec);
   if (ec) return {};
   std::vector<std::string> matches;
   for (const fs::directory_entry& entry : it) {
-    if (Canonical(entry.path().string()) == target) matches.push_back(entry.path().string());
+    if (ResolvedPath(entry.path().string()) == target) matches.push_back(entry.path().string());
   }
   if (matches.empty()) return {};
   // Several names for one device (an adapter with several interfaces): take a fixed one.
@@ -82,7 +77,7 @@ std::string PortChoice::Device() const {
 void PortChoice::ChooseDevice(const std::string& path) {
   PortDevice = path;
   int n = StandardPortNumber(path);
-  if (n < 0) n = StandardPortNumber(Canonical(path));
+  if (n < 0) n = StandardPortNumber(ResolvedPath(path));
   if (n >= 0 && n < kComPortCount) ComPort = n;
 }
 

@@ -1,10 +1,9 @@
 #include "link/SerialTransport.h"
 
-#include <QSerialPort>
+#include "link/FtdiApi.h"
+#include "link/PortDiagnosis.h"
 
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QSerialPort>
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +17,17 @@ int MillisecondsUntil(LinkClock::time_point deadline) {
   // Round up, so a wait never ends just before the deadline and costs a useless extra poll.
   const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
   return static_cast<int>(std::min<int64_t>(ms, 1000 * 1000));
+}
+
+OpenError KindOfOpenError(QSerialPort::SerialPortError error) {
+  switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+      return OpenError::NotFound;
+    case QSerialPort::PermissionError:
+      return OpenError::Denied;
+    default:
+      return OpenError::Other;
+  }
 }
 
 }  // namespace
@@ -49,10 +59,14 @@ OpenResult SerialTransport::Open() {
   port_->setFlowControl(QSerialPort::NoFlowControl);
   // QSerialPort locks the device and asks the kernel for exclusive use (TIOCEXCL).
   if (!port_->open(QIODevice::ReadWrite)) {
-    OpenResult result;
-    if (port_->error() == QSerialPort::PermissionError) result.hint = SerialPermissionHint(device_);
+    // Qt reports a busy device and a forbidden one alike (PermissionError); the diagnosis
+    // looks at the device itself to tell them apart.
+    const QSerialPort::SerialPortError error = port_->error();
     port_->clearError();
-    return result;
+    const FtdiApi& bridge = SystemFtdi();
+    DiagnosisOptions options;
+    options.bridgeKeepsSerialDevice = bridge.loaded && bridge.SetModuleDetachMode == nullptr;
+    return {false, DiagnoseOpenFailure(device_, KindOfOpenError(error), options)};
   }
   // A pseudo-terminal has no modem lines: these fail there with UnsupportedOperationError,
   // which does not matter for the link.
@@ -124,21 +138,6 @@ void SerialTransport::PurgeInput() {
   if (!port_->isOpen()) return;
   port_->clear(QSerialPort::Input);
   port_->clearError();
-}
-
-std::string SerialPermissionHint(const std::string& device) {
-  struct stat st {};
-  if (device.empty() || stat(device.c_str(), &st) != 0) return {};
-  if (access(device.c_str(), R_OK | W_OK) == 0) return {};
-  const struct group* owner = getgrgid(st.st_gid);
-  if (owner == nullptr || owner->gr_name == nullptr || st.st_gid == 0) {
-    return "Your user may not read and write " + device +
-           ": ask the administrator of this computer for access to it.";
-  }
-  const std::string group = owner->gr_name;
-  return "Your user may not read and write " + device + ": add it to the group \"" + group +
-         "\" that owns the device (sudo usermod -aG " + group +
-         " $USER), then log out and log in again.";
 }
 
 }  // namespace qv

@@ -41,8 +41,4 @@ class SerialTransport : public ByteTransport {
   int32_t baudRate_ = 38400;
 };
 
-// The plain sentence telling how to get access to a device the user may not open (the group
-// owning it, read from the device); empty when the device is missing or is accessible.
-std::string SerialPermissionHint(const std::string& device);
-
 }  // namespace qv

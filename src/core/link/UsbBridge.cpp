@@ -14,7 +14,13 @@ UsbBridge::~UsbBridge() {
 }
 
 FtdiContext* UsbBridge::Context() {
-  if (ctx_ == nullptr && api_.loaded) ctx_ = api_.New();
+  if (ctx_ == nullptr && api_.loaded) {
+    ctx_ = api_.New();
+    // Opening the bridge takes ttyUSB from the kernel; it must come back when the link is done.
+    if (ctx_ != nullptr && api_.SetModuleDetachMode != nullptr) {
+      api_.SetModuleDetachMode(ctx_, kFtdiDetachAndReattach);
+    }
+  }
   return ctx_;
 }
 
@@ -38,6 +44,7 @@ int UsbBridge::UsbOpen(std::string_view description) {
   FtdiContext* ctx = Context();
   if (ctx == nullptr) return kUsbNoLibrary;
   if (open_) UsbClose();
+  openError_.clear();
   const std::string cut(description.substr(0, kUsbDescriptionMax));
   int status = kUsbDeviceNotFound;
   for (int product : kUsbProducts) {
@@ -49,7 +56,12 @@ int UsbBridge::UsbOpen(std::string_view description) {
       return kUsbOk;
     }
     // -3: no such device with these ids; anything else found one but could not open it.
-    if (r != -3) status = kUsbDeviceNotOpened;
+    if (r != -3) {
+      status = kUsbDeviceNotOpened;
+      if (api_.ErrorString != nullptr && api_.ErrorString(ctx) != nullptr) {
+        openError_ = api_.ErrorString(ctx);
+      }
+    }
   }
   return status;
 }
@@ -111,9 +123,22 @@ int UsbBridge::UsbRead(uint8_t* buf, size_t n, LinkClock::time_point deadline) {
 
 OpenResult UsbBridge::Open() {
   if (description_.empty()) return {};
-  if (UsbOpen(description_) != kUsbOk) return {};
-  UsbSetup();
-  return {true, {}};
+  const int status = UsbOpen(description_);
+  if (status == kUsbOk) {
+    UsbSetup();
+    return {true, {}};
+  }
+  if (status == kUsbDeviceNotFound) {
+    return {false, "The USB bridge \"" + description_ + "\" is no longer connected."};
+  }
+  return {false, UsbAccessAdvice(description_, openError_)};
+}
+
+std::string UsbAccessAdvice(const std::string& description, const std::string& libraryError) {
+  return "The USB bridge \"" + description + "\" is connected but could not be opened" +
+         (libraryError.empty() ? std::string() : " (" + libraryError + ")") +
+         ": this user needs write access to its USB device, which the udev rule "
+         "70-quorvantel.rules gives; install it and plug the bridge in again.";
 }
 
 void UsbBridge::Close() {
@@ -141,6 +166,50 @@ size_t UsbBridge::BytesWaiting() {
 void UsbBridge::PurgeInput() {
   pending_.clear();
   if (open_) api_.PurgeInput(ctx_);
+}
+
+UsbBridgeScan ScanUsbBridges(const FtdiApi& api) {
+  UsbBridgeScan scan;
+  if (!api.loaded) return scan;
+  scan.libraryLoaded = true;
+  FtdiContext* ctx = api.New();
+  if (ctx == nullptr) {
+    scan.error = "the library could not make a context";
+    return scan;
+  }
+  FtdiDeviceList* list = nullptr;
+  const int found = api.FindAll(ctx, &list, 0, 0);
+  if (found < 0) {
+    scan.error = api.ErrorString != nullptr && api.ErrorString(ctx) != nullptr
+                     ? api.ErrorString(ctx)
+                     : "the USB devices could not be listed";
+  }
+  for (FtdiDeviceList* entry = list; entry != nullptr; entry = api.ListNext(entry)) {
+    UsbBridgeFound bridge;
+    char manufacturer[128] = {};
+    char description[128] = {};
+    char serial[128] = {};
+    const int r = api.GetStrings(ctx, entry, manufacturer, sizeof manufacturer, description,
+                                 sizeof description, serial, sizeof serial);
+    if (r < 0) {
+      // Listing needs no access; reading the texts opens the USB device node.
+      bridge.readable = false;
+      bridge.error = api.ErrorString != nullptr && api.ErrorString(ctx) != nullptr
+                         ? api.ErrorString(ctx)
+                         : "its USB texts could not be read";
+    } else {
+      bridge.manufacturer = manufacturer;
+      bridge.description = description;
+      bridge.serial = serial;
+      const std::string cut = bridge.description.substr(0, kUsbDescriptionMax);
+      bridge.linkTries = std::find(kUsbDescriptions.begin(), kUsbDescriptions.end(), cut) !=
+                         kUsbDescriptions.end();
+    }
+    scan.bridges.push_back(std::move(bridge));
+  }
+  if (list != nullptr) api.ListFree(&list);
+  api.Free(ctx);
+  return scan;
 }
 
 }  // namespace qv

@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -58,6 +59,9 @@ class UsbBridge : public ByteTransport {
   int UsbRead(uint8_t* buf, size_t n, LinkClock::time_point deadline);
 
   bool LibraryLoaded() const { return api_.loaded; }
+  // The library's text for why the last UsbOpen found a bridge but could not open it; "" when
+  // it opened or found none.
+  const std::string& OpenError() const { return openError_; }
   // The description last opened (cut to 49 characters); Open() uses it.
   const std::string& Description() const { return description_; }
   void SetDescription(std::string_view description);
@@ -78,8 +82,31 @@ class UsbBridge : public ByteTransport {
   FtdiContext* ctx_ = nullptr;
   bool open_ = false;
   std::string description_;
+  std::string openError_;
   // Bytes read from the bridge ahead of a Read (BytesWaiting peeks through it).
   std::string pending_;
 };
+
+// The sentence for a bridge that was found but could not be opened.
+std::string UsbAccessAdvice(const std::string& description, const std::string& libraryError);
+
+struct UsbBridgeFound {
+  bool readable = true;  // false: its texts could not be read (error says why)
+  std::string description;
+  std::string manufacturer;
+  std::string serial;
+  bool linkTries = false;  // the description is one the link opens
+  std::string error;
+};
+
+struct UsbBridgeScan {
+  bool libraryLoaded = false;
+  std::string error;  // the bridges could not be listed at all
+  std::vector<UsbBridgeFound> bridges;
+};
+
+// The bridges with the library's default ids and their USB texts, read without opening them for
+// use (which would take ttyUSB from whoever has it).
+UsbBridgeScan ScanUsbBridges(const FtdiApi& api = SystemFtdi());
 
 }  // namespace qv

@@ -20,6 +20,8 @@ struct FakeBridge {
   std::string toHost;
   std::string fromHost;
   bool answerIdentification = true;
+  int detachMode = 0;                 // the library's default: detach, never reattach
+  std::vector<int> detachModeAtOpen;  // the mode in force at each open
 };
 FakeBridge* fake = nullptr;
 int fakeContext = 0;
@@ -38,6 +40,7 @@ FtdiApi FakeTable() {
   api.OpenByDescription = [](FtdiContext*, int vendor, int, const char* desc, const char*) {
     auto& tried = fake->triedDescriptions;
     if (tried.empty() || tried.back() != desc) tried.push_back(desc);
+    fake->detachModeAtOpen.push_back(fake->detachMode);
     if (vendor != kUsbVendor || !fake->present || fake->description != desc) return -3;
     fake->openNow = true;
     return 0;
@@ -88,6 +91,7 @@ FtdiApi FakeTable() {
     fake->toHost.clear();
     return 0;
   };
+  api.SetModuleDetachMode = [](FtdiContext*, int mode) { fake->detachMode = mode; };
   return api;
 }
 
@@ -174,6 +178,36 @@ TEST_F(UsbTest, BridgeIsFoundByDescriptionSetUpAndReleased) {
       "bitmode 241 32", "baud 1000000",   "line 800", "flow 0", "timeouts 1000 1000",
       "latency 2",      "bitmode 240 32", "close"};
   EXPECT_EQ(bridge.calls, expected);
+}
+
+TEST_F(UsbTest, BridgeIsOpenedOnlyWithTheSerialDriverComingBack) {
+  bridge.description = "KESU";
+  auto link = MakeLink(FakeTable());
+  ASSERT_TRUE(host.Told(link->Connect()));
+  link->CloseLink();
+  // Every open, the trial ones of the description search included, happened in reattach mode.
+  ASSERT_GE(bridge.detachModeAtOpen.size(), 4u);
+  for (const int mode : bridge.detachModeAtOpen)
+    EXPECT_EQ(mode, kFtdiDetachAndReattach);
+}
+
+TEST_F(UsbTest, BridgeThisUserMayNotOpenIsNamedWhenTheSerialPortFailsToo) {
+  FtdiApi refusing = FakeTable();
+  refusing.OpenByDescription = [](FtdiContext*, int, int, const char* desc, const char*) {
+    return std::string(desc) == "DARO" ? -8 : -3;
+  };
+  refusing.ErrorString = [](FtdiContext*) { return "usb_open() failed"; };
+  auto link = MakeLink(refusing);
+  serial->openSucceeds = false;
+  serial->openHint = "The serial device said no.";
+  EXPECT_FALSE(host.Told(link->Connect()));
+  EXPECT_EQ(link->Kind(), LinkKind::Serial);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text,
+            "Port not available\n\nThe serial device said no. The USB bridge \"DARO\" is "
+            "connected but could not be opened (usb_open() failed): this user needs write access "
+            "to its USB device, which the udev rule 70-quorvantel.rules gives; install it and plug "
+            "the bridge in again.");
 }
 
 TEST_F(UsbTest, SilentBridgeEndsInConnectErrorAndIsReleased) {
