@@ -7,6 +7,7 @@
 namespace qv::cli {
 
 int RunDownload(const QStringList& args);
+int RunDump(const QStringList& args);
 int RunInfo(const QStringList& args);
 int RunExport(const QStringList& args);
 int RunConvert(const QStringList& args);

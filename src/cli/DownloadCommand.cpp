@@ -7,13 +7,17 @@
 
 #include "download/DownloadEngine.h"
 #include "files/ResultsFile.h"
+#include "files/SafeWrite.h"
 #include "link/Link.h"
+#include "link/LinkTrace.h"
 #include "link/PortChoice.h"
+#include "memimage/MemoryImage.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qv::cli {
@@ -21,7 +25,7 @@ namespace {
 
 constexpr const char* kHelp =
     "Usage: quorvantel-cli download --port DEVICE [--baud RATE] --memory results|logging\n"
-    "                               [--blocks all|N[,N...]] -o FILE\n"
+    "                               [--blocks all|N[,N...]] [--trace TRACE] -o FILE\n"
     "\n"
     "Reads a memory of the instrument on DEVICE and saves it as a results file, exactly as\n"
     "File > Save As of the application saves it right after the same download: with the\n"
@@ -34,8 +38,51 @@ constexpr const char* kHelp =
     "  --blocks LIST    logging blocks to read, 1-based in directory order: all (default) or\n"
     "                   numbers separated by commas\n"
     "  -o, --output FILE  the results file to write\n"
+    "  --trace TRACE    write every byte each way, with the time and the protocol step\n"
+    "                   (command, acknowledgement, page, resend, time-out), to TRACE as text,\n"
+    "                   also when the download fails\n"
     "\n"
     "Progress goes to stderr. Ctrl+C cancels: the link is closed and nothing is written.\n";
+
+constexpr const char* kDumpHelp =
+    "Usage: quorvantel-cli dump --port DEVICE [--baud RATE] --memory results|logging\n"
+    "                           [--blocks all|N[,N...]] [--trace TRACE] -o FILE\n"
+    "\n"
+    "Reads a memory of the instrument on DEVICE as the download does and saves what came over\n"
+    "the wire, undecoded: the settings block, the memory directory and every page read, pages\n"
+    "whose byte sum is wrong included as they arrived (they are listed on stderr). The file is\n"
+    "a memory image that quorvantel-emulator --memory FILE serves again, so that a download\n"
+    "can be repeated on a desk without the instrument.\n"
+    "\n"
+    "  Options as for download; -o names the memory image to write.\n";
+
+// The wire's bytes, kept for the memory image.
+class ImageCapture : public MemoryCapture {
+ public:
+  void SettingsBlock(const std::string& bytes) override {
+    image.settings.assign(bytes.begin(), bytes.end());
+  }
+  void Directory(const std::string& bytes) override {
+    image.directory.assign(bytes.begin(), bytes.end());
+  }
+  void Page(uint32_t address, const uint8_t* bytes, bool sumHolds) override {
+    emu::Page& page = image.pages[static_cast<int>(address)];
+    std::copy(bytes, bytes + page.size(), page.begin());
+    if (!sumHolds) badPages.push_back(address);
+  }
+  emu::MemoryImage image;
+  std::vector<uint32_t> badPages;
+};
+
+bool WriteTrace(const CliContext& context, const LinkTrace& trace, const QString& path) {
+  const std::string text = trace.Text();
+  if (std::optional<WriteFailure> failure = WriteFileSafely(path, {text}, context.Codec())) {
+    context.Error("the trace " + LocalPath(path) +
+                  " was not written: " + context.ForTerminal(failure->message));
+    return false;
+  }
+  return true;
+}
 
 // "all" -> empty; "1,3" -> {1, 3}.
 std::optional<std::vector<int>> ParseBlocks(const QString& text) {
@@ -51,10 +98,11 @@ std::optional<std::vector<int>> ParseBlocks(const QString& text) {
 
 }  // namespace
 
-int RunDownload(const QStringList& args) {
+int Transfer(const QStringList& args, const char* command, bool dump) {
   int exitCode = kExitOk;
   const std::optional<ParsedArgs> parsed = ParseCommandArgs(
-      "download", args, {{"port"}, {"baud"}, {"memory"}, {"blocks"}, {"o"}}, kHelp, &exitCode);
+      command, args, {{"port"}, {"baud"}, {"memory"}, {"blocks"}, {"o"}, {"trace"}},
+      dump ? kDumpHelp : kHelp, &exitCode);
   if (!parsed) return exitCode;
   if (!parsed->Positionals().isEmpty()) {
     UsageError("download",
@@ -144,9 +192,19 @@ int RunDownload(const QStringList& args) {
   link.SetSerialPort(LocalPath(*port), *baud);
   CatchInterrupt(&link);
 
+  LinkTrace trace;
+  const std::optional<QString> tracePath = parsed->Value("trace");
+  if (tracePath) {
+    trace.Start();
+    link.SetTrace(&trace);
+  }
+  ImageCapture capture;
   DownloadEngine engine(workspace, link, host, context.Texts());
+  if (dump) engine.SetCapture(&capture);
   const DownloadResult result = engine.Run();
   CatchInterrupt(nullptr);
+  // The trace matters most when the transfer failed: it is written whatever the outcome.
+  if (tracePath && !WriteTrace(context, trace, *tracePath)) return kExitFailed;
   if (Interrupted()) {
     context.Error("download cancelled; nothing was written");
     return kExitInterrupted;
@@ -154,6 +212,22 @@ int RunDownload(const QStringList& args) {
   if (!result.ok()) {
     if (!host.Told()) context.Error("the download did not complete; nothing was written");
     return kExitFailed;
+  }
+
+  if (dump) {
+    for (const uint32_t address : capture.badPages) {
+      std::fprintf(stderr, "page %u: byte sum wrong, kept as it arrived\n", address);
+    }
+    const emu::ByteVec bytes = emu::SaveBinaryImage(capture.image);
+    if (std::optional<WriteFailure> failure = WriteFileSafely(
+            *output, {std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())},
+            context.Codec())) {
+      context.Error(LocalPath(*output) + ": " + context.ForTerminal(failure->message));
+      return kExitFailed;
+    }
+    std::fprintf(stderr, "%zu pages (%zu with a wrong byte sum) saved to %s\n",
+                 capture.image.pages.size(), capture.badPages.size(), LocalPath(*output).c_str());
+    return kExitOk;
   }
 
   // The application's table showed nothing ("msgNoDataToShow_35" was told): its Save As
@@ -178,6 +252,14 @@ int RunDownload(const QStringList& args) {
                  LocalPath(*output).c_str());
   }
   return kExitOk;
+}
+
+int RunDownload(const QStringList& args) {
+  return Transfer(args, "download", false);
+}
+
+int RunDump(const QStringList& args) {
+  return Transfer(args, "dump", true);
 }
 
 }  // namespace qv::cli

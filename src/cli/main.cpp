@@ -21,6 +21,7 @@ constexpr const char* kUsage =
     "  export    write the tests of a tree node or a logging block as delimited text\n"
     "  convert   save a logging block (or a range of its samples) as a results file\n"
     "  ports     list the serial devices and USB bridges, and what keeps each from opening\n"
+    "  dump      save an instrument's memory as it comes over the wire, for the emulator\n"
     "\n"
     "'quorvantel-cli COMMAND --help' describes a command.\n";
 
@@ -64,8 +65,10 @@ int main(int argc, char* argv[]) {
   if (command == QLatin1String("export")) return qv::cli::RunExport(rest);
   if (command == QLatin1String("convert")) return qv::cli::RunConvert(rest);
   if (command == QLatin1String("ports")) return qv::cli::RunPorts(rest);
-  std::fprintf(stderr,
-               "quorvantel-cli: unknown command \"%s\" (download, info, export, convert, ports)\n",
-               command.toLocal8Bit().constData());
+  if (command == QLatin1String("dump")) return qv::cli::RunDump(rest);
+  std::fprintf(
+      stderr,
+      "quorvantel-cli: unknown command \"%s\" (download, info, export, convert, ports, dump)\n",
+      command.toLocal8Bit().constData());
   return qv::cli::kExitUsage;
 }

@@ -300,6 +300,69 @@ TEST_F(CliTest, SpreadsheetAndScriptOutputOfTheDemoDocuments) {
   EXPECT_EQ(bad.exitCode, 2);
 }
 
+// A trace of a download whose first acknowledgement is lost shows the time-out and the resend,
+// byte for byte, in time order.
+TEST_F(CliTest, TraceShowsTheResendOfALostAcknowledgement) {
+  Serve(kResultsMemory, {"--drop-ack-once"});
+  const CliRun r = Cli({"download", "--port", Device(), "--memory", "results", "--trace",
+                        Path("trace.txt"), "-o", Path("r.QVL")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string trace = ReadFile(Path("trace.txt"));
+  const size_t first = trace.find("-- command :SE:R\n");
+  const size_t timeout = trace.find("-- time-out: 0 of 7 bytes\n", first);
+  const size_t resend = trace.find("-- command :SE:R resent (attempt 2)\n", timeout);
+  const size_t ack = trace.find("<I 4F 4B 0D 0A", resend);
+  ASSERT_NE(first, std::string::npos) << trace.substr(0, 2000);
+  EXPECT_NE(timeout, std::string::npos);
+  EXPECT_NE(resend, std::string::npos);
+  EXPECT_NE(ack, std::string::npos);
+  EXPECT_NE(trace.find("H> 3A 53 45 3A 52 0A", resend), std::string::npos) << "the resent bytes";
+  EXPECT_NE(trace.find("-- page 5\n"), std::string::npos);
+  // Times never go back.
+  double last = -1;
+  size_t at = 0;
+  while (at < trace.size()) {
+    const double t = std::stod(trace.substr(at, 12));
+    EXPECT_GE(t, last);
+    last = t;
+    at = trace.find('\n', at) + 1;
+  }
+}
+
+// A dump served again by the emulator downloads to the same bytes as the instrument did, bad
+// pages included.
+TEST_F(CliTest, ADumpReplayedByTheEmulatorDownloadsIdentically) {
+  for (const auto& [json, memory] :
+       {std::pair{&kResultsMemory, "results"}, std::pair{&kLoggingMemory, "logging"}}) {
+    SCOPED_TRACE(memory);
+    emulator.Stop();
+    Serve(*json);
+    QDir(work.path()).mkpath(QStringLiteral("from-instrument"));
+    QDir(work.path()).mkpath(QStringLiteral("from-dump"));
+    const QString name = QStringLiteral("/%1.QVL").arg(QString::fromLatin1(memory));
+    const CliRun direct = Cli(
+        {"download", "--port", Device(), "--memory", memory, "-o", Path("from-instrument") + name});
+    ASSERT_EQ(direct.exitCode, 0) << direct.err;
+    const CliRun dump =
+        Cli({"dump", "--port", Device(), "--memory", memory, "-o", Path("memory.img")});
+    ASSERT_EQ(dump.exitCode, 0) << dump.err;
+    const std::string bad = std::string(memory) == "results" ? "page 2" : "page 42";
+    EXPECT_NE(dump.err.find(bad + ": byte sum wrong, kept as it arrived"), std::string::npos)
+        << dump.err;
+
+    EmulatorProcess replay;
+    std::string error;
+    ASSERT_TRUE(replay.Start(QV_BIN_DIR "/quorvantel-emulator",
+                             {"--memory", Path("memory.img").toStdString()}, &error))
+        << error;
+    const CliRun again = Cli({"download", "--port", QString::fromStdString(replay.Device()),
+                              "--memory", memory, "-o", Path("from-dump") + name});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(ReadFile(Path("from-dump") + name), ReadFile(Path("from-instrument") + name));
+    EXPECT_FALSE(ReadFile(Path("from-dump") + name).empty());
+  }
+}
+
 TEST_F(CliTest, CtrlCCancelsCleanly) {
   // A paced line: sixty pages take several seconds.
   const std::string json = std::string("{") + kIdentification + R"(

@@ -81,7 +81,7 @@ TEST_F(MainForm, MenusHoldExactlyTheirEntriesSeparatorsAndShortcuts) {
   EXPECT_EQ(Entries(form_->Menu("mmWindow")),
             QStringList({"mmWinCascade", "mmWinHoriz", "mmWinVertic", "mmWinMinimize"}));
   EXPECT_EQ(Entries(form_->Menu("mmHelp")),
-            QStringList({"mmHelpContents", "mmHelpIndex", "mmHelpAbout"}));
+            QStringList({"mmHelpContents", "mmHelpIndex", "mmHelpSaveTrace", "mmHelpAbout"}));
   EXPECT_FALSE(form_->Menu("mmInstrument")->separatorsCollapsible());
 
   // The pop-up: its row entries wait for the first download or open.

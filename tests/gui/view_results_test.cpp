@@ -137,6 +137,20 @@ TEST_F(ResultsView, FifthReportColumnIsRefusedAndChosenHeadersAreRed) {
   EXPECT_TRUE(ctx_->Doc.ReportCodes.empty());
 }
 
+TEST_F(ResultsView, HelpSavesTheTraceOfTheLastTransfer) {
+  OpenMenu(form_->Menu("mmHelp"));
+  ASSERT_TRUE(form_->Action("mmHelpSaveTrace")->isEnabled());
+  const QString path = dir_.filePath(QStringLiteral("trace.txt"));
+  prompter_.files = {path};
+  form_->Action("mmHelpSaveTrace")->trigger();
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray trace = f.readAll();
+  EXPECT_TRUE(trace.contains("-- identification\n"));
+  EXPECT_TRUE(trace.contains("-- command :MEM:R\n"));
+  EXPECT_EQ(trace.count("-- page "), 4) << "one step per result page";
+}
+
 TEST_F(ResultsView, RowSelectionByTheNumberColumn) {
   // The right button opens the table's pop-up menu, with no row to act on.
   form_->Action("ppCutRow")->setEnabled(true);

@@ -105,6 +105,7 @@ DownloadResult DownloadEngine::RunGuarded() {
   if (const LinkOutcome read = link_.ReadSettingsBlock(doc_.InstrumentInfo.SettingsBlock); !read) {
     return Stop(result, read);
   }
+  if (capture_ != nullptr) capture_->SettingsBlock(doc_.InstrumentInfo.SettingsBlock);
   DecodeSettingsBlock(doc_.InstrumentInfo.SettingsBlock, doc_.InstrumentInfo);
   host_.InstrumentIdentified(doc_.InstrumentInfo);
 
@@ -147,6 +148,7 @@ bool DownloadEngine::ReadDirectory(std::string& directory) {
     return false;
   }
   directory.assign(reinterpret_cast<const char*>(link_.Buffer().Data()), length);
+  if (capture_ != nullptr) capture_->Directory(directory);
   if (!CheckDirectory(directory)) {
     Tell(kMsgDataCorrupt);
     return false;
@@ -186,6 +188,7 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
       return Stop(result, page);
     }
     const uint8_t* page = link_.Buffer().Data();
+    if (capture_ != nullptr) capture_->Page(entry.address, page, CheckPage(page, kPageBytes));
     if (!CheckPage(page, kPageBytes)) {
       ++result.badPages;
     } else {
@@ -284,6 +287,9 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
         return Stop(result, got);
       }
       const uint8_t* page = link_.Buffer().Data();
+      if (capture_ != nullptr) {
+        capture_->Page(static_cast<uint32_t>(address), page, CheckPage(page, kPageBytes));
+      }
       if (!CheckPage(page, kPageBytes) ||
           DecodeLoggingPage(page, doc_, static_cast<int>(b), address, sample, kPageBytes) ==
               PageOutcome::Bad) {

@@ -46,6 +46,17 @@ struct DownloadPauses {
   std::chrono::milliseconds AfterTransfer{500};
 };
 
+// The memory as it comes over the wire, before any decoding: the settings block, the directory
+// and each page (with whether its byte sum held). A dump of the instrument keeps these; a
+// download does not need them.
+class MemoryCapture {
+ public:
+  virtual ~MemoryCapture() = default;
+  virtual void SettingsBlock(const std::string& bytes) = 0;
+  virtual void Directory(const std::string& bytes) = 0;
+  virtual void Page(uint32_t address, const uint8_t* bytes, bool sumHolds) = 0;
+};
+
 class DownloadEngine {
  public:
   // All four must outlive the engine. `link` pumps `host` as well (its LinkHost).
@@ -58,6 +69,8 @@ class DownloadEngine {
   void Cancel() { link_.Cancel(); }
 
   void SetPauses(const DownloadPauses& pauses) { pauses_ = pauses; }
+  // Hands every block and page read to `capture` as well (null: none). It must outlive Run.
+  void SetCapture(MemoryCapture* capture) { capture_ = capture; }
 
  private:
   DownloadResult RunGuarded();
@@ -85,6 +98,7 @@ class DownloadEngine {
   const TextCatalog& texts_;
   DownloadPauses pauses_;
   bool running_ = false;
+  MemoryCapture* capture_ = nullptr;
 };
 
 }  // namespace qv

@@ -155,13 +155,15 @@ LinkOutcome Link::Identify() {
   do {
     // Whatever an earlier probe brought late would otherwise be taken for this reply.
     t->PurgeInput();
-    t->Write(reinterpret_cast<const uint8_t*>(kIdentifyCommand.data()), kIdentifyCommand.size());
+    Trace("identification");
+    Send(t, kIdentifyCommand);
     host_.Pump();
     if (Cancelled()) break;
     const size_t got = ReadPumping(buffer_.Data(), kIdentifyReply.size(),
                                    LinkClock::now() + timings_.IdentifyAttempt);
     buffer_.SetSize(got);
     if (got == kIdentifyReply.size()) found = buffer_.View() == kIdentifyReply;
+    if (!found) TraceShort(got, kIdentifyReply.size());
     if (Cancelled() || t->Gone()) break;
   } while (!found && LinkClock::now() - start < timings_.IdentifyTotal);
   buffer_.Free();
@@ -179,7 +181,9 @@ size_t Link::ReadPumping(uint8_t* buf, size_t n, LinkClock::time_point deadline)
   if (t == nullptr || n == 0) return 0;
   for (;;) {
     const auto slice = std::min(deadline, LinkClock::now() + timings_.PollSlice);
-    got += t->Read(buf + got, n - got, slice);
+    const size_t chunk = t->Read(buf + got, n - got, slice);
+    if (trace_ != nullptr) trace_->Received(buf + got, chunk);
+    got += chunk;
     if (got >= n || Cancelled() || t->Gone() || LinkClock::now() >= deadline) break;
     host_.Pump();
     if (Cancelled()) break;
@@ -190,7 +194,29 @@ size_t Link::ReadPumping(uint8_t* buf, size_t n, LinkClock::time_point deadline)
 bool Link::SendRaw(std::string_view bytes) {
   ByteTransport* t = Active();
   if (t == nullptr || !t->IsOpen()) return false;
-  return t->Write(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) == bytes.size();
+  return Send(t, bytes) == bytes.size();
+}
+
+size_t Link::Send(ByteTransport* t, std::string_view bytes) {
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  const size_t sent = t->Write(data, bytes.size());
+  if (trace_ != nullptr) trace_->Sent(data, sent);
+  return sent;
+}
+
+void Link::Trace(std::string step) {
+  if (trace_ != nullptr) trace_->Step(std::move(step));
+}
+
+void Link::TraceShort(size_t got, size_t wanted) {
+  if (trace_ == nullptr) return;
+  if (Cancelled()) {
+    trace_->Step("cancelled");
+  } else if (Active() != nullptr && Active()->Gone()) {
+    trace_->Step("device gone");
+  } else {
+    trace_->Step("time-out: " + std::to_string(got) + " of " + std::to_string(wanted) + " bytes");
+  }
 }
 
 AckResult Link::CommandWithAck(std::string_view command, std::string_view expected) {
@@ -199,18 +225,31 @@ AckResult Link::CommandWithAck(std::string_view command, std::string_view expect
   // A closed link cannot answer: asking again for 57.6 minutes would only hang the caller.
   const bool open = t != nullptr && t->IsOpen();
   const auto start = LinkClock::now();
+  int attempt = 0;
   while (open) {
     // The mend of the original: stale bytes (a late reply to an earlier attempt, the tail of
     // the identification) would shift every later acknowledgement.
     t->PurgeInput();
-    t->Write(reinterpret_cast<const uint8_t*>(command.data()), command.size());
+    if (trace_ != nullptr) {
+      std::string name(command.substr(0, command.find('\n')));
+      trace_->Step(++attempt == 1
+                       ? "command " + name
+                       : "command " + name + " resent (attempt " + std::to_string(attempt) + ")");
+    }
+    Send(t, command);
     if (Cancelled()) break;
     uint8_t ack[kAckSize];
     const size_t got = ReadPumping(ack, kAckSize, LinkClock::now() + timings_.CommandAttempt);
     if (got == kAckSize &&
         std::string_view(reinterpret_cast<const char*>(ack), kAckText.size()) == expected) {
       result.length = ReadBigEndian24(ack + kAckText.size());
+      Trace("acknowledged, " + std::to_string(result.length) + " bytes follow");
       return result;
+    }
+    if (got == kAckSize) {
+      Trace("not an acknowledgement");
+    } else {
+      TraceShort(got, kAckSize);
     }
     // Resending to a device that is gone would only wait out the whole limit.
     if (Cancelled() || t->Gone()) break;
@@ -231,6 +270,7 @@ LinkOutcome Link::ReceiveBlock(size_t n) {
   host_.Pump();
   const size_t got = ReadPumping(buffer_.Data(), n, deadline);
   buffer_.SetSize(got);
+  if (got < n) TraceShort(got, n);
   if (Cancelled()) return {LinkStatus::Cancelled, {}};
   if (got >= n) return {};
   return Failure(LinkStatus::BlockFailed);
@@ -254,6 +294,7 @@ LinkOutcome Link::ReadSettingsBlock(std::string& block) {
 }
 
 LinkOutcome Link::RequestPage(uint32_t address) {
+  Trace("page " + std::to_string(address));
   buffer_.Allocate(kPageBufferSize);
   const AckResult ack = CommandWithAck(kPageCommand, kAckText);
   if (!ack) return ack.outcome;

@@ -11,6 +11,7 @@
 #include "base/Message.h"
 #include "link/ByteTransport.h"
 #include "link/LinkHost.h"
+#include "link/LinkTrace.h"
 #include "link/UsbBridge.h"
 #include "link/Wire.h"
 
@@ -106,6 +107,9 @@ class Link {
   // Another byte transport in the place of the RS-232 port (tests, other bridges).
   void SetSerialTransport(std::unique_ptr<ByteTransport> transport, int32_t baudRateValue);
   void SetTimings(const LinkTimings& timings) { timings_ = timings; }
+  // Records every byte and protocol step from now on into `trace` (null: no record). The trace
+  // must outlive its use by the link.
+  void SetTrace(LinkTrace* trace) { trace_ = trace; }
   const LinkTimings& Timings() const { return timings_; }
 
   // Finds the instrument and identifies it (":MRD\n" until "SER"). Ok: the link is open,
@@ -153,6 +157,11 @@ class Link {
   int32_t Rate() const;
   bool ChooseTransport();
   LinkOutcome OpenActive();
+  // Writes through `t`, and into the trace.
+  size_t Send(ByteTransport* t, std::string_view bytes);
+  void Trace(std::string step);
+  // Why fewer bytes than wanted came: a cancel, a device gone, or the time limit.
+  void TraceShort(size_t got, size_t wanted);
   LinkOutcome Identify();
   // Reads up to n bytes until the deadline in slices, pumping between them; stops early on
   // Cancel. Returns the count read.
@@ -170,6 +179,7 @@ class Link {
   LinkKind kind_ = LinkKind::None;
   LinkBuffer buffer_;
   std::atomic<bool> cancelled_{false};
+  LinkTrace* trace_ = nullptr;
 };
 
 }  // namespace qv

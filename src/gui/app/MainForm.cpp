@@ -270,6 +270,10 @@ void TfrmMainForm::BuildMenus() {
       Guard::None);
   Wire(
       AddEntry(help, "mmHelpIndex", "mmHelpIndex_15"), [this] { mmHelpIndexClick(); }, Guard::None);
+  Wire(AddEntry(help, "mmHelpSaveTrace", "mmHelpSaveTrace_25"), [this] { mmHelpSaveTraceClick(); });
+  connect(help, &QMenu::aboutToShow, this, [this] {
+    Enable("mmHelpSaveTrace", download_ != nullptr && !download_->LastTrace().Empty());
+  });
   Wire(
       AddEntry(help, "mmHelpAbout", "mmHelpAbout_15"), [this] { mmHelpAboutClick(); }, Guard::None);
 }

@@ -107,6 +107,8 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   // Help menu.
   void mmHelpContentsClick();
   void mmHelpIndexClick();
+  // Saves the byte trace of the last transfer as text (for a support request).
+  void mmHelpSaveTraceClick();
   void mmHelpAboutClick();
 
   // Menu openings: each re-evaluates its entries.

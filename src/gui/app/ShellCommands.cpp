@@ -6,10 +6,12 @@
 #include "app/LanguageDialog.h"
 #include "app/MainForm.h"
 #include "download/GuiDownload.h"
+#include "files/SafeWrite.h"
 #include "link/PortDialog.h"
 #include "view/UnitsDialog.h"
 
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -123,6 +125,22 @@ void TfrmMainForm::mmHelpContentsClick() {
 // The page ends in its index of terms, each a link into the page.
 void TfrmMainForm::mmHelpIndexClick() {
   OpenHelp(QStringLiteral("index"));
+}
+
+void TfrmMainForm::mmHelpSaveTraceClick() {
+  if (download_ == nullptr || download_->LastTrace().Empty()) return;
+  QFileDialog dialog(this, ctx_.Tr("mmHelpSaveTrace_25").remove(QStringLiteral("...")),
+                     TestResultsFolder(), QStringLiteral("Text Files (*.txt)"));
+  dialog.setObjectName(QStringLiteral("sdTraceDialog"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("txt"));
+  dialog.selectFile(QStringLiteral("link-trace.txt"));
+  const QString path = prompter_.ChooseFile(dialog);
+  if (path.isEmpty()) return;
+  const std::string text = download_->LastTrace().Text();
+  if (std::optional<WriteFailure> failure = WriteFileSafely(path, {text}, ctx_.Codec)) {
+    prompter_.Message(this, ctx_.Decode(failure->message), QMessageBox::Warning);
+  }
 }
 
 void TfrmMainForm::mmHelpAboutClick() {

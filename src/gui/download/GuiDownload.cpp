@@ -31,6 +31,8 @@ void GuiDownload::ApplyPortChoice(const PortChoice& choice) {
 }
 
 DownloadResult GuiDownload::Run() {
+  trace_.Start();
+  link_->SetTrace(&trace_);
   const DownloadResult result = engine_->Run();
   if (result.outcome != DownloadOutcome::Busy) TransferEnded();
   return result;

@@ -28,6 +28,8 @@ class GuiDownload : public DownloadHost {
   Link& LinkObject() { return *link_; }
   DownloadEngine& Engine() { return *engine_; }
   bool Running() const { return engine_->Running(); }
+  // Every byte and step of the last transfer, kept until the next one starts.
+  const LinkTrace& LastTrace() const { return trace_; }
   // Puts a port choice into effect on the link.
   void ApplyPortChoice(const PortChoice& choice);
   // Instrument > DownLoad.
@@ -59,6 +61,7 @@ class GuiDownload : public DownloadHost {
   TfrmDownLoadList& blockList_;
   TfrmTransfering& transfer_;
   std::unique_ptr<Link> link_;
+  LinkTrace trace_;
   std::unique_ptr<DownloadEngine> engine_;
   bool busy_ = false;
 };
