@@ -286,7 +286,8 @@ TEST_F(MainForm, HelpShowsTheBundledPageInItsOwnWindow) {
   QTextBrowser* page = form_->HelpWindow()->Browser();
   const QString text = page->toPlainText();
   // Every menu command, the ports and the tool are described.
-  for (const char* term : {"Download", "Export", "Save Logging as Results", "File Info", "dialout",
+  for (const char* term : {"Download", "Export", "Save Logging as Results", "File Info",
+                           "Tile Vertically", "Save Link Trace", "Header Setup", "dialout",
                            "quorvantel-cli ports", "quorvantel-cli export"}) {
     EXPECT_TRUE(text.contains(QString::fromLatin1(term))) << term;
   }
