@@ -169,4 +169,77 @@ GraphSeriesData FillGraphSeries(const TLoggerRecord& block, int q, std::string_v
   return data;
 }
 
+std::optional<CursorReadout> ReadCursor(
+    const std::array<std::vector<GraphPoint>, kStatistics>& series,
+    const std::array<bool, kStatistics>& checked, double x) {
+  const bool anyPoints = std::any_of(
+      series.begin(), series.end(), [](const std::vector<GraphPoint>& s) { return s.size() >= 2; });
+  if (!anyPoints) return std::nullopt;
+  constexpr double kFar = 99;  // days: farther than any point
+  std::array<size_t, kStatistics> lo{}, hi{};
+  std::array<double, kStatistics> dLo, dHi;
+  dLo.fill(kFar);
+  dHi.fill(kFar);
+  std::array<bool, kStatistics> used{};
+  for (size_t i = 0; i < kStatistics; ++i) {
+    const std::vector<GraphPoint>& s = series[i];
+    used[i] = checked[i] && s.size() >= 2;
+    if (!used[i]) continue;
+    size_t a = 0, b = s.size() - 1;
+    while (b - a > 1) {
+      const size_t mid = (a + b) / 2;
+      if (x - s[mid].X > 0) {
+        a = mid;
+      } else {
+        b = mid;
+      }
+    }
+    if (s.front().X >= x) b = a;
+    if (s.back().X <= x) a = b;
+    lo[i] = a;
+    hi[i] = b;
+    dLo[i] = std::abs(x - s[a].X);
+    dHi[i] = std::abs(x - s[b].X);
+  }
+  CursorReadout r;
+  if (!std::any_of(used.begin(), used.end(), [](bool u) { return u; })) return r;
+
+  size_t bestLoSeries = 0, bestHiSeries = 0;
+  for (size_t i = 1; i < kStatistics; ++i) {
+    if (!used[i]) continue;
+    if (dLo[i] < dLo[bestLoSeries]) bestLoSeries = i;
+    if (dHi[i] < dHi[bestHiSeries]) bestHiSeries = i;
+  }
+  if (dLo[bestLoSeries] < dHi[bestHiSeries]) {
+    r.Series = static_cast<int>(bestLoSeries);
+    r.Index = static_cast<int>(lo[bestLoSeries]);
+  } else {
+    r.Series = static_cast<int>(bestHiSeries);
+    r.Index = static_cast<int>(hi[bestHiSeries]);
+  }
+  const std::vector<GraphPoint>& at = series[static_cast<size_t>(r.Series)];
+  const size_t index = static_cast<size_t>(r.Index);
+  r.Time = at[index].X;
+  const double half = index + 1 < at.size() ? (at[index + 1].X - at[index].X) / 2
+                                            : (at[index].X - at[index - 1].X) / 2;
+
+  for (size_t i = 0; i < kStatistics; ++i) {
+    if (!used[i]) continue;
+    const std::vector<GraphPoint>& s = series[i];
+    if (x < s.front().X - half || x > s.back().X + half) continue;
+    const GraphPoint& p = s[dLo[i] >= dHi[i] ? hi[i] : lo[i]];
+    // Values at the cursor's time only: a series without a point there shows none, rather
+    // than a neighbour's value from another time that happens to lie as far from the mouse.
+    if (std::abs(p.X - r.Time) > 1e-9 / 86400) continue;
+    r.Values[i] = p.Y;
+  }
+  return r;
+}
+
+Bytes StatusUnitSuffix(int q, std::string_view displayUnits, const TextCatalog& texts) {
+  const GraphQuantity* g = GraphQuantityOf(q);
+  const char* unit = g == nullptr ? nullptr : displayUnits == "US" ? g->UnitKeyUS : g->UnitKeySI;
+  return unit == nullptr ? Bytes(": ") : " " + texts.Translate(unit) + ": ";
+}
+
 }  // namespace qv

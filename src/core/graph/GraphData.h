@@ -6,6 +6,7 @@
 #include "store/Records.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -87,5 +88,23 @@ struct GraphSeriesData {
 // adds no point, and a value above `axisMax` is drawn at it.
 GraphSeriesData FillGraphSeries(const TLoggerRecord& block, int q, std::string_view displayUnits,
                                 const std::array<bool, kStatistics>& checked, double axisMax);
+
+// The read-out under the mouse at time `x`: the nearest point of the checked series (ties go to
+// the later point), its time, and for each statistic the value at that time when its series has
+// a point there (within half a step of its ends). Series with fewer than two points take no
+// part; with none left the read-out is empty (Series -1, no values).
+struct CursorReadout {
+  int Series = -1;  // statistic 0..3 of the cursor point; -1: nothing under the cursor
+  int Index = -1;   // the point's index in that series
+  double Time = 0;  // the cursor point's time
+  std::array<std::optional<double>, kStatistics> Values;
+};
+// nullopt when no statistic series holds two points: the read-out stays as it was.
+std::optional<CursorReadout> ReadCursor(
+    const std::array<std::vector<GraphPoint>, kStatistics>& series,
+    const std::array<bool, kStatistics>& checked, double x);
+
+// " <unit>: " for the statistic panels of quantity q, or ": " for one without a unit.
+Bytes StatusUnitSuffix(int q, std::string_view displayUnits, const TextCatalog& texts);
 
 }  // namespace qv

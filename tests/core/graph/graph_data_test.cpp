@@ -89,5 +89,68 @@ TEST(GraphData, ValueAxisTitlesPerUnitSystem) {
   EXPECT_EQ(ValueAxisTitle(17, "SI", texts), "");
 }
 
+// Samples 10 s apart from t0; the Average lacks its second point (its value was "---").
+struct CursorFixture {
+  static constexpr double kSecond = 1.0 / 86400;
+  double t0 = test::At(2008, 5, 12, 10, 0, 0);
+  std::array<std::vector<GraphPoint>, kStatistics> series;
+  CursorFixture() {
+    for (int i = 0; i < 5; ++i) {
+      series[0].push_back({t0 + i * 10 * kSecond, 20.0 + i});
+      if (i != 1) series[2].push_back({t0 + i * 10 * kSecond, 30.0 + i});
+      series[3].push_back({t0 + i * 10 * kSecond, 40.0 + i});
+    }
+  }
+  double At(double seconds) const { return t0 + seconds * kSecond; }
+};
+
+TEST(GraphData, CursorSnapsToTheNearestSampleTiesToTheLater) {
+  const CursorFixture f;
+  const std::array<bool, kStatistics> all = {true, true, true, true};
+  const struct {
+    double seconds;
+    int index;
+    std::array<std::optional<double>, kStatistics> values;
+  } cases[] = {
+      {4, 0, {20.0, std::nullopt, 30.0, 40.0}},
+      {6, 1, {21.0, std::nullopt, std::nullopt, 41.0}},  // the Average has no point there
+      {5, 1, {21.0, std::nullopt, std::nullopt, 41.0}},  // exactly between: the later one
+      {-3, 0, {20.0, std::nullopt, 30.0, 40.0}},         // within half a step before the start
+      {-6, 0, {}},                                       // beyond it: the time alone
+      {44, 4, {24.0, std::nullopt, 34.0, 44.0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.seconds);
+    const std::optional<CursorReadout> r = ReadCursor(f.series, all, f.At(c.seconds));
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->Index, c.index);
+    EXPECT_DOUBLE_EQ(r->Time, f.At(10 * c.index));
+    EXPECT_EQ(r->Values, c.values);
+  }
+}
+
+TEST(GraphData, CursorIgnoresSeriesTooShortToReadAndUncheckedOnes) {
+  CursorFixture f;
+  f.series[1] = {{f.At(0), 5.0}};  // one point only: never read beside it
+  const std::optional<CursorReadout> r = ReadCursor(f.series, {false, true, true, false}, f.At(21));
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r->Series, 2);
+  EXPECT_EQ(r->Values, (std::array<std::optional<double>, kStatistics>{std::nullopt, std::nullopt,
+                                                                       32.0, std::nullopt}));
+  // Nothing checked that can be read: an empty read-out; no series of two points: none at all.
+  EXPECT_EQ(ReadCursor(f.series, {false, true, false, false}, f.At(0))->Series, -1);
+  const std::array<std::vector<GraphPoint>, kStatistics> short_ = {f.series[1], {}, {}, {}};
+  EXPECT_FALSE(ReadCursor(short_, {true, true, true, true}, f.At(0)).has_value());
+}
+
+TEST(GraphData, StatusSuffixNamesTheUnit) {
+  const TextCatalog texts =
+      TextCatalog::FromBytes("[Language]\nUnit-Cels_10=degC\nUnit-Farh_10=degF\nUnit-Ppm_10=ppm\n");
+  EXPECT_EQ(StatusUnitSuffix(1, "US", texts), " degF: ");
+  EXPECT_EQ(StatusUnitSuffix(16, "SI", texts), " ppm: ");
+  EXPECT_EQ(StatusUnitSuffix(10, "SI", texts), ": ");
+  EXPECT_EQ(StatusUnitSuffix(12, "US", texts), ": ");
+}
+
 }  // namespace
 }  // namespace qv
