@@ -57,7 +57,8 @@ TEST(RowEdits, PasteGoesByRecordIndexesNotPositions) {
     EXPECT_EQ(state.HeldRow, c.heldAfter);
     EXPECT_EQ(state.CutRow, -1);
     // The copy is filed where the test it was pasted at is.
-    const TTestsRecord& at = Four().AllTests[static_cast<size_t>(c.at)];
+    const Document before = Four();
+    const TTestsRecord& at = before.AllTests[static_cast<size_t>(c.at)];
     const auto copy = std::find_if(doc.AllTests.begin(), doc.AllTests.end(),
                                    [](const TTestsRecord& t) { return t.RecordIndex == 4; });
     ASSERT_NE(copy, doc.AllTests.end());
@@ -65,7 +66,7 @@ TEST(RowEdits, PasteGoesByRecordIndexesNotPositions) {
     EXPECT_EQ(copy->RoomNo, at.RoomNo);
     EXPECT_EQ(copy->BuildingName, at.BuildingName);
     EXPECT_EQ(copy->RoomName, at.RoomName);
-    EXPECT_EQ(copy->Values, Four().AllTests[static_cast<size_t>(c.held)].Values);
+    EXPECT_EQ(copy->Values, before.AllTests[static_cast<size_t>(c.held)].Values);
   }
 }
 
