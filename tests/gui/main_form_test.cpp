@@ -167,19 +167,21 @@ TEST_F(MainForm, MenusApplyTheirRulesAndEntriesWithoutACommandStayDisabled) {
     OpenMenu(form_->Menu(menu));
   OpenMenu(form_->PopupMenu());
   // Wired and allowed by their rules with a results table on show.
-  for (const char* on : {"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileExit",
-                         "mmInstrDownLoad", "mmConfigPort", "mmConfigLanguage", "mmConfigUnits",
-                         "mmHelpContents", "mmHelpIndex", "mmHelpAbout", "ppUnits"}) {
+  for (const char* on :
+       {"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileExit", "mmInstrDownLoad",
+        "mmConfigPort", "mmConfigLanguage", "mmConfigUnits", "mmHelpContents", "mmHelpIndex",
+        "mmHelpAbout", "ppUnits", "mmFileInfo", "ppFileInfo"}) {
     EXPECT_TRUE(Enabled(on)) << on;
   }
-  // Ruled out here: no logging data, no graph window.
-  for (const char* off : {"mmConfigLogList", "ppLogList", "mmWinCascade", "mmWinMinimize"})
+  // Ruled out here: no logging data, no graph window, no row selected.
+  for (const char* off :
+       {"mmConfigLogList", "ppLogList", "mmWinCascade", "mmWinMinimize", "ppInstrumentSettings"})
     EXPECT_FALSE(Enabled(off)) << off;
   // Allowed by their rules but not built yet: disabled, never silently dead.
   for (const char* unwired :
-       {"mmFileSaveLogAsRes", "mmFileHeadSetUp", "mmFilePreview", "mmFileInfo", "mmFileExport",
-        "mmEditCopy", "mmEditSelAll", "mmGraphDraw", "ppFileInfo", "ppInstrumentSettings", "ppCopy",
-        "ppSelectAll", "ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes"}) {
+       {"mmFileSaveLogAsRes", "mmFileHeadSetUp", "mmFilePreview", "mmFileExport", "mmEditCopy",
+        "mmEditSelAll", "mmGraphDraw", "ppCopy", "ppSelectAll", "ppCutRow", "ppCopyRow",
+        "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes"}) {
     EXPECT_FALSE(Enabled(unwired)) << unwired;
   }
   EXPECT_FALSE(form_->findChild<QToolButton*>("sbGraph")->isEnabled());

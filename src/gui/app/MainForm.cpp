@@ -10,6 +10,8 @@
 #include "link/TransferDialog.h"
 #include "store/SignalCatalog.h"
 #include "view/DocumentViews.h"
+#include "view/InfoDialog.h"
+#include "view/InstrumentSettingsDialog.h"
 #include "view/UnitsDialog.h"
 
 #include <QCloseEvent>
@@ -197,7 +199,7 @@ void TfrmMainForm::BuildMenus() {
   file->addSeparator();
   AddEntry(file, "mmFileHeadSetUp", "mmFileHeadSetUp_15");
   AddEntry(file, "mmFilePreview", "mmFilePreview_15");
-  AddEntry(file, "mmFileInfo", "ppFileInfo_15");
+  Wire(AddEntry(file, "mmFileInfo", "ppFileInfo_15"), [this] { dialogs_.Info->ppFileInfoClick(); });
   file->addSeparator();
   AddEntry(file, "mmFileExport", "mmFileExport_15");
   file->addSeparator();
@@ -265,8 +267,11 @@ void TfrmMainForm::BuildPopupMenu() {
   ppPopupMenu_->setObjectName(QStringLiteral("ppPopupMenu"));
   ppPopupMenu_->setSeparatorsCollapsible(false);
   QMenu* p = ppPopupMenu_;
-  AddEntry(p, "ppFileInfo", "ppFileInfo_15");
-  AddEntry(p, "ppInstrumentSettings", "frmInstrumentSettings_25");
+  Wire(AddEntry(p, "ppFileInfo", "ppFileInfo_15"), [this] { dialogs_.Info->ppFileInfoClick(); });
+  Wire(AddEntry(p, "ppInstrumentSettings", "frmInstrumentSettings_25"), [this] {
+    dialogs_.InstrumentSettings->ppInstrumentSettingsClick(
+        views_->Table()->State().SelectedRecordIndex);
+  });
   p->addSeparator();
   AddEntry(p, "ppCopy", "mmEditCopy_15");
   AddEntry(p, "ppSelectAll", "mmEditSelAll_15");
@@ -324,6 +329,8 @@ bool TfrmMainForm::CreateDialogs() {
   dialogs_.Units = new TfrmUnits(
       ctx_, prompter_, [this] { views_->Repaint(); }, this);
   dialogs_.About = new TfrmAbout(ctx_, prompter_, this);
+  dialogs_.Info = new TfrmInfo(ctx_, this);
+  dialogs_.InstrumentSettings = new TfrmInstrumentSettings(ctx_, this);
 
   commands_->SetBlockList(dialogs_.DownLoadList);
   download_ = std::make_unique<GuiDownload>(ctx_, *commands_, *dialogs_.DLSelect,
