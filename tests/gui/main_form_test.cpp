@@ -175,17 +175,17 @@ TEST_F(MainForm, MenusApplyTheirRulesAndEntriesWithoutACommandStayDisabled) {
   for (const char* on :
        {"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileExit", "mmInstrDownLoad",
         "mmConfigPort", "mmConfigLanguage", "mmConfigUnits", "mmHelpContents", "mmHelpIndex",
-        "mmHelpAbout", "ppUnits", "mmEditCopy", "mmEditSelAll", "ppCopy", "ppSelectAll"}) {
+        "mmHelpAbout", "ppUnits", "mmEditCopy", "mmEditSelAll", "ppCopy", "ppSelectAll",
+        "mmFileInfo", "ppFileInfo", "mmFileExport"}) {
     EXPECT_TRUE(Enabled(on)) << on;
   }
   // Ruled out here: no logging data, no graph window, no row selected.
-  for (const char* off :
-       {"mmConfigLogList", "ppLogList", "mmWinCascade", "mmWinMinimize", "ppCutRow", "ppCopyRow",
-        "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes", "mmFileSaveLogAsRes"})
+  for (const char* off : {"mmConfigLogList", "ppLogList", "mmWinCascade", "mmWinMinimize",
+                          "ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes",
+                          "mmFileSaveLogAsRes", "ppInstrumentSettings"})
     EXPECT_FALSE(Enabled(off)) << off;
   // Allowed by their rules but not built yet: disabled, never silently dead.
-  for (const char* unwired : {"mmFileHeadSetUp", "mmFilePreview", "mmFileInfo", "mmGraphDraw",
-                              "ppFileInfo", "ppInstrumentSettings"}) {
+  for (const char* unwired : {"mmFileHeadSetUp", "mmFilePreview", "mmGraphDraw"}) {
     EXPECT_FALSE(Enabled(unwired)) << unwired;
   }
   EXPECT_FALSE(form_->findChild<QToolButton*>("sbGraph")->isEnabled());

@@ -15,6 +15,8 @@
 #include "format/DateTimeText.h"
 #include "link/PortDialog.h"
 #include "link/TransferDialog.h"
+#include "view/InfoDialog.h"
+#include "view/InstrumentSettingsDialog.h"
 #include "view/UnitsDialog.h"
 
 #include <QAction>
@@ -93,6 +95,44 @@ void DownloadDemo(qv::TfrmMainForm& form, int memory) {
   form.Action(QStringLiteral("mmInstrDownLoad"))->trigger();
 }
 
+// A logging document of one block, for dialogs that describe one without a download.
+qv::Document LoggingExample() {
+  qv::Document doc;
+  doc.InstrumentInfo.SerialNumber = "10234";
+  doc.InstrumentInfo.FirmwareVersion = "2.31";
+  doc.LoggerDataLoaded = true;
+  qv::TLoggerRecord& b = doc.LoggerBlocks.emplace_back();
+  b.UnitSystem = "SI";
+  b.IntervalSec = 90;
+  b.BeginTime = *qv::EncodeDateTime({2024, 3, 5, 9, 30, 0, 0});
+  b.SampleCount = 480;
+  b.BuildingName = "Administration";
+  b.RoomName = "Meeting room 2";
+  for (int code : {1, 5, 13, 57})
+    b.SignalCodes[static_cast<size_t>(b.SignalCount++)] = code;
+  return doc;
+}
+
+void SaveFileInfo(qv::TfrmMainForm& form, const qv::Document& doc, const std::string& name) {
+  form.Forms().Info->Fill(doc);
+  Save(form.Forms().Info, name.c_str());
+  form.Forms().Info->hide();
+}
+
+// The calculation parameters of the first shown test of `doc` measured with the duct `shape`
+// (1 rectangle, 0 circle).
+void SaveParameters(qv::TfrmMainForm& form, const qv::Document& doc, int shape,
+                    const std::string& name) {
+  for (int row = 0; row < doc.ShownTestCount(); ++row) {
+    if (doc.ShownTest(row)->DuctShape != shape) continue;
+    form.Forms().InstrumentSettings->Fill(doc, doc.ShownTest(row)->RecordIndex);
+    Save(form.Forms().InstrumentSettings, name.c_str());
+    form.Forms().InstrumentSettings->hide();
+    return;
+  }
+  std::fprintf(stderr, "no test with duct shape %d for %s\n", shape, name.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -156,11 +196,15 @@ int main(int argc, char* argv[]) {
   form.Download().Engine().SetPauses({milliseconds(0), milliseconds(0), milliseconds(0)});
   DownloadDemo(form, 0);
   Save(&form, "main-window-results-normal");
+  SaveFileInfo(form, ctx.Doc, "dialog-file-info-results");
+  SaveParameters(form, ctx.Doc, 1, "dialog-parameters-rectangle");
+  SaveParameters(form, ctx.Doc, 0, "dialog-parameters-circle");
   SaveMenu(form.PopupMenu(), "menu-popup");
   form.setWindowState(Qt::WindowMaximized);
   Save(&form, "main-window-results-maximised");
   DownloadDemo(form, 1);
   Save(&form, "main-window-logging");
+  SaveFileInfo(form, ctx.Doc, "dialog-file-info-logging");
   form.setWindowState(Qt::WindowNoState);
   form.resize(800, 600);
 
@@ -264,6 +308,8 @@ int main(int argc, char* argv[]) {
     lform.Forms().Transfering->hide();
     Save(lform.Forms().About, (prefix + "-about").c_str());
     lform.Forms().About->hide();
+    SaveFileInfo(lform, LoggingExample(), prefix + "-file-info");
+    SaveParameters(lform, lctx.Doc, 1, prefix + "-parameters");
     lform.hide();
   }
 

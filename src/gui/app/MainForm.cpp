@@ -11,6 +11,8 @@
 #include "link/TransferDialog.h"
 #include "store/SignalCatalog.h"
 #include "view/DocumentViews.h"
+#include "view/InfoDialog.h"
+#include "view/InstrumentSettingsDialog.h"
 #include "view/UnitsDialog.h"
 
 #include <QCloseEvent>
@@ -204,7 +206,7 @@ void TfrmMainForm::BuildMenus() {
   file->addSeparator();
   AddEntry(file, "mmFileHeadSetUp", "mmFileHeadSetUp_15");
   AddEntry(file, "mmFilePreview", "mmFilePreview_15");
-  AddEntry(file, "mmFileInfo", "ppFileInfo_15");
+  Wire(AddEntry(file, "mmFileInfo", "ppFileInfo_15"), [this] { dialogs_.Info->ppFileInfoClick(); });
   file->addSeparator();
   Wire(AddEntry(file, "mmFileExport", "mmFileExport_15"),
        [this] { commands_->mmFileExportClick(); });
@@ -283,8 +285,11 @@ void TfrmMainForm::BuildPopupMenu() {
   ppPopupMenu_->setObjectName(QStringLiteral("ppPopupMenu"));
   ppPopupMenu_->setSeparatorsCollapsible(false);
   QMenu* p = ppPopupMenu_;
-  AddEntry(p, "ppFileInfo", "ppFileInfo_15");
-  AddEntry(p, "ppInstrumentSettings", "frmInstrumentSettings_25");
+  Wire(AddEntry(p, "ppFileInfo", "ppFileInfo_15"), [this] { dialogs_.Info->ppFileInfoClick(); });
+  Wire(AddEntry(p, "ppInstrumentSettings", "frmInstrumentSettings_25"), [this] {
+    dialogs_.InstrumentSettings->ppInstrumentSettingsClick(
+        views_->Table()->State().SelectedRecordIndex);
+  });
   p->addSeparator();
   Wire(AddEntry(p, "ppCopy", "mmEditCopy_15"), [this] { views_->ppCopyClick(); });
   Wire(AddEntry(p, "ppSelectAll", "mmEditSelAll_15"), [this] { views_->ppSelectAllClick(); });
@@ -351,6 +356,8 @@ bool TfrmMainForm::CreateDialogs() {
   dialogs_.Units = new TfrmUnits(
       ctx_, prompter_, [this] { views_->Repaint(); }, this);
   dialogs_.About = new TfrmAbout(ctx_, prompter_, this);
+  dialogs_.Info = new TfrmInfo(ctx_, this);
+  dialogs_.InstrumentSettings = new TfrmInstrumentSettings(ctx_, this);
 
   commands_->SetBlockList(dialogs_.DownLoadList);
   download_ = std::make_unique<GuiDownload>(ctx_, *commands_, *dialogs_.DLSelect,

@@ -32,6 +32,8 @@ class TfrmAbout;
 class TfrmCOM_Port;
 class TfrmDLSelect;
 class TfrmDownLoadList;
+class TfrmInfo;
+class TfrmInstrumentSettings;
 class TfrmLanguage;
 class TfrmTransfering;
 class TfrmUnits;
@@ -46,6 +48,8 @@ struct Dialogs {
   TfrmTransfering* Transfering = nullptr;
   TfrmUnits* Units = nullptr;
   TfrmAbout* About = nullptr;
+  TfrmInfo* Info = nullptr;
+  TfrmInstrumentSettings* InstrumentSettings = nullptr;
 };
 
 class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
