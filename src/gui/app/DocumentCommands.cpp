@@ -2,6 +2,7 @@
 
 #include "app/ExportDialog.h"
 #include "common/Cursors.h"
+#include "common/LocaleNumbers.h"
 #include "download/DownLoadListDialog.h"
 #include "files/DataExport.h"
 #include "files/LoggerAsResults.h"
@@ -12,18 +13,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLocale>
 
 namespace qv {
-namespace {
-
-// The locale's decimal separator as the value texts use it.
-char LocaleDecimalSeparator() {
-  const QString point = QLocale().decimalPoint();
-  return point == QStringLiteral(",") ? ',' : '.';
-}
-
-}  // namespace
 
 TDocumentCommands::TDocumentCommands(QWidget* window, AppContext& ctx, Prompter& prompter)
     : QObject(window), window_(window), ctx_(ctx), prompter_(prompter) {

@@ -1,5 +1,6 @@
 #include "view/DrawTable.h"
 
+#include "common/LocaleNumbers.h"
 #include "view/SelectionText.h"
 
 #include <QFocusEvent>
@@ -23,10 +24,6 @@ const QColor kDataLine(192, 192, 192);
 const QColor kFixedLine(0, 0, 0);
 const QColor kBevelLight(255, 255, 255);
 const QColor kBevelDark(128, 128, 128);
-
-char DecimalSeparator() {
-  return QLocale().decimalPoint() == QStringLiteral(",") ? ',' : '.';
-}
 
 MouseButton ButtonOf(Qt::MouseButton b) {
   switch (b) {
@@ -111,7 +108,7 @@ TDrawTable::TDrawTable(AppContext& ctx, QWidget* parent) : QAbstractScrollArea(p
 }
 
 CellContext TDrawTable::Context() const {
-  return {ctx_.Texts, ctx_.DisplayUnits(), DecimalSeparator()};
+  return {ctx_.Texts, ctx_.DisplayUnits(), LocaleDecimalSeparator()};
 }
 
 TableMetrics TDrawTable::Metrics(int widestSignalCaption) const {
