@@ -13,6 +13,7 @@
 #include "download/DownLoadListDialog.h"
 #include "download/GuiDownload.h"
 #include "format/DateTimeText.h"
+#include "graph/GraphWindow.h"
 #include "link/PortDialog.h"
 #include "link/TransferDialog.h"
 #include "view/InfoDialog.h"
@@ -208,14 +209,24 @@ int main(int argc, char* argv[]) {
   form.setWindowState(Qt::WindowNoState);
   form.resize(800, 600);
 
-  // Two graph windows, tiled; the main panel makes way for them.
-  for (int i = 0; i < 2; ++i) {
-    auto* w = form.MdiArea()->addSubWindow(new QTextEdit);
-    w->setWindowTitle(QStringLiteral("Graph %1").arg(i + 1));
-    w->show();
-  }
-  form.UpdateCentralArea();
+  // Graph > Draw of air temperature and humidity of the demo's block, tiled; the select dialog
+  // first, then the windows, one with the read-out under a mouse.
+  ctx.Choices.Graph = {};
+  ctx.Choices.Graph[0] = ctx.Choices.Graph[1] = true;
+  OnNextModal([](QDialog* d) {
+    Save(d, "dialog-select-graphs");
+    d->findChild<QPushButton*>("btnOK")->click();
+  });
+  form.mmGraphDrawClick();
+  form.resize(1000, 800);
   form.mmWinHorizClick();
+  QApplication::processEvents();
+  const QList<QMdiSubWindow*> graphs = form.MdiArea()->subWindowList(QMdiArea::CreationOrder);
+  if (!graphs.isEmpty()) {
+    auto* last = qobject_cast<qv::TfrmGraphChild*>(graphs.back()->widget());
+    const qv::TLoggerRecord* block = ctx.Doc.Current();
+    if (last && block) last->ShowReadout(block->BeginTime + 65.0 / 86400);
+  }
   Save(&form, "main-window-tiled");
 
   Save(form.Forms().Language, "dialog-language");

@@ -50,14 +50,7 @@ TfrmExport::TfrmExport(AppContext& ctx, QWidget* parent) : QDialog(parent) {
     for (QAbstractButton* b : rgEOLSign_->buttons())
       b->setEnabled(!Csv());
   });
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton(ctx.Tr("btnOK_8"), QDialogButtonBox::AcceptRole);
-  ok->setObjectName(QStringLiteral("btnOK"));
-  ok->setDefault(true);
-  QPushButton* cancel = buttons->addButton(ctx.Tr("btnCancel_8"), QDialogButtonBox::RejectRole);
-  cancel->setObjectName(QStringLiteral("btnCancel"));
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = OkCancelButtons(ctx, this);
   layout->addWidget(buttons);
   ApplyDialogLook(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);

@@ -4,6 +4,7 @@
 #include "app/DocumentCommands.h"
 #include "app/ExportDialog.h"
 #include "app/LanguageDialog.h"
+#include "graph/ShowGraphDialog.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
 #include "download/GuiDownload.h"
@@ -138,8 +139,7 @@ void TfrmMainForm::BuildToolBar() {
       {"sbFileOpen", "sbFileOpen_15", "open.svg", [this] { mmFileOpenClick(); }},
       {"sbFileSave", "sbFileSave_15", "save.svg", [this] { mmFileSaveAsClick(); }},
       {"sbDownLoad", "sbDownLoad_15", "download.svg", [this] { mmInstrDownLoadClick(); }},
-      // Drawing graphs comes with the graph windows; until then the button stays disabled.
-      {"sbGraph", "sbGraph_15", "graph.svg", nullptr},
+      {"sbGraph", "sbGraph_15", "graph.svg", [this] { mmGraphDrawClick(); }},
       {"sbExit", "sbExit_15", "exit.svg", [this] { mmFileExitClick(); }},
   };
   for (const Button& b : buttons) {
@@ -245,11 +245,17 @@ void TfrmMainForm::BuildMenus() {
   connect(config, &QMenu::aboutToShow, this, &TfrmMainForm::mmConfigClick);
 
   QMenu* graph = AddMenu("mmGraph", "mmGraph_15");
-  AddEntry(graph, "mmGraphDraw", "mmGraphDraw_15");
-  AddEntry(graph, "mmGraphRefresh", "mmGraphRefresh_15");
+  Wire(AddEntry(graph, "mmGraphDraw", "mmGraphDraw_15"), [this] { mmGraphDrawClick(); });
+  Wire(
+      AddEntry(graph, "mmGraphRefresh", "mmGraphRefresh_15"), [this] { mmGraphRefreshClick(); },
+      Guard::None);
   AddEntry(graph, "mmGraphPrint", "mmGraphPrint_15");
-  AddEntry(graph, "mmGraphClose", "mmGraphClose_15");
-  AddEntry(graph, "mmGraphCloseAll", "mmGraphCloseAll_15");
+  Wire(
+      AddEntry(graph, "mmGraphClose", "mmGraphClose_15"), [this] { mmGraphCloseClick(); },
+      Guard::None);
+  Wire(
+      AddEntry(graph, "mmGraphCloseAll", "mmGraphCloseAll_15"), [this] { CloseAllMdiChildren(); },
+      Guard::None);
   connect(graph, &QMenu::aboutToShow, this, &TfrmMainForm::mmGraphClick);
 
   QMenu* window = AddMenu("mmWindow", "mmWindow_15");
@@ -356,6 +362,7 @@ bool TfrmMainForm::CreateDialogs() {
   dialogs_.Units = new TfrmUnits(
       ctx_, prompter_, [this] { views_->Repaint(); }, this);
   dialogs_.About = new TfrmAbout(ctx_, prompter_, this);
+  dialogs_.ShowGraph = new TfrmShowGraph(ctx_, this);
   dialogs_.Info = new TfrmInfo(ctx_, this);
   dialogs_.InstrumentSettings = new TfrmInstrumentSettings(ctx_, this);
 

@@ -37,6 +37,7 @@ class TfrmInstrumentSettings;
 class TfrmLanguage;
 class TfrmTransfering;
 class TfrmUnits;
+class TfrmShowGraph;
 class THelpWindow;
 
 // The dialogs, created once after the main window.
@@ -47,6 +48,7 @@ struct Dialogs {
   TfrmDownLoadList* DownLoadList = nullptr;
   TfrmTransfering* Transfering = nullptr;
   TfrmUnits* Units = nullptr;
+  TfrmShowGraph* ShowGraph = nullptr;
   TfrmAbout* About = nullptr;
   TfrmInfo* Info = nullptr;
   TfrmInstrumentSettings* InstrumentSettings = nullptr;
@@ -103,6 +105,11 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   void mmConfigLanguageClick();
   void ppLogListClick();
   void ppUnitsClick();
+  // Graph menu: the chosen quantities of the current block, one window each; the active
+  // window repainted or closed; every window closed.
+  void mmGraphDrawClick();
+  void mmGraphRefreshClick();
+  void mmGraphCloseClick();
   // Window menu.
   void mmWinCascadeClick();
   void mmWinHorizClick();

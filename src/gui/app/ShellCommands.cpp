@@ -5,8 +5,11 @@
 #include "app/HelpWindow.h"
 #include "app/LanguageDialog.h"
 #include "app/MainForm.h"
+#include "common/Cursors.h"
 #include "download/GuiDownload.h"
 #include "files/SafeWrite.h"
+#include "graph/GraphWindow.h"
+#include "graph/ShowGraphDialog.h"
 #include "link/PortDialog.h"
 #include "view/UnitsDialog.h"
 
@@ -16,6 +19,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QUrl>
+
+#include <algorithm>
+#include <cmath>
 
 namespace qv {
 
@@ -99,6 +105,47 @@ void TfrmMainForm::TileChildren(bool horizontal) {
       w->setGeometry(left, 0, area.width() * (i + 1) / n - left, area.height());
     }
   }
+}
+
+// ---- Graph ----
+
+void TfrmMainForm::mmGraphDrawClick() {
+  const TLoggerRecord* block = ctx_.Doc.LoggerDataLoaded ? ctx_.Doc.Current() : nullptr;
+  if (!GraphMenuRule(State()).Draw || block == nullptr) {
+    prompter_.Message(this, ctx_.Tr("msgNoDataForGraph_35"), QMessageBox::Information);
+    return;
+  }
+  TfrmShowGraph* dialog = dialogs_.ShowGraph;
+  dialog->Apply(ctx_.Workspace.GraphAvailability(), ctx_.Choices.Graph);
+  if (dialog->exec() != QDialog::Accepted) return;
+  ctx_.Choices.Graph = dialog->Chosen();
+  SaveInterfaceChoices(ctx_.Settings, ctx_.Choices);
+
+  const BusyCursor busy;
+  CloseAllMdiChildren();
+  // From CO down to air temperature: the first quantity ends up on top of the tiling.
+  for (int q = 16; q >= 1; --q) {
+    if (!ctx_.Choices.Graph[static_cast<size_t>(q - 1)]) continue;
+    auto* child = new TfrmGraphChild(ctx_, q, *block);
+    // A chart keeps a quarter of the panel's size at least, however many windows share it.
+    child->SetMinimumChartSize(QSize(static_cast<int>(std::lround(panMainPanel_->width() / 4.0)),
+                                     static_cast<int>(std::lround(panMainPanel_->height() / 4.0))));
+    QMdiSubWindow* window = mdiArea_->addSubWindow(child);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(windowIcon());
+    window->show();
+  }
+  UpdateCentralArea();
+  TileChildren(true);
+}
+
+void TfrmMainForm::mmGraphRefreshClick() {
+  if (QMdiSubWindow* active = mdiArea_->activeSubWindow()) active->widget()->update();
+}
+
+void TfrmMainForm::mmGraphCloseClick() {
+  if (QMdiSubWindow* active = mdiArea_->activeSubWindow()) active->close();
+  UpdateCentralArea();
 }
 
 // ---- Help ----

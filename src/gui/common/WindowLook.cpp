@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QLayout>
+#include <QPushButton>
 
 namespace qv {
 
@@ -17,6 +19,18 @@ void SetApplicationIdentity() {
   // Empty, not unset: every title then "ends with" it and nothing is appended. The name the
   // desktop shows for the program comes from the desktop file.
   QApplication::setApplicationDisplayName(QString());
+}
+
+QDialogButtonBox* OkCancelButtons(AppContext& ctx, QDialog* dialog) {
+  auto* buttons = new QDialogButtonBox(dialog);
+  QPushButton* ok = buttons->addButton(ctx.Tr("btnOK_8"), QDialogButtonBox::AcceptRole);
+  ok->setObjectName(QStringLiteral("btnOK"));
+  ok->setDefault(true);
+  QPushButton* cancel = buttons->addButton(ctx.Tr("btnCancel_8"), QDialogButtonBox::RejectRole);
+  cancel->setObjectName(QStringLiteral("btnCancel"));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return buttons;
 }
 
 void ApplyDialogLook(QDialog* dialog, Qt::WindowFlags flags) {

@@ -8,8 +8,11 @@
 class QAbstractButton;
 class QButtonGroup;
 class QDialog;
+class QDialogButtonBox;
 
 namespace qv {
+
+struct AppContext;
 
 // Application name, desktop file and display name. Qt on Linux appends a non-empty display
 // name to every window title, and the main window's caption already is the title.
@@ -24,6 +27,10 @@ inline constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::CustomizeWindow
 // Sets `flags` and fixes the size: to the layout's when there is one, else to the present
 // size. Call once the dialog's contents are in place.
 void ApplyDialogLook(QDialog* dialog, Qt::WindowFlags flags = kDialogFlags);
+
+// The OK ("btnOK_8", the default) and Cancel ("btnCancel_8") buttons of a dialog laid out with
+// Qt layouts, named btnOK and btnCancel and closing it with accept and reject.
+QDialogButtonBox* OkCancelButtons(AppContext& ctx, QDialog* dialog);
 
 // The choice a radio group opens on: its checked button, else its first.
 QAbstractButton* FirstChoice(const QButtonGroup* group);

@@ -1,0 +1,134 @@
+// Graph > Draw with real windows: the choice of quantities, one window per quantity with its
+// series, the read-out under the mouse, the zoom floor, and the panel back after Close All.
+#include "ShellFixture.h"
+#include "graph/GraphWindow.h"
+#include "graph/ShowGraphDialog.h"
+
+#include <qcustomplot.h>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+
+namespace qv {
+namespace {
+
+class Graphs : public test::ShellTest {
+ protected:
+  void SetUp() override {
+    Start();
+    ASSERT_TRUE(started_);
+    form_->show();
+  }
+  // One block of `samples` samples every 10 s of the given codes; value = code + sample / 100.
+  void Logging(int samples, const std::vector<int>& codes) {
+    Document& doc = ctx_->Doc;
+    TLoggerRecord& b = doc.LoggerBlocks.emplace_back();
+    b.UnitSystem = "SI";
+    b.IntervalSec = 10;
+    b.BeginTime = 39580 + 10.0 / 24;  // 12.05.2008 10:00:00
+    b.SampleCount = samples;
+    for (const int code : codes) {
+      b.SignalCodes[static_cast<size_t>(b.SignalCount++)] = code;
+      b.SignalPresent[static_cast<size_t>(code)] = 1;
+    }
+    doc.SizeSampleArrays(0, samples);
+    for (int pos = 1; pos <= b.SignalCount; ++pos) {
+      for (int k = 0; k < samples; ++k)
+        doc.StoreSample(0, pos, k, codes[static_cast<size_t>(pos - 1)] + k / 100.0);
+    }
+    doc.LoggerDataLoaded = true;
+    ASSERT_TRUE(ctx_->Workspace.ShowBlock(0, quiet_));
+  }
+  std::vector<TfrmGraphChild*> Windows() const {
+    std::vector<TfrmGraphChild*> w;
+    for (QMdiSubWindow* s : form_->MdiArea()->subWindowList(QMdiArea::CreationOrder))
+      w.push_back(qobject_cast<TfrmGraphChild*>(s->widget()));
+    return w;
+  }
+  void DrawConfirming(std::function<void(TfrmShowGraph*)> check = {}) {
+    test::OnNextModal([check](QDialog* d) {
+      if (check) check(qobject_cast<TfrmShowGraph*>(d));
+      d->findChild<QPushButton*>("btnOK")->click();
+    });
+    form_->Action("mmGraphDraw")->trigger();
+  }
+};
+
+TEST_F(Graphs, DrawMakesOneWindowPerDrawableChosenQuantity) {
+  Logging(3600, {1, 2, 3, 4, 5});
+  // Humidity and dew point were chosen before; dew point is not logged by this block.
+  ctx_->Choices.Graph = {};
+  ctx_->Choices.Graph[1] = ctx_->Choices.Graph[2] = true;
+  DrawConfirming([](TfrmShowGraph* d) {
+    EXPECT_FALSE(d->Box(3)->isEnabled());
+    EXPECT_FALSE(d->Box(3)->isChecked()) << "a quantity the block cannot draw";
+    EXPECT_TRUE(d->Box(2)->isChecked());
+    d->Box(1)->setChecked(true);
+  });
+  const std::vector<TfrmGraphChild*> windows = Windows();
+  ASSERT_EQ(windows.size(), 2u);
+  EXPECT_EQ(windows[0]->Quantity(), 2) << "from the highest quantity down";
+  EXPECT_EQ(windows[1]->Quantity(), 1);
+  EXPECT_TRUE(form_->MainPanel()->isHidden());
+  EXPECT_TRUE(ctx_->Choices.Graph[0]) << "the confirmed choice is stored";
+
+  TfrmGraphChild* air = windows[1];
+  EXPECT_EQ(air->Bounds(), (AxisBounds{40, 0}));  // 1 .. 39.99 and 4 .. 39.99
+  for (int s = 0; s < 4; ++s)
+    EXPECT_TRUE(air->StatisticBox(s)->isChecked()) << s;
+  EXPECT_EQ(air->Plot()->graph(0)->dataCount(), 3600);
+
+  // The read-out 4 s after sample 11: its values (as the table rounds them) and its time.
+  air->ShowReadout(39580 + 10.0 / 24 + 104.0 / 86400);
+  EXPECT_TRUE(air->StatusText(0).endsWith(QStringLiteral(": 1.1")))
+      << air->StatusText(0).toStdString();
+  EXPECT_TRUE(air->StatusText(3).endsWith(QStringLiteral(": 4.1")));
+  EXPECT_TRUE(air->StatusText(4).endsWith(QStringLiteral("12.05.08   10:01:40")));
+  EXPECT_TRUE(air->CursorShown());
+  air->ResetReadout();
+  EXPECT_FALSE(air->CursorShown());
+
+  // At least one statistic stays shown.
+  for (int s = 0; s < 4; ++s)
+    air->StatisticBox(s)->click();
+  EXPECT_TRUE(air->StatisticBox(3)->isChecked());
+  EXPECT_FALSE(air->Plot()->graph(0)->visible());
+
+  // A zoom below the floor is raised to it; a right click restores the whole view.
+  air->Plot()->yAxis->setRange(-100, 10);
+  EXPECT_DOUBLE_EQ(air->Plot()->yAxis->range().lower, 0);
+
+  form_->Action("mmGraphCloseAll")->trigger();
+  EXPECT_TRUE(Windows().empty());
+  EXPECT_FALSE(form_->MainPanel()->isHidden());
+}
+
+TEST_F(Graphs, WithoutLoggingDataDrawSaysSo) {
+  form_->findChild<QToolButton*>("sbGraph")->click();
+  EXPECT_EQ(prompter_.Texts(), QStringList{ctx_->Tr("msgNoDataForGraph_35")});
+  EXPECT_TRUE(Windows().empty());
+}
+
+TEST_F(Graphs, SixteenWindowsOfTheLargestBlockAreQuick) {
+  std::vector<int> codes;
+  for (int c = 1; c <= 64; ++c)
+    codes.push_back(c);
+  Logging(4096, codes);
+  ctx_->Choices.Graph.fill(true);
+  QElapsedTimer clock;
+  clock.start();
+  DrawConfirming();
+  QApplication::processEvents();
+  const qint64 ms = clock.elapsed();
+  EXPECT_EQ(Windows().size(), 16u);
+  std::printf("Draw of 16 quantities x 4 series x 4096 samples: %lld ms\n",
+              static_cast<long long>(ms));
+  if (test::kTimedBuild) {
+    EXPECT_LT(ms, 1000);
+  }
+}
+
+}  // namespace
+}  // namespace qv
