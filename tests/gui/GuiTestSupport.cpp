@@ -1,5 +1,7 @@
 #include "GuiTestSupport.h"
 
+#include <QPrinter>
+
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -28,6 +30,14 @@ QString ScriptedPrompter::ChooseFile(QFileDialog& dialog) {
   const QString path = files.front();
   files.pop_front();
   return path;
+}
+
+bool ScriptedPrompter::ChoosePrinter(QPrinter& printer, QWidget*) {
+  if (printFiles.empty()) return false;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(printFiles.front());
+  printFiles.pop_front();
+  return true;
 }
 
 QStringList ScriptedPrompter::Texts() const {

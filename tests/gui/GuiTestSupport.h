@@ -36,6 +36,9 @@ class ScriptedPrompter : public Prompter {
   void Message(QWidget* parent, const QString& text, QMessageBox::Icon icon,
                const QString& caption) override;
   QString ChooseFile(QFileDialog& dialog) override;
+  // Prints to the next of `printFiles` as PDF; none left: cancelled.
+  bool ChoosePrinter(QPrinter& printer, QWidget* parent) override;
+  std::deque<QString> printFiles;
 
   // Answers of the next questions (true = Yes); a question without an answer gets No.
   std::deque<bool> answers;

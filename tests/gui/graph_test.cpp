@@ -7,12 +7,23 @@
 #include <qcustomplot.h>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 namespace qv {
 namespace {
+
+// Resident memory of this process, from /proc.
+double ResidentMegabytes() {
+  QFile statm(QStringLiteral("/proc/self/statm"));
+  if (!statm.open(QIODevice::ReadOnly)) return 0;
+  const QList<QByteArray> fields = statm.readAll().split(' ');
+  return fields.size() > 1 ? fields[1].toDouble() * 4096 / (1024 * 1024) : 0;
+}
 
 class Graphs : public test::ShellTest {
  protected:
@@ -105,6 +116,38 @@ TEST_F(Graphs, DrawMakesOneWindowPerDrawableChosenQuantity) {
   EXPECT_FALSE(form_->MainPanel()->isHidden());
 }
 
+TEST_F(Graphs, PrintsToAPdfAndSavesPictures) {
+  Logging(360, {1, 4});
+  ctx_->Choices.Graph = {};
+  ctx_->Choices.Graph[0] = true;
+  DrawConfirming();
+  ASSERT_EQ(Windows().size(), 1u);
+  TfrmGraphChild* graph = Windows()[0];
+  graph->ShowReadout(39580 + 10.0 / 24 + 60.0 / 86400);
+  ASSERT_TRUE(graph->CursorShown());
+
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath(QStringLiteral("graph.pdf"));
+  prompter_.printFiles = {pdf};
+  OpenMenu(form_->Menu("mmGraph"));
+  form_->Action("mmGraphPrint")->trigger();
+  QFile printed(pdf);
+  ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(printed.read(5) == "%PDF-");
+  EXPECT_TRUE(prompter_.shown.empty());
+
+  for (const char* name : {"graph.png", "graph.svg", "graph.pdf"}) {
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    QFile::remove(path);
+    QString error;
+    EXPECT_TRUE(graph->SaveImage(path, &error)) << name << error.toStdString();
+    EXPECT_GT(QFileInfo(path).size(), 1000) << name;
+  }
+  QString error;
+  EXPECT_FALSE(graph->SaveImage(dir.filePath(QStringLiteral("no-such/x.png")), &error));
+  EXPECT_FALSE(error.isEmpty());
+}
+
 TEST_F(Graphs, WithoutLoggingDataDrawSaysSo) {
   form_->findChild<QToolButton*>("sbGraph")->click();
   EXPECT_EQ(prompter_.Texts(), QStringList{ctx_->Tr("msgNoDataForGraph_35")});
@@ -117,16 +160,43 @@ TEST_F(Graphs, SixteenWindowsOfTheLargestBlockAreQuick) {
     codes.push_back(c);
   Logging(4096, codes);
   ctx_->Choices.Graph.fill(true);
+  QApplication::processEvents();
+  const double before = ResidentMegabytes();
   QElapsedTimer clock;
   clock.start();
   DrawConfirming();
   QApplication::processEvents();
   const qint64 ms = clock.elapsed();
-  EXPECT_EQ(Windows().size(), 16u);
-  std::printf("Draw of 16 quantities x 4 series x 4096 samples: %lld ms\n",
-              static_cast<long long>(ms));
+  const double memory = ResidentMegabytes() - before;
+  ASSERT_EQ(Windows().size(), 16u);
+
+  // A cursor move (read-out and the cursor's own layer) and a zoom's full redraw of one window.
+  TfrmGraphChild* graph = Windows().back();
+  form_->MdiArea()->setActiveSubWindow(form_->MdiArea()->subWindowList().back());
+  QApplication::processEvents();
+  const double start = 39580 + 10.0 / 24;
+  clock.restart();
+  constexpr int kMoves = 200;
+  for (int i = 0; i < kMoves; ++i)
+    graph->ShowReadout(start + (i * 97 % 4096) * 10.0 / 86400);
+  const double move = static_cast<double>(clock.nsecsElapsed()) / 1e6 / kMoves;
+  clock.restart();
+  constexpr int kRedraws = 20;
+  for (int i = 0; i < kRedraws; ++i) {
+    graph->Plot()->xAxis->setRange(graph->Plot()->xAxis->range().lower,
+                                   graph->Plot()->xAxis->range().upper - 10);
+    graph->Plot()->replot(QCustomPlot::rpImmediateRefresh);
+  }
+  const double redraw = static_cast<double>(clock.nsecsElapsed()) / 1e6 / kRedraws;
+  std::printf(
+      "16 windows of 4 x 4096 points: draw %lld ms, memory %.1f MB; cursor move %.3f ms; "
+      "zoom redraw %.2f ms\n",
+      static_cast<long long>(ms), memory, move, redraw);
   if (test::kTimedBuild) {
     EXPECT_LT(ms, 1000);
+    EXPECT_LT(memory, 60);
+    EXPECT_LT(move, 2);
+    EXPECT_LT(redraw, 16);
   }
 }
 

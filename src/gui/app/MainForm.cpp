@@ -4,10 +4,10 @@
 #include "app/DocumentCommands.h"
 #include "app/ExportDialog.h"
 #include "app/LanguageDialog.h"
-#include "graph/ShowGraphDialog.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
 #include "download/GuiDownload.h"
+#include "graph/ShowGraphDialog.h"
 #include "link/PortDialog.h"
 #include "link/TransferDialog.h"
 #include "store/SignalCatalog.h"
@@ -249,7 +249,9 @@ void TfrmMainForm::BuildMenus() {
   Wire(
       AddEntry(graph, "mmGraphRefresh", "mmGraphRefresh_15"), [this] { mmGraphRefreshClick(); },
       Guard::None);
-  AddEntry(graph, "mmGraphPrint", "mmGraphPrint_15");
+  Wire(
+      AddEntry(graph, "mmGraphPrint", "mmGraphPrint_15"), [this] { mmGraphPrintClick(); },
+      Guard::None);
   Wire(
       AddEntry(graph, "mmGraphClose", "mmGraphClose_15"), [this] { mmGraphCloseClick(); },
       Guard::None);

@@ -109,6 +109,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   // window repainted or closed; every window closed.
   void mmGraphDrawClick();
   void mmGraphRefreshClick();
+  void mmGraphPrintClick();
   void mmGraphCloseClick();
   // Window menu.
   void mmWinCascadeClick();

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPrinter>
 #include <QUrl>
 
 #include <algorithm>
@@ -126,7 +127,7 @@ void TfrmMainForm::mmGraphDrawClick() {
   // From CO down to air temperature: the first quantity ends up on top of the tiling.
   for (int q = 16; q >= 1; --q) {
     if (!ctx_.Choices.Graph[static_cast<size_t>(q - 1)]) continue;
-    auto* child = new TfrmGraphChild(ctx_, q, *block);
+    auto* child = new TfrmGraphChild(ctx_, prompter_, q, *block);
     // A chart keeps a quarter of the panel's size at least, however many windows share it.
     child->SetMinimumChartSize(QSize(static_cast<int>(std::lround(panMainPanel_->width() / 4.0)),
                                      static_cast<int>(std::lround(panMainPanel_->height() / 4.0))));
@@ -141,6 +142,20 @@ void TfrmMainForm::mmGraphDrawClick() {
 
 void TfrmMainForm::mmGraphRefreshClick() {
   if (QMdiSubWindow* active = mdiArea_->activeSubWindow()) active->widget()->update();
+}
+
+void TfrmMainForm::mmGraphPrintClick() {
+  QMdiSubWindow* active = mdiArea_->activeSubWindow();
+  auto* graph = active ? qobject_cast<TfrmGraphChild*>(active->widget()) : nullptr;
+  if (graph == nullptr) return;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  if (!prompter_.ChoosePrinter(printer, this)) return;
+  const BusyCursor busy;
+  if (!graph->Print(printer)) {
+    prompter_.Message(this, QStringLiteral("The graph could not be printed."),
+                      QMessageBox::Warning);
+  }
 }
 
 void TfrmMainForm::mmGraphCloseClick() {

@@ -1,5 +1,8 @@
 #include "common/Prompter.h"
 
+#include <QPrintDialog>
+#include <QPrinter>
+
 #include "common/AppContext.h"
 
 #include <QAbstractItemView>
@@ -20,6 +23,11 @@ void Prompter::Message(QWidget* parent, const QString& text, QMessageBox::Icon i
   QMessageBox box(icon, caption.isEmpty() ? QString::fromLatin1(kApplicationTitle) : caption, text,
                   QMessageBox::Ok, parent);
   box.exec();
+}
+
+bool Prompter::ChoosePrinter(QPrinter& printer, QWidget* parent) {
+  QPrintDialog dialog(&printer, parent);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 QString Prompter::ChooseFile(QFileDialog& dialog) {

@@ -6,6 +6,7 @@
 #include <QString>
 
 class QFileDialog;
+class QPrinter;
 class QWidget;
 
 namespace qv {
@@ -20,6 +21,8 @@ class Prompter {
                        const QString& caption = QString());
   // Runs a prepared file dialog; the chosen path, or empty when cancelled.
   virtual QString ChooseFile(QFileDialog& dialog);
+  // The print dialog for `printer` (a PDF file when no printer is installed); true to print.
+  virtual bool ChoosePrinter(QPrinter& printer, QWidget* parent);
 };
 
 }  // namespace qv

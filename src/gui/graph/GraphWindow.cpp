@@ -4,9 +4,16 @@
 
 #include <qcustomplot.h>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPicture>
+#include <QPrinter>
+#include <QSvgGenerator>
 #include <QVBoxLayout>
 
 namespace qv {
@@ -32,8 +39,9 @@ double FromAxis(double seconds) {
 
 }  // namespace
 
-TfrmGraphChild::TfrmGraphChild(AppContext& ctx, int q, const TLoggerRecord& block, QWidget* parent)
-    : QWidget(parent), ctx_(ctx), q_(q) {
+TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
+                               const TLoggerRecord& block, QWidget* parent)
+    : QWidget(parent), ctx_(ctx), prompter_(prompter), q_(q) {
   setObjectName(QStringLiteral("frmGraphChild"));
   const GraphQuantity* g = GraphQuantityOf(q);
   const std::string_view units = ctx_.DisplayUnits();
@@ -58,7 +66,7 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, int q, const TLoggerRecord& bloc
   plot_->plotLayout()->addElement(0, 0, title);
 
   auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
-  ticker->setDateTimeFormat(QStringLiteral("dd.MM.yy\nh:mm:ss"));
+  ticker->setDateTimeFormat(QStringLiteral("dd.MM.yy   h:mm:ss"));
   ticker->setDateTimeSpec(Qt::UTC);
   plot_->xAxis->setTicker(ticker);
   QFont axisFont = font();
@@ -136,6 +144,11 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, int q, const TLoggerRecord& bloc
 
   plot_->setMouseTracking(true);
   plot_->installEventFilter(this);
+  // Any full redraw takes the cursor line away; the read-out starts again at the next move.
+  connect(plot_, &QCustomPlot::afterReplot, this, [this] { ResetReadout(); });
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { ShowContextMenu(mapToGlobal(pos)); });
 
   auto* statusBar = new QHBoxLayout;
   QFont statusFont = font();
@@ -222,13 +235,89 @@ bool TfrmGraphChild::eventFilter(QObject* watched, QEvent* event) {
       }
     } else if (event->type() == QEvent::MouseButtonPress &&
                static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-      Unzoom();
+      // The right button un-zooms; with Ctrl it opens the window's menu instead, so that a
+      // zoomed view can be saved as it is.
+      const auto* press = static_cast<QMouseEvent*>(event);
+      if (press->modifiers() & Qt::ControlModifier) {
+        ShowContextMenu(press->globalPosition().toPoint());
+      } else {
+        Unzoom();
+      }
       return true;
     } else if (event->type() == QEvent::Leave) {
       ResetReadout();
     }
   }
   return QWidget::eventFilter(watched, event);
+}
+
+bool TfrmGraphChild::Print(QPrinter& printer) {
+  printer.setPageOrientation(QPageLayout::Landscape);
+  const bool cursor = cursor_->visible();
+  cursor_->setVisible(false);
+  // Recorded at screen resolution and scaled onto the page: drawn straight onto a 1200 dpi
+  // printer the chart's texts would come out giant.
+  QPicture picture;
+  QCPPainter recorder(&picture);
+  plot_->toPainter(&recorder, plot_->width(), plot_->height());
+  recorder.end();
+  QPainter painter;
+  bool ok = painter.begin(&printer);
+  if (ok) {
+    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+    painter.scale(page.width() / std::max(1, plot_->width()),
+                  page.height() / std::max(1, plot_->height()));
+    painter.drawPicture(0, 0, picture);
+    ok = painter.end();
+  }
+  cursor_->setVisible(cursor);
+  plot_->replot();
+  return ok;
+}
+
+bool TfrmGraphChild::SaveImage(const QString& path, QString* error) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  bool ok = false;
+  if (suffix == QLatin1String("svg")) {
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(plot_->size());
+    svg.setViewBox(QRect(QPoint(0, 0), plot_->size()));
+    svg.setTitle(windowTitle());
+    QCPPainter painter;
+    ok = painter.begin(&svg);
+    if (ok) {
+      plot_->toPainter(&painter, plot_->width(), plot_->height());
+      ok = painter.end();
+    }
+  } else if (suffix == QLatin1String("pdf")) {
+    ok = plot_->savePdf(path);
+  } else {
+    ok = plot_->savePng(path);
+  }
+  if (!ok && error != nullptr) *error = QStringLiteral("%1 could not be written.").arg(path);
+  return ok && QFileInfo(path).size() > 0;
+}
+
+void TfrmGraphChild::ShowContextMenu(const QPoint& globalPos) {
+  QMenu menu(this);
+  for (const auto& [label, suffix] :
+       {std::pair{"Save as PNG...", "png"}, {"Save as SVG...", "svg"}, {"Save as PDF...", "pdf"}}) {
+    const QString kind = QString::fromLatin1(suffix);
+    menu.addAction(QString::fromLatin1(label), this, [this, kind] {
+      QFileDialog dialog(this, windowTitle(), TestResultsFolder(),
+                         kind.toUpper() + QStringLiteral(" (*.") + kind + QStringLiteral(")"));
+      dialog.setObjectName(QStringLiteral("sdImageDialog"));
+      dialog.setAcceptMode(QFileDialog::AcceptSave);
+      dialog.setDefaultSuffix(kind);
+      dialog.selectFile(windowTitle() + QStringLiteral(".") + kind);
+      const QString path = prompter_.ChooseFile(dialog);
+      if (path.isEmpty()) return;
+      QString error;
+      if (!SaveImage(path, &error)) prompter_.Message(this, error, QMessageBox::Warning);
+    });
+  }
+  menu.exec(globalPos);
 }
 
 void TfrmGraphChild::Unzoom() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/AppContext.h"
+#include "common/Prompter.h"
 #include "graph/GraphData.h"
 
 #include <QWidget>
@@ -16,6 +17,7 @@ class QCPItemStraightLine;
 class QCPLayer;
 class QCustomPlot;
 class QLabel;
+class QPrinter;
 
 namespace qv {
 
@@ -23,7 +25,9 @@ class TfrmGraphChild : public QWidget {
   Q_OBJECT
  public:
   // Builds the window of quantity `q` for `block` in the display unit system.
-  TfrmGraphChild(AppContext& ctx, int q, const TLoggerRecord& block, QWidget* parent = nullptr);
+  // `prompter` answers the picture's save dialog.
+  TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q, const TLoggerRecord& block,
+                 QWidget* parent = nullptr);
 
   int Quantity() const { return q_; }
   QCustomPlot* Plot() const { return plot_; }
@@ -37,6 +41,11 @@ class TfrmGraphChild : public QWidget {
   // The status texts at rest, no cursor line.
   void ResetReadout();
   const AxisBounds& Bounds() const { return bounds_; }
+  // The chart on `printer`, landscape, scaled into the whole page, without the cursor line.
+  bool Print(QPrinter& printer);
+  // The chart as a picture file; the kind follows the name's suffix (.png, .svg, .pdf).
+  // False, with the reason in `error`, when it could not be written.
+  bool SaveImage(const QString& path, QString* error);
   bool CursorShown() const;
 
  protected:
@@ -44,9 +53,11 @@ class TfrmGraphChild : public QWidget {
 
  private:
   void StatisticToggled(int statistic);
+  void ShowContextMenu(const QPoint& globalPos);
   void Unzoom();
 
   AppContext& ctx_;
+  Prompter& prompter_;
   int q_;
   AxisBounds bounds_;
   GraphSeriesData data_;
