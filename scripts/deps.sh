@@ -4,7 +4,7 @@ QV_PACKAGES=(
   qt6-base-dev qt6-serialport-dev libqt6svg6 qt6-svg-dev
   libqcustomplot-dev libftdi1-dev libftdi1-2
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core poppler-utils
 )
 
 qv_install_packages() {

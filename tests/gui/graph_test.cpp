@@ -11,7 +11,10 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace qv {
@@ -116,6 +119,40 @@ TEST_F(Graphs, DrawMakesOneWindowPerDrawableChosenQuantity) {
   EXPECT_FALSE(form_->MainPanel()->isHidden());
 }
 
+TEST_F(Graphs, FiveBoxesFiveWindowsAndASecondDrawReplacesThem) {
+  Logging(60, {1, 5, 13, 57, 61, 22});  // air temp, humidity, air velocity, CO2, CO, illumination
+  ctx_->Choices.Graph = {};
+  DrawConfirming([](TfrmShowGraph* d) {
+    // Only what the block logs can be chosen.
+    for (int q = 1; q <= 16; ++q) {
+      const bool logged = q == 1 || q == 2 || q == 4 || q == 6 || q == 15 || q == 16;
+      EXPECT_EQ(d->Box(q)->isEnabled(), logged) << q;
+    }
+    for (int q : {1, 2, 4, 15, 16})
+      d->Box(q)->setChecked(true);
+  });
+  std::vector<int> order;
+  for (TfrmGraphChild* w : Windows())
+    order.push_back(w->Quantity());
+  EXPECT_EQ(order, (std::vector<int>{16, 15, 4, 2, 1}));
+  const std::vector<TfrmGraphChild*> first = Windows();
+  QPointer<TfrmGraphChild> old(first[0]);
+
+  DrawConfirming([](TfrmShowGraph* d) {
+    for (int q = 1; q <= 16; ++q)
+      d->Box(q)->setChecked(q == 6);
+  });
+  QApplication::processEvents();
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(Windows()[0]->Quantity(), 6);
+  EXPECT_TRUE(old.isNull()) << "the first set was closed";
+
+  // Cancel leaves the windows as they are.
+  test::OnNextModal([](QDialog* d) { d->findChild<QPushButton*>("btnCancel")->click(); });
+  form_->Action("mmGraphDraw")->trigger();
+  EXPECT_EQ(Windows().size(), 1u);
+}
+
 TEST_F(Graphs, PrintsToAPdfAndSavesPictures) {
   Logging(360, {1, 4});
   ctx_->Choices.Graph = {};
@@ -135,6 +172,18 @@ TEST_F(Graphs, PrintsToAPdfAndSavesPictures) {
   ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
   EXPECT_TRUE(printed.read(5) == "%PDF-");
   EXPECT_TRUE(prompter_.shown.empty());
+  // One landscape page, read by pdfinfo.
+  QProcess info;
+  info.start(QStringLiteral("pdfinfo"), {pdf});
+  ASSERT_TRUE(info.waitForFinished(30000)) << "pdfinfo (poppler-utils) is needed";
+  const QString text = QString::fromUtf8(info.readAllStandardOutput());
+  EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))))
+      << text.toStdString();
+  const QRegularExpressionMatch size =
+      QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+)")).match(text);
+  ASSERT_TRUE(size.hasMatch()) << text.toStdString();
+  EXPECT_GT(size.captured(1).toDouble(), size.captured(2).toDouble()) << "landscape";
+  EXPECT_FALSE(graph->CursorShown()) << "a print redraws the chart without it";
 
   for (const char* name : {"graph.png", "graph.svg", "graph.pdf"}) {
     const QString path = dir.filePath(QString::fromLatin1(name));

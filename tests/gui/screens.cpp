@@ -16,6 +16,7 @@
 #include "graph/GraphWindow.h"
 #include "link/PortDialog.h"
 #include "link/TransferDialog.h"
+#include "store/SignalCatalog.h"
 #include "view/InfoDialog.h"
 #include "view/InstrumentSettingsDialog.h"
 #include "view/UnitsDialog.h"
@@ -33,6 +34,7 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 
@@ -329,6 +331,61 @@ int main(int argc, char* argv[]) {
   transfer->SetProgress(42);
   Save(transfer, "dialog-transfer");
   Save(form.Forms().About, "dialog-about");
+
+  // Graphs of the demo's logging block with 1 and 4 quantities, then 16 of a block logging all
+  // 64 signals; the main window at 1600 x 1000, the windows tiled.
+  form.setWindowState(Qt::WindowNoState);
+  form.resize(1600, 1000);
+  const auto draw = [&](std::initializer_list<int> quantities, const char* name) {
+    ctx.Choices.Graph = {};
+    for (const int q : quantities)
+      ctx.Choices.Graph[static_cast<size_t>(q - 1)] = true;
+    OnNextModal([](QDialog* d) { d->findChild<QPushButton*>("btnOK")->click(); });
+    form.mmGraphDrawClick();
+    form.mmWinHorizClick();
+    QApplication::processEvents();
+    Save(&form, name);
+  };
+  draw({1}, "graphs-1");
+  const QList<QMdiSubWindow*> one = form.MdiArea()->subWindowList();
+  if (!one.isEmpty() && ctx.Doc.Current() != nullptr) {
+    auto* graph = qobject_cast<qv::TfrmGraphChild*>(one.front()->widget());
+    one.front()->showNormal();
+    one.front()->resize(900, 620);
+    QApplication::processEvents();
+    graph->ShowReadout(ctx.Doc.Current()->BeginTime + 125.0 / 86400);
+    Save(one.front(), "graph-cursor");
+  }
+  draw({1, 2, 15, 16}, "graphs-4");
+  {
+    qv::Document& doc = ctx.Doc;
+    qv::TLoggerRecord b;
+    b.UnitSystem = "SI";
+    b.IntervalSec = 60;
+    b.BeginTime = doc.Current() ? doc.Current()->BeginTime : 45000;
+    b.SampleCount = 240;
+    for (int code = 1; code <= qv::kLoggerSignals; ++code) {
+      b.SignalCodes[static_cast<size_t>(b.SignalCount++)] = code;
+      b.SignalPresent[static_cast<size_t>(code)] = 1;
+      std::vector<double>& v = b.Samples[static_cast<size_t>(qv::StoragePos(code))];
+      for (int k = 0; k < b.SampleCount; ++k)
+        v.push_back(10 + (code % 4) + 3 * std::sin(k / 20.0 + code));
+    }
+    doc.LoggerBlocks = {b};
+    struct : qv::DocumentHost {
+      bool Ask(std::string_view) override { return false; }
+      bool SaveAs() override { return false; }
+      void Message(qv::MessageIcon, const qv::Bytes&) override {}
+      bool ChooseBlockToShow(std::vector<qv::TLoggerRecord>&) override { return false; }
+    } host;
+    ctx.Workspace.ShowBlock(0, host);
+    ctx.Choices.Graph.fill(true);
+    OnNextModal([](QDialog* d) { d->findChild<QPushButton*>("btnOK")->click(); });
+    form.mmGraphDrawClick();
+    form.mmWinHorizClick();
+    QApplication::processEvents();
+    Save(&form, "graphs-16");
+  }
   std::printf("pictures written to %s\n", qPrintable(g_folder));
   return 0;
 }

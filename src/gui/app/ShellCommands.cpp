@@ -95,15 +95,26 @@ void TfrmMainForm::TileChildren(bool horizontal) {
   if (windows.isEmpty()) return;
   const QRect area = mdiArea_->viewport()->rect();
   const int n = static_cast<int>(windows.size());
+  // Up to four windows share the area in strips; more go into a grid of rows (horizontal) or
+  // columns, as the desktop's own tiling does, so that every chart keeps a usable size.
+  const int lines = n <= 4 ? n : static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n))));
+  const int across = (n + lines - 1) / lines;
   for (int i = 0; i < n; ++i) {
     QMdiSubWindow* w = windows[i];
     if (w->isMaximized()) w->showNormal();
+    const int line = i / across;
+    const int place = i % across;
+    const int inLine = std::min(across, n - line * across);
     if (horizontal) {
-      const int top = area.height() * i / n;
-      w->setGeometry(0, top, area.width(), area.height() * (i + 1) / n - top);
+      const int top = area.height() * line / lines;
+      const int left = area.width() * place / inLine;
+      w->setGeometry(left, top, area.width() * (place + 1) / inLine - left,
+                     area.height() * (line + 1) / lines - top);
     } else {
-      const int left = area.width() * i / n;
-      w->setGeometry(left, 0, area.width() * (i + 1) / n - left, area.height());
+      const int left = area.width() * line / lines;
+      const int top = area.height() * place / inLine;
+      w->setGeometry(left, top, area.width() * (line + 1) / lines - left,
+                     area.height() * (place + 1) / inLine - top);
     }
   }
 }
@@ -128,9 +139,10 @@ void TfrmMainForm::mmGraphDrawClick() {
   for (int q = 16; q >= 1; --q) {
     if (!ctx_.Choices.Graph[static_cast<size_t>(q - 1)]) continue;
     auto* child = new TfrmGraphChild(ctx_, prompter_, q, *block);
-    // A chart keeps a quarter of the panel's size at least, however many windows share it.
-    child->SetMinimumChartSize(QSize(static_cast<int>(std::lround(panMainPanel_->width() / 4.0)),
-                                     static_cast<int>(std::lround(panMainPanel_->height() / 4.0))));
+    // A chart keeps room for its axes and a readable plot; a quarter of the panel (the
+    // original's limit) would be cut off by the tiling of four windows and more.
+    child->SetMinimumChartSize(QSize(std::max(240, panMainPanel_->width() / 8),
+                                     std::max(140, panMainPanel_->height() / 8)));
     QMdiSubWindow* window = mdiArea_->addSubWindow(child);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(windowIcon());

@@ -223,6 +223,12 @@ void TfrmGraphChild::ShowReadout(double x) {
 }
 
 bool TfrmGraphChild::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == plot_ && event->type() == QEvent::Resize) {
+    // Small charts: fewer time labels, so that they do not run into each other, and the
+    // legend only where it leaves the curves room.
+    plot_->xAxis->ticker()->setTickCount(std::max(2, plot_->width() / 230));
+    plot_->legend->setVisible(plot_->height() >= 300);
+  }
   if (watched == plot_) {
     if (event->type() == QEvent::MouseMove) {
       const auto* move = static_cast<QMouseEvent*>(event);
