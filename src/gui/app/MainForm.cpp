@@ -57,6 +57,9 @@ TfrmMainForm::TfrmMainForm(AppContext& ctx, Prompter& prompter, QWidget* parent)
 
 TfrmMainForm::~TfrmMainForm() {
   ctx_.Workspace.RemoveObserver(*this);
+  // The graph windows go with the widgets below; their activation signals must not reach a
+  // main window that is already half destroyed.
+  disconnect(mdiArea_, nullptr, this, nullptr);
 }
 
 Link& TfrmMainForm::LinkObject() {
