@@ -25,7 +25,6 @@ inline constexpr const char* kVersionText = "5.5";
 inline constexpr const char* kWebAddress = "https://quorvantel.example.org";
 inline constexpr const char* kMailAddress = "support@quorvantel.example.org";
 
-
 // Where the save, open and export dialogs start: a folder the user can write,
 // <documents>/Quorvantel/TestResults, created when missing.
 QString TestResultsFolder();

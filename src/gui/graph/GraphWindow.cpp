@@ -195,13 +195,10 @@ void TfrmGraphChild::ResetReadout() {
 }
 
 void TfrmGraphChild::ShowReadout(double x) {
-  std::array<std::vector<GraphPoint>, kStatistics> shown;
-  for (size_t i = 0; i < kStatistics; ++i)
-    shown[i] = data_.Series[i];
   std::array<bool, kStatistics> on{};
   for (size_t i = 0; i < kStatistics; ++i)
     on[i] = boxes_[i]->isChecked();
-  const std::optional<CursorReadout> r = ReadCursor(shown, on, x);
+  const std::optional<CursorReadout> r = ReadCursor(data_.Series, on, x);
   if (!r) return;
   for (size_t i = 0; i < kStatistics; ++i) {
     QString text = ctx_.Decode(ctx_.Texts.Translate(kStatisticKeys[i]) + suffix_);
