@@ -16,6 +16,20 @@ namespace qv {
 
 inline constexpr int kReportBandWidth = 718;  // detail band, A4 with 10 mm margins
 
+// Fonts of the header texts, in report pixels, as the header dialog edits them: the report
+// prints each text in its field's font, and the width limits are measured in them.
+struct ReportFont {
+  int Px;
+  bool Bold;
+};
+inline constexpr ReportFont kOperator1Font{16, true};
+inline constexpr ReportFont kOperator2Font{13, true};
+inline constexpr ReportFont kTestSite1Font{16, true};
+inline constexpr ReportFont kTestSite2Font{15, true};
+inline constexpr ReportFont kProbeTextFont{12, false};
+inline constexpr ReportFont kCommentFont{12, false};
+inline constexpr ReportFont kFooterFont{13, false};
+
 struct ReportColumnMetrics {
   double W = 0;                // width of "H" in the table's font
   double CaptionWidth = 0;     // the widest caption line of the table
