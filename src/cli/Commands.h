@@ -12,5 +12,8 @@ int RunInfo(const QStringList& args);
 int RunExport(const QStringList& args);
 int RunConvert(const QStringList& args);
 int RunPorts(const QStringList& args);
+#ifdef QV_CLI_REPORT
+int RunReport(const QStringList& args);
+#endif
 
 }  // namespace qv::cli

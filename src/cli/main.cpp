@@ -5,10 +5,15 @@
 
 #include <QByteArrayView>
 #include <QCoreApplication>
+#ifdef QV_CLI_REPORT
+#include <QGuiApplication>
+#endif
 
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -22,6 +27,9 @@ constexpr const char* kUsage =
     "  convert   save a logging block (or a range of its samples) as a results file\n"
     "  ports     list the serial devices and USB bridges, and what keeps each from opening\n"
     "  dump      save an instrument's memory as it comes over the wire, for the emulator\n"
+#ifdef QV_CLI_REPORT
+    "  report    write the printed report of a results file as a PDF\n"
+#endif
     "\n"
     "'quorvantel-cli COMMAND --help' describes a command.\n";
 
@@ -42,7 +50,19 @@ int main(int argc, char* argv[]) {
       return qv::cli::kExitUsage;
     }
   }
+#ifdef QV_CLI_REPORT
+  // The report paints with fonts, which need the GUI part of Qt; without a display, and
+  // nothing is shown anyway.
+  std::unique_ptr<QCoreApplication> app;
+  if (argc > 1 && std::strcmp(argv[1], "report") == 0) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    app = std::make_unique<QGuiApplication>(argc, argv);
+  } else {
+    app = std::make_unique<QCoreApplication>(argc, argv);
+  }
+#else
   QCoreApplication app(argc, argv);
+#endif
   QCoreApplication::setApplicationName(QStringLiteral("quorvantel-cli"));
   // Numbers follow the person's locale like the application's (LC_NUMERIC).
   std::setlocale(LC_ALL, "");
@@ -66,9 +86,12 @@ int main(int argc, char* argv[]) {
   if (command == QLatin1String("convert")) return qv::cli::RunConvert(rest);
   if (command == QLatin1String("ports")) return qv::cli::RunPorts(rest);
   if (command == QLatin1String("dump")) return qv::cli::RunDump(rest);
+#ifdef QV_CLI_REPORT
+  if (command == QLatin1String("report")) return qv::cli::RunReport(rest);
+#endif
   std::fprintf(
       stderr,
-      "quorvantel-cli: unknown command \"%s\" (download, info, export, convert, ports, dump)\n",
+      "quorvantel-cli: unknown command \"%s\" (download, info, export, convert, ports, dump, report)\n",
       command.toLocal8Bit().constData());
   return qv::cli::kExitUsage;
 }

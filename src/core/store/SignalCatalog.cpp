@@ -2,6 +2,7 @@
 
 #include "app/TextCatalog.h"
 
+#include <algorithm>
 #include <array>
 
 namespace qv {
@@ -119,6 +120,18 @@ void GetSignalCaption(int code, char unitLetter, const TextCatalog& texts, Bytes
   } else if (knownLetter) {
     statisticText = statistic + "  " + texts.Translate(UnitKey(quantity, unitLetter));
   }
+}
+
+int WidestSignalCaption(const TextCatalog& texts, const std::function<int(const Bytes&)>& width) {
+  int widest = 0;
+  for (int code = 1; code <= 36; ++code) {
+    for (const char letter : {'U', 'S'}) {
+      Bytes quantity, statistic;
+      GetSignalCaption(code, letter, texts, quantity, statistic);
+      widest = std::max({widest, width(quantity), width(statistic)});
+    }
+  }
+  return widest;
 }
 
 }  // namespace qv

@@ -6,6 +6,7 @@
 
 #include "base/Types.h"
 
+#include <functional>
 #include <string_view>
 
 namespace qv {
@@ -37,5 +38,9 @@ std::string_view StatisticKey(int statistic);
 // leaves both outputs as passed; see the catalog for the letter rules.
 void GetSignalCaption(int code, char unitLetter, const TextCatalog& texts, Bytes& quantityText,
                       Bytes& statisticText);
+
+// The widest caption line over codes 1..36 in both unit systems: the width every code column
+// of the table and of the report is sized from.
+int WidestSignalCaption(const TextCatalog& texts, const std::function<int(const Bytes&)>& width);
 
 }  // namespace qv

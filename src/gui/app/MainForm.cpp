@@ -333,17 +333,8 @@ void TfrmMainForm::BuildPopupMenu() {
 
 void TfrmMainForm::ComputeWidestSignalCaption() {
   const QFontMetrics metrics(views_->Table()->font());
-  widestSignalCaption_ = 0;
-  for (int code = 1; code <= 36; ++code) {
-    for (char letter : {'U', 'S'}) {
-      Bytes quantity, statistic;
-      GetSignalCaption(code, letter, ctx_.Texts, quantity, statistic);
-      for (const Bytes& line : {quantity, statistic}) {
-        widestSignalCaption_ =
-            std::max(widestSignalCaption_, metrics.horizontalAdvance(ctx_.Decode(line)));
-      }
-    }
-  }
+  widestSignalCaption_ = qv::WidestSignalCaption(
+      ctx_.Texts, [&](const Bytes& line) { return metrics.horizontalAdvance(ctx_.Decode(line)); });
 }
 
 bool TfrmMainForm::CreateDialogs() {
