@@ -69,8 +69,8 @@ TEST_F(MainForm, MenusHoldExactlyTheirEntriesSeparatorsAndShortcuts) {
                                  "mmWindow", "mmHelp"}));
   EXPECT_EQ(Entries(form_->Menu("mmFile")),
             QStringList({"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileSaveLogAsRes", "-",
-                         "mmFileHeadSetUp", "mmFilePreview", "mmFileInfo", "-", "mmFileExport", "-",
-                         "mmFileExit"}));
+                         "mmFileHeadSetUp", "mmFilePreview", "mmFileExportReport", "mmFileInfo",
+                         "-", "mmFileExport", "-", "mmFileExit"}));
   EXPECT_EQ(Entries(form_->Menu("mmEdit")), QStringList({"mmEditCopy", "mmEditSelAll"}));
   EXPECT_EQ(Entries(form_->Menu("mmInstrument")), QStringList({"-", "mmInstrDownLoad", "-"}));
   EXPECT_EQ(Entries(form_->Menu("mmConfig")), QStringList({"mmConfigPort", "mmConfigLanguage", "-",
@@ -176,7 +176,7 @@ TEST_F(MainForm, MenusApplyTheirRulesAndEntriesWithoutACommandStayDisabled) {
        {"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileExit", "mmInstrDownLoad",
         "mmConfigPort", "mmConfigLanguage", "mmConfigUnits", "mmHelpContents", "mmHelpIndex",
         "mmHelpAbout", "ppUnits", "mmEditCopy", "mmEditSelAll", "ppCopy", "ppSelectAll",
-        "mmFileInfo", "ppFileInfo", "mmFileExport"}) {
+        "mmFileInfo", "ppFileInfo", "mmFileExport", "mmFilePreview", "mmFileExportReport"}) {
     EXPECT_TRUE(Enabled(on)) << on;
   }
   // Ruled out here: no logging data, no graph window, no row selected.
@@ -185,7 +185,7 @@ TEST_F(MainForm, MenusApplyTheirRulesAndEntriesWithoutACommandStayDisabled) {
                           "mmFileSaveLogAsRes", "ppInstrumentSettings"})
     EXPECT_FALSE(Enabled(off)) << off;
   // Allowed by their rules but not built yet: disabled, never silently dead.
-  for (const char* unwired : {"mmFileHeadSetUp", "mmFilePreview"}) {
+  for (const char* unwired : {"mmFileHeadSetUp"}) {
     EXPECT_FALSE(Enabled(unwired)) << unwired;
   }
   // The Graph button is always there; without logging data it says so.

@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/DocumentCommands.h"
+#include "app/ReportCommands.h"
 #include "app/ExportDialog.h"
 #include "app/LanguageDialog.h"
 #include "download/DLSelectDialog.h"
@@ -43,6 +44,7 @@ TfrmMainForm::TfrmMainForm(AppContext& ctx, Prompter& prompter, QWidget* parent)
     : QMainWindow(parent), ctx_(ctx), prompter_(prompter) {
   setObjectName(QStringLiteral("frmMainForm"));
   commands_ = new TDocumentCommands(this, ctx_, prompter_);
+  report_ = std::make_unique<TReportCommands>(this, ctx_, prompter_);
   BuildPanels();
   BuildToolBar();
   BuildMenus();
@@ -208,7 +210,10 @@ void TfrmMainForm::BuildMenus() {
        [this] { commands_->mmFileSaveLogAsResClick(); });
   file->addSeparator();
   AddEntry(file, "mmFileHeadSetUp", "mmFileHeadSetUp_15");
-  AddEntry(file, "mmFilePreview", "mmFilePreview_15");
+  Wire(AddEntry(file, "mmFilePreview", "mmFilePreview_15"),
+       [this] { report_->mmFilePreviewClick(); });
+  Wire(AddEntry(file, "mmFileExportReport", "mmFileExportReport_25"),
+       [this] { report_->mmFileExportReportClick(); });
   Wire(AddEntry(file, "mmFileInfo", "ppFileInfo_15"), [this] { dialogs_.Info->ppFileInfoClick(); });
   file->addSeparator();
   Wire(AddEntry(file, "mmFileExport", "mmFileExport_15"),
@@ -460,6 +465,7 @@ void TfrmMainForm::mmFileClick() {
   Enable("mmFileSaveAs", e.SaveAs);
   Enable("mmFileSaveLogAsRes", e.SaveLogAsRes);
   Enable("mmFilePreview", e.Preview);
+  Enable("mmFileExportReport", e.Preview);
   Enable("mmFileInfo", e.Info);
   Enable("mmFileExport", e.Export);
 }

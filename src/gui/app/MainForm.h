@@ -27,6 +27,7 @@ namespace qv {
 class GuiDownload;
 class Link;
 class TDocumentCommands;
+class TReportCommands;
 class TDocumentViews;
 class TfrmAbout;
 class TfrmCOM_Port;
@@ -167,6 +168,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   Dialogs dialogs_;
   std::unique_ptr<GuiDownload> download_;
   TDocumentCommands* commands_ = nullptr;
+  std::unique_ptr<TReportCommands> report_;
   TDocumentViews* views_ = nullptr;
 
   QStackedWidget* central_ = nullptr;

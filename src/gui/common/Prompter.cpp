@@ -1,6 +1,7 @@
 #include "common/Prompter.h"
 
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 #include "common/AppContext.h"
@@ -28,6 +29,10 @@ void Prompter::Message(QWidget* parent, const QString& text, QMessageBox::Icon i
 bool Prompter::ChoosePrinter(QPrinter& printer, QWidget* parent) {
   QPrintDialog dialog(&printer, parent);
   return dialog.exec() == QDialog::Accepted;
+}
+
+void Prompter::ShowPreview(QPrintPreviewDialog& preview) {
+  preview.exec();
 }
 
 QString Prompter::ChooseFile(QFileDialog& dialog) {

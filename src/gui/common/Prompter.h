@@ -6,6 +6,7 @@
 #include <QString>
 
 class QFileDialog;
+class QPrintPreviewDialog;
 class QPrinter;
 class QWidget;
 
@@ -23,6 +24,8 @@ class Prompter {
   virtual QString ChooseFile(QFileDialog& dialog);
   // The print dialog for `printer` (a PDF file when no printer is installed); true to print.
   virtual bool ChoosePrinter(QPrinter& printer, QWidget* parent);
+  // Runs a prepared print preview until the person closes it.
+  virtual void ShowPreview(QPrintPreviewDialog& preview);
 };
 
 }  // namespace qv
