@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -298,6 +299,59 @@ TEST_F(CliTest, SpreadsheetAndScriptOutputOfTheDemoDocuments) {
   }
   const CliRun bad = Cli({"export", Path("results.QVL"), "--format", "xml", "-o", Path("x")});
   EXPECT_EQ(bad.exitCode, 2);
+}
+
+// The report of the demo instrument's results as a PDF: every page with its header, footer and
+// number, the stored header texts on the first, every row with its location, times and values
+// as the export shows them; then the refusals.
+TEST_F(CliTest, ReportOfTheDemoResultsShowsEveryRow) {
+  QFile demo(QStringLiteral(QV_SOURCE_DIR "/data/demo/demo-memory.json"));
+  ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+  Serve(demo.readAll().toStdString());
+  const QString file = Path("results.QVL");
+  const CliRun download =
+      Cli({"download", "--port", Device(), "--memory", "results", "-o", file});
+  ASSERT_EQ(download.exitCode, 0) << download.err;
+  const CliRun exported = Cli({"export", file, "--eol", "lf", "-o", Path("results.txt")});
+  ASSERT_EQ(exported.exitCode, 0) << exported.err;
+  const QString pdf = Path("report.pdf");
+  const CliRun report = Cli({"report", file, "--codes", "57,1,5,45", "-o", pdf});
+  ASSERT_EQ(report.exitCode, 0) << report.err;
+
+  QProcess info;
+  info.start(QStringLiteral("pdfinfo"), {pdf});
+  ASSERT_TRUE(info.waitForFinished(30000));
+  const QString pdfInfo = QString::fromUtf8(info.readAllStandardOutput());
+  EXPECT_TRUE(pdfInfo.contains(QRegularExpression(QStringLiteral("Page size:.*\\(A4\\)"))))
+      << pdfInfo.toStdString();
+  QProcess text;
+  text.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, Path("report.txt")});
+  ASSERT_TRUE(text.waitForFinished(30000));
+  ASSERT_EQ(text.exitCode(), 0);
+  QProcess check;
+  check.start(QStringLiteral("python3"),
+              {QStringLiteral(QV_SOURCE_DIR "/tests/cli/check_report.py"), Path("results.txt"),
+               Path("report.txt"), QStringLiteral("Air temp. Curr. °C"),
+               QStringLiteral("Rel. hum. Curr. %RH"), QStringLiteral("PMV Curr."),
+               QStringLiteral("CO2 Curr. ppm"), QStringLiteral("--"),
+               QStringLiteral("Jürgen Weiss"), QStringLiteral("Depot 7"),
+               QStringLiteral("T-100"), QStringLiteral("AD"), QStringLiteral("Quorvantel Instruments")});
+  ASSERT_TRUE(check.waitForFinished(30000));
+  EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardError().toStdString();
+
+  // A file of logging data has no report; a refused run leaves the earlier PDF alone.
+  ASSERT_EQ(Cli({"download", "--port", Device(), "--memory", "logging", "-o", Path("log.QVL")})
+                .exitCode,
+            0);
+  const std::string before = ReadFile(pdf);
+  const CliRun logging = Cli({"report", Path("log.QVL"), "-o", pdf});
+  EXPECT_EQ(logging.exitCode, 1);
+  EXPECT_NE(logging.err.find("There are no data to preview."), std::string::npos) << logging.err;
+  for (const char* codes : {"0", "1,2,3,4,5", "x"}) {
+    const CliRun bad = Cli({"report", file, "--codes", codes, "-o", pdf});
+    EXPECT_EQ(bad.exitCode, 2) << codes;
+  }
+  EXPECT_EQ(ReadFile(pdf), before);
 }
 
 // A trace of a download whose first acknowledgement is lost shows the time-out and the resend,
