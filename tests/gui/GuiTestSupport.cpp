@@ -40,6 +40,11 @@ bool ScriptedPrompter::ChoosePrinter(QPrinter& printer, QWidget*) {
   return true;
 }
 
+void ScriptedPrompter::ShowPreview(QPrintPreviewDialog& preview) {
+  ++previews;
+  if (onPreview) onPreview(preview);
+}
+
 QStringList ScriptedPrompter::Texts() const {
   QStringList texts;
   for (const Shown& s : shown)

@@ -39,6 +39,10 @@ class ScriptedPrompter : public Prompter {
   // Prints to the next of `printFiles` as PDF; none left: cancelled.
   bool ChoosePrinter(QPrinter& printer, QWidget* parent) override;
   std::deque<QString> printFiles;
+  // A print preview: handed to `onPreview` (when set) instead of waiting for a person.
+  void ShowPreview(QPrintPreviewDialog& preview) override;
+  std::function<void(QPrintPreviewDialog&)> onPreview;
+  int previews = 0;
 
   // Answers of the next questions (true = Yes); a question without an answer gets No.
   std::deque<bool> answers;
