@@ -5,8 +5,8 @@
 #include "CliDocument.h"
 #include "Commands.h"
 
-#include "report/ReportPainter.h"
 #include "format/DateTimeText.h"
+#include "report/ReportPainter.h"
 #include "store/SignalCatalog.h"
 
 #include <algorithm>

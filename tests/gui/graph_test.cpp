@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -138,6 +139,16 @@ TEST_F(Graphs, FiveBoxesFiveWindowsAndASecondDrawReplacesThem) {
   const std::vector<TfrmGraphChild*> first = Windows();
   QPointer<TfrmGraphChild> old(first[0]);
 
+  // A window that loses the focus loses its cursor line.
+  const QList<QMdiSubWindow*> subs = form_->MdiArea()->subWindowList(QMdiArea::CreationOrder);
+  form_->MdiArea()->setActiveSubWindow(subs[0]);
+  QApplication::processEvents();
+  first[0]->ShowReadout(39580 + 10.0 / 24 + 20.0 / 86400);
+  ASSERT_TRUE(first[0]->CursorShown());
+  form_->MdiArea()->setActiveSubWindow(subs[1]);
+  QApplication::processEvents();
+  EXPECT_FALSE(first[0]->CursorShown());
+
   DrawConfirming([](TfrmShowGraph* d) {
     for (int q = 1; q <= 16; ++q)
       d->Box(q)->setChecked(q == 6);
@@ -201,6 +212,37 @@ TEST_F(Graphs, WithoutLoggingDataDrawSaysSo) {
   form_->findChild<QToolButton*>("sbGraph")->click();
   EXPECT_EQ(prompter_.Texts(), QStringList{ctx_->Tr("msgNoDataForGraph_35")});
   EXPECT_TRUE(Windows().empty());
+}
+
+// Sixteen windows tiled on a 1600 x 1000 main window are about 400 x 250: every status text
+// and value-axis title fits there, at rest and with values.
+TEST_F(Graphs, SmallWindowsKeepEveryTextWhole) {
+  std::vector<int> codes;
+  for (int c = 1; c <= 64; ++c)
+    codes.push_back(c);
+  Logging(600, codes);
+  const TLoggerRecord& block = *ctx_->Doc.Current();
+  const auto fits = [](TfrmGraphChild& w, const char* when) {
+    for (QLabel* panel : w.findChildren<QLabel*>(QRegularExpression(QStringLiteral("^sbPanel")))) {
+      EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()),
+                panel->contentsRect().width())
+          << when << ", quantity " << w.Quantity() << ": " << panel->text().toStdString();
+    }
+    const QCPAxis* axis = w.Plot()->yAxis;
+    EXPECT_LE(QFontMetrics(axis->labelFont()).horizontalAdvance(axis->label()),
+              w.Plot()->axisRect()->height())
+        << w.Quantity();
+  };
+  for (int q = 1; q <= 16; ++q) {
+    TfrmGraphChild w(*ctx_, prompter_, q, block);
+    w.resize(400, 250);
+    w.show();
+    QApplication::processEvents();
+    w.Plot()->replot(QCustomPlot::rpImmediateRefresh);
+    fits(w, "at rest");
+    w.ShowReadout(block.BeginTime + 3000.0 / 86400);
+    fits(w, "with values");
+  }
 }
 
 TEST_F(Graphs, SixteenWindowsOfTheLargestBlockAreQuick) {

@@ -59,7 +59,8 @@ class Report : public test::ShellTest {
     info.start(QStringLiteral("pdfinfo"), {path});
     EXPECT_TRUE(info.waitForFinished(30000));
     const QString out = QString::fromUtf8(info.readAllStandardOutput());
-    EXPECT_TRUE(out.contains(QRegularExpression(QStringLiteral("Page size:.*\\(A4\\)")))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QRegularExpression(QStringLiteral("Page size:.*\\(A4\\)"))))
+        << out.toStdString();
     return QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(out).captured(1).toInt();
   }
 };

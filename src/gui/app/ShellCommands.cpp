@@ -145,6 +145,12 @@ void TfrmMainForm::mmGraphDrawClick() {
                                      std::max(140, panMainPanel_->height() / 8)));
     QMdiSubWindow* window = mdiArea_->addSubWindow(child);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // A window that loses the focus keeps no cursor line: it would stand for a mouse gone
+    // elsewhere.
+    connect(window, &QMdiSubWindow::windowStateChanged, child,
+            [child](Qt::WindowStates before, Qt::WindowStates now) {
+              if ((before & Qt::WindowActive) && !(now & Qt::WindowActive)) child->ResetReadout();
+            });
     window->setWindowIcon(windowIcon());
     window->show();
   }

@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -61,9 +63,9 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
   QFont titleFont = font();
   titleFont.setBold(true);
   titleFont.setPixelSize(17);
-  auto* title = new QCPTextElement(plot_, ctx_.Tr(g->TitleKey), titleFont);
-  title->setTextColor(Qt::blue);
-  plot_->plotLayout()->addElement(0, 0, title);
+  title_ = new QCPTextElement(plot_, ctx_.Tr(g->TitleKey), titleFont);
+  title_->setTextColor(Qt::blue);
+  plot_->plotLayout()->addElement(0, 0, title_);
 
   auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
   ticker->setDateTimeFormat(QStringLiteral("dd.MM.yy   h:mm:ss"));
@@ -77,7 +79,8 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
     axis->setLabelColor(QColor(128, 0, 0));
   }
   plot_->xAxis->setLabel(ctx_.Tr("LogButtonAx_40"));
-  plot_->yAxis->setLabel(ctx_.Decode(ValueAxisTitle(q, units, ctx_.Texts)));
+  valueTitle_ = ctx_.Decode(ValueAxisTitle(q, units, ctx_.Texts));
+  plot_->yAxis->setLabel(valueTitle_);
   plot_->yAxis->setNumberFormat(QStringLiteral("g"));
 
   const std::array<qv::StatisticBox, kStatistics> boxes = InitStatisticBoxes(block, q);
@@ -90,7 +93,9 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
 
   plot_->legend->setVisible(true);
   plot_->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+  // The statistic boxes sit at the chart's top right, clear of the value axis.
   auto* bar = new QHBoxLayout;
+  bar->addStretch(1);
   for (size_t i = 0; i < kStatistics; ++i) {
     QCPGraph* graph = plot_->addGraph();
     graph->setName(ctx_.Tr(kSeriesKeys[i]));
@@ -124,7 +129,7 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
     boxes_[i] = box;
     bar->addWidget(box);
   }
-  bar->addStretch(1);
+  bar->addSpacing(10);
 
   plot_->xAxis->setRange(ToAxis(data_.TimeMin), ToAxis(data_.TimeMax));
   plot_->yAxis->setRange(lower, upper);
@@ -150,7 +155,8 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
   connect(this, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { ShowContextMenu(mapToGlobal(pos)); });
 
-  auto* statusBar = new QHBoxLayout;
+  statusGrid_ = new QGridLayout;
+  statusGrid_->setSpacing(2);
   QFont statusFont = font();
   statusFont.setBold(true);
   for (size_t p = 0; p < status_.size(); ++p) {
@@ -158,18 +164,62 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
     label->setObjectName(QStringLiteral("sbPanel%1").arg(p));
     label->setFont(statusFont);
     label->setFrameShape(QFrame::StyledPanel);
-    label->setMinimumWidth(p < 4 ? 150 : 100);
     status_[p] = label;
-    statusBar->addWidget(label, p == 4 ? 1 : 0);
   }
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addLayout(bar);
   layout->addWidget(plot_, 1);
-  layout->addLayout(statusBar);
+  layout->addLayout(statusGrid_);
   suffix_ = StatusUnitSuffix(q, units, ctx_.Texts);
   ResetReadout();
   resize(657, 539);
+  FitToSize();
+}
+
+void TfrmGraphChild::FitToSize() {
+  // One row of panels of their design widths where they fit; else the four statistics share a
+  // row and the date and time take the next, so that no text is cut.
+  const bool twoRows = width() < 4 * 150 + 100 + 20;
+  if (statusGrid_->count() == 0 || twoRows != statusInTwoRows_) {
+    statusInTwoRows_ = twoRows;
+    for (QLabel* label : status_)
+      statusGrid_->removeWidget(label);
+    for (int p = 0; p < 5; ++p) {
+      QLabel* label = status_[static_cast<size_t>(p)];
+      label->setMinimumWidth(twoRows ? 0 : (p < 4 ? 150 : 100));
+      if (twoRows) {
+        statusGrid_->addWidget(label, p < 4 ? 0 : 1, p < 4 ? p : 0, 1, p < 4 ? 1 : 4);
+      } else {
+        statusGrid_->addWidget(label, 0, p);
+      }
+    }
+    for (int c = 0; c < 5; ++c)
+      statusGrid_->setColumnStretch(c, (c == 4) != twoRows ? 1 : 0);
+    QFont statusFont = status_[0]->font();
+    statusFont.setPixelSize(twoRows ? 11 : QFontInfo(font()).pixelSize());
+    for (QLabel* label : status_)
+      label->setFont(statusFont);
+  }
+
+  // The title and the value axis' title shrink with the chart, down to a readable size; a value
+  // title still longer than the axis gives way to its unit (the window's title names the
+  // quantity), and only then is cut short.
+  QFont titleFont = title_->font();
+  titleFont.setPixelSize(plot_->height() < 300 ? 13 : 17);
+  title_->setFont(titleFont);
+  QFont axisFont = plot_->yAxis->labelFont();
+  const int room = std::max(40, plot_->height() - 90);
+  int px = 12;
+  axisFont.setPixelSize(px);
+  while (px > 9 && QFontMetrics(axisFont).horizontalAdvance(valueTitle_) > room)
+    axisFont.setPixelSize(--px);
+  plot_->yAxis->setLabelFont(axisFont);
+  const QFontMetrics metrics(axisFont);
+  QString shown = valueTitle_;
+  const qsizetype unitAt = valueTitle_.lastIndexOf(QStringLiteral("  "));
+  if (metrics.horizontalAdvance(shown) > room && unitAt > 0) shown = valueTitle_.mid(unitAt + 2);
+  plot_->yAxis->setLabel(metrics.elidedText(shown, Qt::ElideRight, room));
 }
 
 void TfrmGraphChild::SetMinimumChartSize(const QSize& size) {
@@ -225,6 +275,7 @@ bool TfrmGraphChild::eventFilter(QObject* watched, QEvent* event) {
     // legend only where it leaves the curves room.
     plot_->xAxis->ticker()->setTickCount(std::max(2, plot_->width() / 230));
     plot_->legend->setVisible(plot_->height() >= 300);
+    FitToSize();
   }
   if (watched == plot_) {
     if (event->type() == QEvent::MouseMove) {

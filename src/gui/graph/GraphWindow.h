@@ -12,6 +12,8 @@
 #include <array>
 
 class QCheckBox;
+class QCPTextElement;
+class QGridLayout;
 class QCPGraph;
 class QCPItemStraightLine;
 class QCPLayer;
@@ -55,6 +57,8 @@ class TfrmGraphChild : public QWidget {
   void StatisticToggled(int statistic);
   void ShowContextMenu(const QPoint& globalPos);
   void Unzoom();
+  // Small windows (many tiled): smaller title and axis title, the status panels in two rows.
+  void FitToSize();
 
   AppContext& ctx_;
   Prompter& prompter_;
@@ -66,6 +70,10 @@ class TfrmGraphChild : public QWidget {
   std::array<QCPGraph*, kStatistics> graphs_{};
   std::array<QCheckBox*, kStatistics> boxes_{};
   std::array<QLabel*, 5> status_{};
+  QGridLayout* statusGrid_ = nullptr;
+  bool statusInTwoRows_ = false;
+  QCPTextElement* title_ = nullptr;
+  QString valueTitle_;
   QCPLayer* cursorLayer_ = nullptr;
   QCPItemStraightLine* cursor_ = nullptr;
   Bytes suffix_;

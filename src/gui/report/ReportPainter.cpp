@@ -22,7 +22,7 @@ namespace qv {
 namespace {
 
 const QColor kBandGrey(0xC0, 0xC0, 0xC0);
-constexpr double kLine = 1.0;  // pen width of the report's lines, in report pixels
+constexpr double kLine = 1.0;      // pen width of the report's lines, in report pixels
 constexpr size_t kMaxColumns = 4;  // the table header's choice
 constexpr int kCaptionPx = 12;
 constexpr int kLabelPx = 13;
@@ -31,8 +31,8 @@ constexpr double kProbeWidth = 74;  // a probe's column less a gap, so that name
 constexpr double kFirstProbeLeft = 90;
 
 constexpr std::array<const char*, kReportProbes> kProbeNames = {
-    "lbTemp_12",   "lbHum_12",   "lbAirV_12", "lbIlum_12", "lbThCoup_12",
-    "lbGlobe_12", "lbLum_12",    "lbCO2_12",  "lbCO_12",   "lbAdap_12"};
+    "lbTemp_12",  "lbHum_12", "lbAirV_12", "lbIlum_12", "lbThCoup_12",
+    "lbGlobe_12", "lbLum_12", "lbCO2_12",  "lbCO_12",   "lbAdap_12"};
 
 QFont Font(const ReportFont& font) {
   return SansFont(font.Px, font.Bold);
@@ -57,8 +57,8 @@ QFont Fitted(const QFont& f, const QString& text, double room) {
   const double width = QFontMetricsF(f).horizontalAdvance(text);
   if (width <= room || room <= 0) return f;
   QFont smaller = f;
-  smaller.setPixelSize(
-      std::max(std::min(kSmallestPx, f.pixelSize()), static_cast<int>(f.pixelSize() * room / width)));
+  smaller.setPixelSize(std::max(std::min(kSmallestPx, f.pixelSize()),
+                                static_cast<int>(f.pixelSize() * room / width)));
   return smaller;
 }
 
@@ -120,8 +120,7 @@ void SetReportPageLayout(QPagedPaintDevice& device) {
                                    QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
 }
 
-ReportPainter::ReportPainter(const ReportSource& source)
-    : source_(source), rowFont_(SansFont(12)) {
+ReportPainter::ReportPainter(const ReportSource& source) : source_(source), rowFont_(SansFont(12)) {
   const Document& doc = *source_.Doc;
   codes_ = doc.ReportCodes;
   if (codes_.size() > kMaxColumns) codes_.resize(kMaxColumns);
@@ -145,8 +144,8 @@ ReportPainter::ReportPainter(const ReportSource& source)
       metrics.WidestLocation = std::max(metrics.WidestLocation, at->second);
     }
   }
-  metrics.LocationCaption = QFontMetricsF(SansFont(kCaptionPx, true))
-                                .horizontalAdvance(Tr("Location_10"));
+  metrics.LocationCaption =
+      QFontMetricsF(SansFont(kCaptionPx, true)).horizontalAdvance(Tr("Location_10"));
   metrics.TimeText = width(FormatDayTime(source_.Now, 2));
   edges_ = LayoutReportColumns(metrics, static_cast<int>(codes_.size()));
 
@@ -154,9 +153,9 @@ ReportPainter::ReportPainter(const ReportSource& source)
   for (const QString& line : CommentLines(Text(source_.Header->Texts.Comments)))
     comments_.push_back(line);
   if (!comments_.empty()) {
-    bands_.Summary = static_cast<int>(
-        std::ceil(16 + QFontMetricsF(SansFont(kLabelPx, true, true, true)).height() +
-                  static_cast<double>(comments_.size()) * QFontMetricsF(Font(kCommentFont)).height()));
+    bands_.Summary = static_cast<int>(std::ceil(
+        16 + QFontMetricsF(SansFont(kLabelPx, true, true, true)).height() +
+        static_cast<double>(comments_.size()) * QFontMetricsF(Font(kCommentFont)).height()));
   }
   pages_ = PaginateReport(doc.ShownTestCount(), bands_);
   int first = 0;
@@ -299,8 +298,7 @@ void ReportPainter::PaintColumnHeader(QPainter& p, double top) const {
   for (size_t k = 0; k < captions.size(); ++k) {
     const double left = edges_[2] + static_cast<double>(k) * columnWidth;
     DrawCentred(p, f, left, left + columnWidth, top + std::round(h / 11), Text(captions[k][0]));
-    DrawCentred(p, f, left, left + columnWidth, top + std::round(h * 6 / 11),
-                Text(captions[k][1]));
+    DrawCentred(p, f, left, left + columnWidth, top + std::round(h * 6 / 11), Text(captions[k][1]));
   }
 }
 

@@ -71,8 +71,8 @@ class ReportPainter {
   double rowH_ = 0;  // the row font's "H" height in report pixels
   ReportBands bands_;
   std::vector<double> edges_;
-  std::vector<int> pages_;       // rows per page
-  std::vector<int> firstRow_;    // first row (0-based) of each page
+  std::vector<int> pages_;     // rows per page
+  std::vector<int> firstRow_;  // first row (0-based) of each page
   std::vector<QString> comments_;
 };
 
