@@ -309,8 +309,7 @@ TEST_F(CliTest, ReportOfTheDemoResultsShowsEveryRow) {
   ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
   Serve(demo.readAll().toStdString());
   const QString file = Path("results.QVL");
-  const CliRun download =
-      Cli({"download", "--port", Device(), "--memory", "results", "-o", file});
+  const CliRun download = Cli({"download", "--port", Device(), "--memory", "results", "-o", file});
   ASSERT_EQ(download.exitCode, 0) << download.err;
   const CliRun exported = Cli({"export", file, "--eol", "lf", "-o", Path("results.txt")});
   ASSERT_EQ(exported.exitCode, 0) << exported.err;
@@ -334,15 +333,15 @@ TEST_F(CliTest, ReportOfTheDemoResultsShowsEveryRow) {
                Path("report.txt"), QStringLiteral("Air temp. Curr. °C"),
                QStringLiteral("Rel. hum. Curr. %RH"), QStringLiteral("PMV Curr."),
                QStringLiteral("CO2 Curr. ppm"), QStringLiteral("--"),
-               QStringLiteral("Jürgen Weiss"), QStringLiteral("Depot 7"),
-               QStringLiteral("T-100"), QStringLiteral("AD"), QStringLiteral("Quorvantel Instruments")});
+               QStringLiteral("Jürgen Weiss"), QStringLiteral("Depot 7"), QStringLiteral("T-100"),
+               QStringLiteral("AD"), QStringLiteral("Quorvantel Instruments")});
   ASSERT_TRUE(check.waitForFinished(30000));
   EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardError().toStdString();
 
   // A file of logging data has no report; a refused run leaves the earlier PDF alone.
-  ASSERT_EQ(Cli({"download", "--port", Device(), "--memory", "logging", "-o", Path("log.QVL")})
-                .exitCode,
-            0);
+  ASSERT_EQ(
+      Cli({"download", "--port", Device(), "--memory", "logging", "-o", Path("log.QVL")}).exitCode,
+      0);
   const std::string before = ReadFile(pdf);
   const CliRun logging = Cli({"report", Path("log.QVL"), "-o", pdf});
   EXPECT_EQ(logging.exitCode, 1);

@@ -172,11 +172,12 @@ TEST_F(MainForm, MenusApplyTheirRulesAndEntriesWithoutACommandStayDisabled) {
     OpenMenu(form_->Menu(menu));
   OpenMenu(form_->PopupMenu());
   // Wired and allowed by their rules with a results table on show.
-  for (const char* on :
-       {"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileExit", "mmInstrDownLoad",
-        "mmConfigPort", "mmConfigLanguage", "mmConfigUnits", "mmHelpContents", "mmHelpIndex",
-        "mmHelpAbout", "ppUnits", "mmEditCopy", "mmEditSelAll", "ppCopy", "ppSelectAll",
-        "mmFileInfo", "ppFileInfo", "mmFileExport", "mmFilePreview", "mmFileExportReport"}) {
+  for (const char* on : {"mmFileOpen",        "mmFileClose",  "mmFileSaveAs",     "mmFileExit",
+                         "mmInstrDownLoad",   "mmConfigPort", "mmConfigLanguage", "mmConfigUnits",
+                         "mmHelpContents",    "mmHelpIndex",  "mmHelpAbout",      "ppUnits",
+                         "mmEditCopy",        "mmEditSelAll", "ppCopy",           "ppSelectAll",
+                         "mmFileInfo",        "ppFileInfo",   "mmFileExport",     "mmFilePreview",
+                         "mmFileExportReport"}) {
     EXPECT_TRUE(Enabled(on)) << on;
   }
   // Ruled out here: no logging data, no graph window, no row selected.

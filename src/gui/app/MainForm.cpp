@@ -2,9 +2,9 @@
 
 #include "app/AboutBox.h"
 #include "app/DocumentCommands.h"
-#include "app/ReportCommands.h"
 #include "app/ExportDialog.h"
 #include "app/LanguageDialog.h"
+#include "app/ReportCommands.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
 #include "download/GuiDownload.h"

@@ -66,8 +66,8 @@ void TReportCommands::mmFileExportReportClick() {
   dialog.setObjectName(QStringLiteral("sdReportDialog"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QStringLiteral("pdf"));
-  const QString name = QFileInfo(QString::fromStdString(ctx_.Workspace.SuggestedFileName()))
-                           .completeBaseName();
+  const QString name =
+      QFileInfo(QString::fromStdString(ctx_.Workspace.SuggestedFileName())).completeBaseName();
   dialog.selectFile((name.isEmpty() ? QStringLiteral("report") : name) + QStringLiteral(".pdf"));
   QString path;
   {
