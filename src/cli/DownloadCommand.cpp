@@ -3,7 +3,6 @@
 #include "CliContext.h"
 #include "CliDownloadHost.h"
 #include "Commands.h"
-#include "HeaderSettings.h"
 
 #include "download/DownloadEngine.h"
 #include "files/ResultsFile.h"
@@ -12,6 +11,7 @@
 #include "link/LinkTrace.h"
 #include "link/PortChoice.h"
 #include "memimage/MemoryImage.h"
+#include "print/HeaderSettings.h"
 
 #include <QDir>
 #include <QFileInfo>

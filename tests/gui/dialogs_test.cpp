@@ -12,6 +12,7 @@
 #include "link/Link.h"
 #include "link/PortDialog.h"
 #include "link/TransferDialog.h"
+#include "print/HeaderDialog.h"
 #include "view/UnitsDialog.h"
 
 #include <QButtonGroup>
@@ -344,8 +345,9 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguage) {
     ASSERT_TRUE(form.CreateDialogs());
     ASSERT_EQ(ctx.Language.LanguageName, language.Section);
     const qv::Dialogs& f = form.Forms();
-    for (QDialog* dialog : std::initializer_list<QDialog*>{
-             f.Language, f.Port, f.DLSelect, f.DownLoadList, f.Transfering, f.Units, f.About}) {
+    for (QDialog* dialog :
+         std::initializer_list<QDialog*>{f.Language, f.Port, f.DLSelect, f.DownLoadList,
+                                         f.Transfering, f.Units, f.About, f.Header}) {
       dialog->show();
       QApplication::processEvents();
       for (QWidget* w : dialog->findChildren<QWidget*>()) {

@@ -16,6 +16,7 @@
 #include "graph/GraphWindow.h"
 #include "link/PortDialog.h"
 #include "link/TransferDialog.h"
+#include "print/HeaderDialog.h"
 #include "store/SignalCatalog.h"
 #include "view/InfoDialog.h"
 #include "view/InstrumentSettingsDialog.h"
@@ -39,6 +40,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 
 namespace {
 
@@ -169,6 +171,29 @@ void SaveParameters(qv::TfrmMainForm& form, const qv::Document& doc, int shape,
   std::fprintf(stderr, "no test with duct shape %d for %s\n", shape, name.c_str());
 }
 
+// File > Header Setup after a download, filled as a person would fill it.
+void SaveHeader(qv::TfrmMainForm& form, const std::string& name) {
+  qv::PrintHeader texts;
+  texts.Lines = {"Dipl.-Ing. Anna Berg", "Indoor climate laboratory, room 2.14",
+                 "Riverside Office Park", "Building C, open-plan office, 3rd floor",
+                 "Quorvantel PRO - indoor climate report"};
+  const char* types[] = {"TP-100", "RH-22", "AV-3", "", "", "GL-150", "", "CO2-5", "", "AD-1"};
+  const char* serials[] = {"10452", "20991", "31007", "", "", "61200", "", "81234", "", "A0012"};
+  for (size_t p = 0; p < std::size(types); ++p) {
+    texts.ProbeType[p] = types[p];
+    texts.ProbeSerNo[p] = serials[p];
+  }
+  texts.Comments =
+      "Measured with the blinds half closed.\r\nHeating on since 7:00, two persons "
+      "present.\r\nWindows closed during the measurement.";
+  OnNextModal([&form, texts, name](QDialog* d) {
+    form.Forms().Header->SetTexts(texts);
+    Save(d, name.c_str());
+    d->reject();
+  });
+  form.Forms().Header->mmSettHeaderClick();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -235,6 +260,7 @@ int main(int argc, char* argv[]) {
   SaveFileInfo(form, ctx.Doc, "dialog-file-info-results");
   SaveParameters(form, ctx.Doc, 1, "dialog-parameters-rectangle");
   SaveParameters(form, ctx.Doc, 0, "dialog-parameters-circle");
+  SaveHeader(form, "dialog-header");
   SaveMenu(form.PopupMenu(), "menu-popup");
   form.setWindowState(Qt::WindowMaximized);
   Save(&form, "main-window-results-maximised");
@@ -357,6 +383,7 @@ int main(int argc, char* argv[]) {
     lform.Forms().About->hide();
     SaveFileInfo(lform, LoggingExample(), prefix + "-file-info");
     SaveParameters(lform, lctx.Doc, 1, prefix + "-parameters");
+    SaveHeader(lform, prefix + "-header");
     lform.hide();
   }
 

@@ -214,6 +214,11 @@ OpenedDocument DocumentWorkspace::Open(const QString& path, DocumentHost& host,
   return result;
 }
 
+void DocumentWorkspace::SetReportHeader(const PrintHeader& texts, DateTime date) {
+  doc_.Header = texts;
+  CopyHeaderToReport(doc_.InstrumentInfo, texts, date, report_);
+}
+
 bool DocumentWorkspace::Close(DocumentHost& host) {
   if (!TableShown()) {
     Tell(host, kMsgNoFileOpened);

@@ -136,6 +136,16 @@ class DocumentWorkspace {
   // A flag was changed in place (a rename set DocModified, a save cleared DocNotSaved).
   void FlagsEdited() { NotifyFlags(); }
 
+  // ---- Print header ----
+  // The header dialog was confirmed: the document keeps `texts` (the next save writes them) and
+  // the report shows them, with the instrument's texts and `date`. The header is not data the
+  // person would lose, so the document is not marked changed.
+  void SetReportHeader(const PrintHeader& texts, DateTime date);
+  // Set by a completed open: the next opening of the header dialog shows the file's texts
+  // instead of the stored ones. Each opening of the dialog clears it.
+  bool HeaderLoadedFromFile() const { return doc_.HeaderLoadedFromFile; }
+  void ClearHeaderLoadedFromFile() { doc_.HeaderLoadedFromFile = false; }
+
  private:
   void Tell(DocumentHost& host, const char* key);
   void SetShown(ShownView shown);

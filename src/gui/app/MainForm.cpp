@@ -11,6 +11,7 @@
 #include "graph/ShowGraphDialog.h"
 #include "link/PortDialog.h"
 #include "link/TransferDialog.h"
+#include "print/HeaderDialog.h"
 #include "store/SignalCatalog.h"
 #include "view/DocumentViews.h"
 #include "view/InfoDialog.h"
@@ -209,7 +210,8 @@ void TfrmMainForm::BuildMenus() {
   Wire(AddEntry(file, "mmFileSaveLogAsRes", "mmFileSaveLogAsRes_15"),
        [this] { commands_->mmFileSaveLogAsResClick(); });
   file->addSeparator();
-  AddEntry(file, "mmFileHeadSetUp", "mmFileHeadSetUp_15");
+  Wire(AddEntry(file, "mmFileHeadSetUp", "mmFileHeadSetUp_15"),
+       [this] { dialogs_.Header->mmSettHeaderClick(); });
   Wire(AddEntry(file, "mmFilePreview", "mmFilePreview_15"),
        [this] { report_->mmFilePreviewClick(); });
   Wire(AddEntry(file, "mmFileExportReport", "mmFileExportReport_25"),
@@ -366,6 +368,7 @@ bool TfrmMainForm::CreateDialogs() {
   dialogs_.ShowGraph = new TfrmShowGraph(ctx_, this);
   dialogs_.Info = new TfrmInfo(ctx_, this);
   dialogs_.InstrumentSettings = new TfrmInstrumentSettings(ctx_, this);
+  dialogs_.Header = new TfrmHeader(ctx_, prompter_, this);
 
   commands_->SetBlockList(dialogs_.DownLoadList);
   download_ = std::make_unique<GuiDownload>(ctx_, *commands_, *dialogs_.DLSelect,

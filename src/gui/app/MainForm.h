@@ -33,6 +33,7 @@ class TfrmAbout;
 class TfrmCOM_Port;
 class TfrmDLSelect;
 class TfrmDownLoadList;
+class TfrmHeader;
 class TfrmInfo;
 class TfrmInstrumentSettings;
 class TfrmLanguage;
@@ -53,6 +54,7 @@ struct Dialogs {
   TfrmAbout* About = nullptr;
   TfrmInfo* Info = nullptr;
   TfrmInstrumentSettings* InstrumentSettings = nullptr;
+  TfrmHeader* Header = nullptr;
 };
 
 class TfrmMainForm : public QMainWindow, private WorkspaceObserver {

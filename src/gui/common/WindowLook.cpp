@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace qv {
@@ -40,6 +41,14 @@ void ApplyDialogLook(QDialog* dialog, Qt::WindowFlags flags) {
   } else if (dialog->minimumSize() != dialog->maximumSize()) {
     dialog->setFixedSize(dialog->size());
   }
+}
+
+void ReadOnlyLook(QLineEdit* box) {
+  box->setReadOnly(true);
+  box->setFocusPolicy(Qt::ClickFocus);
+  QPalette look = box->palette();
+  look.setColor(QPalette::Base, look.color(QPalette::Button));
+  box->setPalette(look);
 }
 
 QAbstractButton* FirstChoice(const QButtonGroup* group) {

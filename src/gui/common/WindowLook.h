@@ -9,6 +9,7 @@ class QAbstractButton;
 class QButtonGroup;
 class QDialog;
 class QDialogButtonBox;
+class QLineEdit;
 
 namespace qv {
 
@@ -31,6 +32,10 @@ void ApplyDialogLook(QDialog* dialog, Qt::WindowFlags flags = kDialogFlags);
 // The OK ("btnOK_8", the default) and Cancel ("btnCancel_8") buttons of a dialog laid out with
 // Qt layouts, named btnOK and btnCancel and closing it with accept and reject.
 QDialogButtonBox* OkCancelButtons(AppContext& ctx, QDialog* dialog);
+
+// A box the program fills and the person only reads: read-only, in the face colour, focused by a
+// click only (which may select a text to copy), so that the keyboard starts on the fields to type.
+void ReadOnlyLook(QLineEdit* box);
 
 // The choice a radio group opens on: its checked button, else its first.
 QAbstractButton* FirstChoice(const QButtonGroup* group);

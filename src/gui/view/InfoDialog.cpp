@@ -100,13 +100,7 @@ QLineEdit* TfrmInfo::AddRow(QFrame* panel, const char* label, const char* edit, 
   rowLabels_.push_back(caption);
   auto* box = new QLineEdit(panel);
   box->setObjectName(QString::fromLatin1(edit));
-  box->setReadOnly(true);
-  // A click may select a text to copy; the keyboard starts on the button.
-  box->setFocusPolicy(Qt::ClickFocus);
-  // Read-only boxes in the face colour: nothing here is for typing.
-  QPalette look = box->palette();
-  look.setColor(QPalette::Base, look.color(QPalette::Button));
-  box->setPalette(look);
+  ReadOnlyLook(box);
   box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestValue)));
   caption->setBuddy(box);
   const int row = rows->rowCount() == 1 && !rows->itemAtPosition(0, 0) ? 0 : rows->rowCount();

@@ -299,5 +299,35 @@ TEST_F(WorkspaceTest, AnEditIsAlwaysMarkedAndRebuildsTheTree) {
   EXPECT_EQ(doc.ShownTestCount(), 0);
 }
 
+TEST_F(WorkspaceTest, AConfirmedHeaderIsTheDocumentsAndTheReportsWithoutMarkingTheDocument) {
+  OpenOptions options;
+  options.today = 45000;
+  ASSERT_TRUE(
+      ws.Open(QStringLiteral(QV_TEST_DATA_DIR "/files/ver3_results_comma.qvl"), host, options)
+          .read.ok());
+  ws.Doc().InstrumentInfo.SerialNumber = "4711";
+  log.clear();
+
+  PrintHeader header;
+  header.Lines = {"Anna", "Lab", "Plant", "Hall 2", "Page footer"};
+  header.ProbeSerNo[PrintHeader::CO2] = "C-1";
+  header.Comments = "one\r\ntwo";
+  ws.SetReportHeader(header, 45100);
+  EXPECT_EQ(ws.Doc().Header.Lines, header.Lines);
+  EXPECT_EQ(ws.Doc().Header.ProbeSerNo, header.ProbeSerNo);
+  EXPECT_EQ(ws.Doc().Header.Comments, header.Comments);
+  EXPECT_EQ(ws.Report().Texts.Lines, header.Lines);
+  EXPECT_EQ(ws.Report().Texts.Comments, header.Comments);
+  EXPECT_EQ(ws.Report().SerialNumber, "4711");
+  EXPECT_EQ(ws.Report().Date, 45100);
+  EXPECT_FALSE(ws.Doc().DocModified);
+  EXPECT_FALSE(ws.Doc().DocNotSaved);
+  EXPECT_TRUE(log.empty()) << "nothing the views draw has changed";
+  // The file's texts are still the ones the dialog is to show first.
+  EXPECT_TRUE(ws.HeaderLoadedFromFile());
+  ws.ClearHeaderLoadedFromFile();
+  EXPECT_FALSE(ws.HeaderLoadedFromFile());
+}
+
 }  // namespace
 }  // namespace qv
