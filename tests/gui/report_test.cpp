@@ -117,6 +117,13 @@ TEST_F(Report, PreviewShowsEveryPageAndTheFirstQuickly) {
 TEST_F(Report, ExportAsPdfWritesTheSamePagesWithEveryRow) {
   Results(45);
   Choose();
+  PrintHeader header;
+  header.Lines[PrintHeader::Operator1] = "J\xFCrgen Weiss";
+  header.Lines[PrintHeader::TestSite2] = "Depot 7, hall B";
+  header.Lines[PrintHeader::Footer] = "Checked by the lab";
+  header.ProbeType[PrintHeader::Temp] = "T-100";
+  header.Comments = "First remark\r\nSecond remark";
+  ctx_->Workspace.SetReportHeader(header, 45000);
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("report.pdf"));
   prompter_.files = {path};
@@ -130,7 +137,17 @@ TEST_F(Report, ExportAsPdfWritesTheSamePagesWithEveryRow) {
   for (int n = 1; n <= pages; ++n) {
     EXPECT_TRUE(text.value(n - 1).contains(QStringLiteral("Page %1").arg(n))) << n;
     EXPECT_TRUE(text.value(n - 1).contains(ctx_->Tr("qrlPageHeader_50"))) << n;
+    EXPECT_TRUE(text.value(n - 1).contains(QStringLiteral("Checked by the lab"))) << n;
   }
+  for (const QString& first : {QStringLiteral("J\u00FCrgen Weiss"),
+                               QStringLiteral("Depot 7, hall B"), QStringLiteral("T-100")})
+    EXPECT_TRUE(text.value(0).contains(first)) << first.toStdString();
+  // The comment block after the last row.
+  const QString last = text.value(pages - 1);
+  EXPECT_TRUE(
+      last.contains(ctx_->Tr("Comment_15") + QStringLiteral("\nFirst remark\nSecond remark")))
+      << last.toStdString();
+  EXPECT_LT(last.indexOf(QStringLiteral("Room 45")), last.indexOf(QStringLiteral("First remark")));
   // Row by row, in order: location, times, the four values.
   const QString all = text.join(QLatin1Char('\n'));
   qsizetype at = 0;
