@@ -2,6 +2,7 @@
 
 #include "common/WindowLook.h"
 #include "format/DateTimeText.h"
+#include "report/ReportPainter.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -147,20 +148,15 @@ TfrmHeader::TfrmHeader(AppContext& ctx, Prompter& prompter, QWidget* parent)
   ApplyDialogLook(this);
 }
 
-QFont TfrmHeader::FieldFont(const ReportFont& spec) const {
-  // From the dialog's own font: a font without a family cannot be recorded for printing.
-  QFont f = font();
-  f.setPixelSize(spec.Px);
-  f.setBold(spec.Bold);
-  return f;
-}
-
-double TfrmHeader::ReportWidth(const Bytes& text, const ReportFont& spec) const {
-  return QFontMetricsF(FieldFont(spec)).horizontalAdvance(ctx_.Decode(text));
+QFont TfrmHeader::FieldFont(const ReportFont& font) const {
+  // The report's own font: what fits here is measured as the report will print it.
+  return SansFont(font.Px, font.Bold);
 }
 
 ReportTextWidth TfrmHeader::WidthFunction() const {
-  return [this](const Bytes& text, const ReportFont& spec) { return ReportWidth(text, spec); };
+  return [this](const Bytes& text, const ReportFont& font) {
+    return QFontMetricsF(FieldFont(font)).horizontalAdvance(ctx_.Decode(text));
+  };
 }
 
 QLineEdit* TfrmHeader::AddEdit(QWidget* parent, const char* name, int maxLength,

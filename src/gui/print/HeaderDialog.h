@@ -60,8 +60,7 @@ class TfrmHeader : public QDialog {
   void FillFromReport();
   void LoadFamily(HeaderFamily family);
   void SaveFamily(HeaderFamily family);
-  QFont FieldFont(const ReportFont& spec) const;
-  double ReportWidth(const Bytes& text, const ReportFont& spec) const;
+  QFont FieldFont(const ReportFont& font) const;
   ReportTextWidth WidthFunction() const;
   // A footer that outgrows its share of the page loses its last characters.
   void edtFooterChange();

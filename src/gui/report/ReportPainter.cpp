@@ -1,6 +1,7 @@
 #include "report/ReportPainter.h"
 
 #include "format/DateTimeText.h"
+#include "print/HeaderLimits.h"
 #include "store/SignalCatalog.h"
 
 #include <QDate>
@@ -92,16 +93,6 @@ QString ShortDate(DateTime value) {
   return QLocale().toString(QDate(d.year, d.month, d.day), QLocale::ShortFormat);
 }
 
-std::vector<QString> CommentLines(const QString& text) {
-  std::vector<QString> lines;
-  QString all = text;
-  all.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), '\n');
-  if (all.isEmpty()) return lines;
-  for (const QString& line : all.split(QLatin1Char('\n')))
-    lines.push_back(line);
-  return lines;
-}
-
 }  // namespace
 
 QFont SansFont(int pixelSize, bool bold, bool italic, bool underline) {
@@ -150,8 +141,9 @@ ReportPainter::ReportPainter(const ReportSource& source) : source_(source), rowF
   edges_ = LayoutReportColumns(metrics, static_cast<int>(codes_.size()));
 
   bands_.Row = static_cast<int>(std::lround(3 * m.height()));
-  for (const QString& line : CommentLines(Text(source_.Header->Texts.Comments)))
-    comments_.push_back(line);
+  // The lines the header dialog measured, so that what it let through fits here.
+  for (const Bytes& line : CommentLines(source_.Header->Texts.Comments))
+    comments_.push_back(Text(line));
   if (!comments_.empty()) {
     bands_.Summary = static_cast<int>(std::ceil(
         16 + QFontMetricsF(SansFont(kLabelPx, true, true, true)).height() +
@@ -319,7 +311,7 @@ void ReportPainter::PaintRow(QPainter& p, double top, int row) const {
     DrawCentred(p, rowFont_, edges_[k + 2], edges_[k + 3], top + at.Values, Text(texts.Values[k]));
 }
 
-double ReportPainter::PaintSummary(QPainter& p, double top) const {
+void ReportPainter::PaintSummary(QPainter& p, double top) const {
   HLine(p, 0, kReportBandWidth, top);
   HLine(p, 0, kReportBandWidth, top + bands_.Summary);
   const QFont label = SansFont(kLabelPx, true, true, true);
@@ -331,7 +323,6 @@ double ReportPainter::PaintSummary(QPainter& p, double top) const {
     DrawAt(p, f, 24, y, text);
     y += line;
   }
-  return top + bands_.Summary;
 }
 
 void ReportPainter::PaintPageFooter(QPainter& p, int page) const {

@@ -61,7 +61,7 @@ class ReportPainter {
   void PaintTitle(QPainter& p, double top) const;
   void PaintColumnHeader(QPainter& p, double top) const;
   void PaintRow(QPainter& p, double top, int row) const;
-  double PaintSummary(QPainter& p, double top) const;
+  void PaintSummary(QPainter& p, double top) const;
   void PaintPageFooter(QPainter& p, int page) const;
   void Separators(QPainter& p, double top, double bottom) const;
 
