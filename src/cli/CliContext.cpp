@@ -23,6 +23,7 @@ CliContext::CliContext() {
   settings_ = SettingsStore("Quorvantel", language.CodePage);
   texts_ = TextCatalog::FromFile(JoinPath(folder, language.LanguageFile));
   codec_ = TextCodec(language.CodePage);
+  localeName_ = language.LocaleName;
   if (!language.SettingsError.empty()) Error(language.SettingsError);
   // QCoreApplication has already taken the locale from the environment (setlocale(LC_ALL,
   // "")); numbers follow its LC_NUMERIC like the application's do.

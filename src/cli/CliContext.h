@@ -31,6 +31,8 @@ class CliContext {
   const SettingsStore& Settings() const { return settings_; }
   // The locale's decimal separator (LC_NUMERIC), as the application writes numbers.
   char DecimalSeparator() const { return decimal_; }
+  // The language's locale name ("de", ...), for month names in dates.
+  const std::string& LocaleName() const { return localeName_; }
 
   Bytes Translate(std::string_view key) const { return texts_.Translate(key); }
   // Bytes of the language's code page as the terminal's text.
@@ -52,6 +54,7 @@ class CliContext {
   TextCatalog texts_;
   TextCodec codec_;
   char decimal_ = '.';
+  std::string localeName_;
 };
 
 // A QString path as the system's file name bytes.

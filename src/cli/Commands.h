@@ -14,6 +14,7 @@ int RunConvert(const QStringList& args);
 int RunPorts(const QStringList& args);
 #ifdef QV_CLI_REPORT
 int RunReport(const QStringList& args);
+int RunGraph(const QStringList& args);
 #endif
 
 }  // namespace qv::cli

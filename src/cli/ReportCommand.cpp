@@ -106,6 +106,7 @@ int RunReport(const QStringList& args) {
   source.DisplayUnits = units.toStdString();
   source.DecimalSeparator = context.DecimalSeparator();
   source.Now = Now();
+  source.LocaleName = context.LocaleName();
   const Outcome written = WriteReportPdf(output, source);
   if (!written.ok()) {
     context.ReportFailure(written, output);

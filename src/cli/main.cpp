@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QCoreApplication>
 #ifdef QV_CLI_REPORT
+#include <QApplication>
 #include <QGuiApplication>
 #endif
 
@@ -41,6 +42,7 @@ constexpr const char* kUsage =
     "  dump      save an instrument's memory as it comes over the wire, for the emulator\n"
 #ifdef QV_CLI_REPORT
     "  report    write the printed report of a results file as a PDF\n"
+    "  graph     draw quantities of a logging block as PDF pages or pictures\n"
 #endif
     "\n"
     "'quorvantel-cli COMMAND --help' describes a command.\n";
@@ -70,6 +72,11 @@ int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     g_qtMessages = qInstallMessageHandler(QuietRuntimeFolder);
     app = std::make_unique<QGuiApplication>(argc, argv);
+  } else if (argc > 1 && std::strcmp(argv[1], "graph") == 0) {
+    // The chart is a widget, drawn but never shown.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    g_qtMessages = qInstallMessageHandler(QuietRuntimeFolder);
+    app = std::make_unique<QApplication>(argc, argv);
   } else {
     app = std::make_unique<QCoreApplication>(argc, argv);
   }
@@ -101,10 +108,11 @@ int main(int argc, char* argv[]) {
   if (command == QLatin1String("dump")) return qv::cli::RunDump(rest);
 #ifdef QV_CLI_REPORT
   if (command == QLatin1String("report")) return qv::cli::RunReport(rest);
+  if (command == QLatin1String("graph")) return qv::cli::RunGraph(rest);
 #endif
   std::fprintf(stderr,
                "quorvantel-cli: unknown command \"%s\" (download, info, export, convert, ports, "
-               "dump, report)\n",
+               "dump, report, graph)\n",
                command.toLocal8Bit().constData());
   return qv::cli::kExitUsage;
 }

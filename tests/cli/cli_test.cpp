@@ -353,6 +353,75 @@ TEST_F(CliTest, ReportOfTheDemoResultsShowsEveryRow) {
   EXPECT_EQ(ReadFile(pdf), before);
 }
 
+// Graphs of the demo's first logging block: a PDF page per quantity, A4 landscape, with each
+// window's title and time labels as text; pictures per quantity; then the refusals.
+TEST_F(CliTest, GraphOfADemoBlockAsPagesAndPictures) {
+  QFile demo(QStringLiteral(QV_SOURCE_DIR "/data/demo/demo-memory.json"));
+  ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+  Serve(demo.readAll().toStdString());
+  const QString file = Path("log.QVL");
+  ASSERT_EQ(Cli({"download", "--port", Device(), "--memory", "logging", "-o", file}).exitCode, 0);
+  const QString pdf = Path("graphs.pdf");
+  const CliRun graph = Cli({"graph", file, "--block", "1", "--codes", "1,57", "-o", pdf});
+  ASSERT_EQ(graph.exitCode, 0) << graph.err;
+  QProcess info;
+  info.start(QStringLiteral("pdfinfo"), {pdf});
+  ASSERT_TRUE(info.waitForFinished(30000));
+  const QString pdfInfo = QString::fromUtf8(info.readAllStandardOutput());
+  EXPECT_TRUE(pdfInfo.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))))
+      << pdfInfo.toStdString();
+  EXPECT_TRUE(pdfInfo.contains(QRegularExpression(QStringLiteral("Page size:\\s+841.*x 595"))))
+      << "A4 landscape: " << pdfInfo.toStdString();
+  QProcess text;
+  text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+  ASSERT_TRUE(text.waitForFinished(30000));
+  const QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QChar(0x0C));
+  ASSERT_GE(pages.size(), 2);
+  const QRegularExpression time(QStringLiteral("\\d\\d\\.\\d\\d\\.\\d\\d\\s+\\d{1,2}:\\d\\d:\\d\\d"));
+  const char* titles[] = {"Air temperature", "CO2 concentration"};
+  for (int page = 0; page < 2; ++page) {
+    EXPECT_TRUE(pages[page].contains(QString::fromLatin1(titles[page]))) << pages[page].toStdString();
+    EXPECT_GE(pages[page].count(time), 3) << pages[page].toStdString();
+  }
+
+  // Pictures: one file per quantity, named by its first code when there are several.
+  ASSERT_EQ(Cli({"graph", file, "--block", "1", "--code", "7", "--size", "800x500", "-o",
+                 Path("rh.png")})
+                .exitCode,
+            0);
+  const std::string png = ReadFile(Path("rh.png"));
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  // Width and height, big-endian in the header chunk.
+  const auto be32 = [&png](size_t at) {
+    return (static_cast<uint32_t>(static_cast<uint8_t>(png[at])) << 24) |
+           (static_cast<uint32_t>(static_cast<uint8_t>(png[at + 1])) << 16) |
+           (static_cast<uint32_t>(static_cast<uint8_t>(png[at + 2])) << 8) |
+           static_cast<uint32_t>(static_cast<uint8_t>(png[at + 3]));
+  };
+  EXPECT_EQ(be32(16), 800u);
+  EXPECT_EQ(be32(20), 500u);
+  ASSERT_EQ(Cli({"graph", file, "--block", "1", "--codes", "1,5", "-o", Path("g.svg")}).exitCode,
+            0);
+  EXPECT_NE(ReadFile(Path("g-1.svg")).find("<svg"), std::string::npos);
+  EXPECT_NE(ReadFile(Path("g-5.svg")).find("<svg"), std::string::npos);
+
+  // Refusals leave the earlier file alone: a quantity the block does not log, a results file,
+  // a wrong kind of output, a block that does not exist.
+  const std::string before = ReadFile(pdf);
+  const CliRun unlogged = Cli({"graph", file, "--block", "1", "--code", "13", "-o", pdf});
+  EXPECT_EQ(unlogged.exitCode, 2);
+  EXPECT_NE(unlogged.err.find("has no values of"), std::string::npos) << unlogged.err;
+  ASSERT_EQ(Cli({"download", "--port", Device(), "--memory", "results", "-o", Path("r.QVL")})
+                .exitCode,
+            0);
+  EXPECT_EQ(Cli({"graph", Path("r.QVL"), "--block", "1", "--code", "1", "-o", pdf}).exitCode, 1);
+  EXPECT_EQ(Cli({"graph", file, "--block", "1", "--code", "1", "-o", Path("g.jpg")}).exitCode, 2);
+  EXPECT_EQ(Cli({"graph", file, "--block", "99", "--code", "1", "-o", pdf}).exitCode, 1);
+  EXPECT_EQ(Cli({"graph", file, "--block", "1", "--code", "1,5", "-o", pdf}).exitCode, 2);
+  EXPECT_EQ(ReadFile(pdf), before);
+}
+
 // A trace of a download whose first acknowledgement is lost shows the time-out and the resend,
 // byte for byte, in time order.
 TEST_F(CliTest, TraceShowsTheResendOfALostAcknowledgement) {

@@ -12,7 +12,11 @@
 #include "link/Link.h"
 #include "link/PortDialog.h"
 #include "link/TransferDialog.h"
+#include "common/ToolkitTexts.h"
+#include "graph/ShowGraphDialog.h"
 #include "print/HeaderDialog.h"
+#include "view/InfoDialog.h"
+#include "view/InstrumentSettingsDialog.h"
 #include "view/UnitsDialog.h"
 
 #include <QButtonGroup>
@@ -20,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -289,6 +294,45 @@ TEST_F(Dialogs, EveryDialogOpensFixedWithoutMinMaxButtonsAndFocusOnItsChoice) {
     }
     d->hide();
   }
+  // The others too; and every dialog opens again where the person last put it.
+  std::vector<QDialog*> all = {f.ShowGraph, f.Info, f.InstrumentSettings, f.Header,
+                               form_->ExportDialog()};
+  for (const auto& c : cases)
+    all.push_back(c.dialog);
+  int shift = 0;
+  for (QDialog* d : all) {
+    const std::string name = d->objectName().toStdString();
+    d->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(d)) << name;
+    EXPECT_EQ(d->minimumSize(), d->maximumSize()) << name;
+    EXPECT_FALSE(d->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint))
+        << name;
+    const QPoint place(40 + shift, 30 + shift);
+    shift += 7;
+    d->move(place);
+    d->hide();
+    d->show();
+    EXPECT_EQ(d->pos(), place) << name;
+    d->hide();
+  }
+}
+
+// The toolkit's own buttons and dialogs speak the chosen language where the toolkit has it.
+TEST_F(Dialogs, ToolkitTextsFollowTheLanguage) {
+  const auto yes = [] {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("q"),
+                    QMessageBox::Yes | QMessageBox::No);
+    return box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&'));
+  };
+  ASSERT_TRUE(InstallToolkitTranslation("de")) << "qt6-translations-l10n is needed";
+  EXPECT_EQ(yes(), QStringLiteral("Ja"));
+  ASSERT_TRUE(InstallToolkitTranslation("cs"));
+  EXPECT_EQ(yes(), QStringLiteral("Ano"));
+  // The toolkit has no Slovenian: its texts stay English rather than the last language's.
+  EXPECT_FALSE(InstallToolkitTranslation("sl"));
+  EXPECT_EQ(yes(), QStringLiteral("Yes"));
+  EXPECT_TRUE(InstallToolkitTranslation(""));
+  EXPECT_EQ(yes(), QStringLiteral("Yes"));
 }
 
 TEST_F(Dialogs, TransferDialogIsAToolWindowWithoutCloseBoxAndCancelStopsTheLink) {

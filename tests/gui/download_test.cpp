@@ -6,6 +6,7 @@
 #include "download/DownLoadListDialog.h"
 #include "download/GuiDownload.h"
 #include "link/TransferDialog.h"
+#include "print/HeaderDialog.h"
 
 #include <QFileInfo>
 #include <QPushButton>
@@ -107,6 +108,50 @@ TEST_F(GuiDownloadTest, LoggingMemoryGoesThroughBothBlockLists) {
   EXPECT_TRUE(form_->TableVisible());
   EXPECT_TRUE(form_->findChild<QWidget*>("tvTree")->isHidden());
   EXPECT_EQ(form_->windowTitle(), QString::fromLatin1(kMainTitle) + ctx_->Tr("File_10"));
+}
+
+TEST_F(GuiDownloadTest, HeaderTextsSurviveAResultsAndALoggingDownload) {
+  // File > Header Setup filled and confirmed, as a person does before going on site.
+  PrintHeader texts;
+  texts.Lines = {"A. Berg", "Laboratory 2", "Riverside Park", "Building C", "Client report"};
+  texts.ProbeType[PrintHeader::Temp] = "TP-100";
+  texts.ProbeSerNo[PrintHeader::CO2] = "81234";
+  texts.Comments = "Blinds closed";
+  test::OnNextModal([&texts](QDialog* d) {
+    qobject_cast<TfrmHeader*>(d)->SetTexts(texts);
+    d->findChild<QPushButton*>("btnOK")->click();
+  });
+  form_->Forms().Header->mmSettHeaderClick();
+  ASSERT_EQ(ctx_->Workspace.Report().Texts.Lines, texts.Lines);
+
+  const auto expectKept = [&](const char* after) {
+    const ReportHeader& report = ctx_->Workspace.Report();
+    EXPECT_EQ(report.Texts.Lines, texts.Lines) << after;
+    EXPECT_EQ(report.Texts.ProbeType[PrintHeader::Temp], "TP-100") << after;
+    EXPECT_EQ(report.Texts.ProbeSerNo[PrintHeader::CO2], "81234") << after;
+    EXPECT_EQ(report.Texts.Comments, "Blinds closed") << after;
+    // The download fills the instrument's fields.
+    EXPECT_EQ(report.SerialNumber, "24031907") << after;
+    EXPECT_EQ(ctx_->Doc.Header.Lines, texts.Lines) << after;
+  };
+  ChooseMemory(0);
+  form_->mmInstrDownLoadClick();
+  ASSERT_TRUE(ctx_->Doc.ResultsDataLoaded);
+  expectKept("a results download");
+
+  prompter_.answers = {false};  // not saved: the download replaces it
+  ChooseMemory(1);
+  test::OnNextModal([](QDialog* list) {
+    test::OnNextModal([](QDialog* show) {
+      qobject_cast<TfrmDownLoadList*>(show)->SelectCell(1, 0);
+      show->findChild<QPushButton*>("btnShow")->click();
+    });
+    list->findChild<QPushButton*>("btnSelectAll")->click();
+    list->findChild<QPushButton*>("btnDownLoad")->click();
+  });
+  form_->mmInstrDownLoadClick();
+  ASSERT_TRUE(ctx_->Doc.LoggerDataLoaded);
+  expectKept("a logging download");
 }
 
 TEST_F(GuiDownloadTest, ALostLinkIsToldAboveTheMainWindowWithTheTransferBoxGone) {

@@ -14,8 +14,12 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QProcess>
+#include <QToolButton>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QImage>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 
 namespace qv {
@@ -206,6 +210,236 @@ TEST_F(Graphs, PrintsToAPdfAndSavesPictures) {
   QString error;
   EXPECT_FALSE(graph->SaveImage(dir.filePath(QStringLiteral("no-such/x.png")), &error));
   EXPECT_FALSE(error.isEmpty());
+}
+
+// The printed page is the whole chart scaled to the paper: its title at the top, the time labels
+// along the bottom from one side to the other, in print-sized type, and the drawing covering
+// most of the page (a chart painted at printer resolution with screen-sized fonts shows one
+// magnified corner instead).
+TEST_F(Graphs, PrintedPageIsTheWholeChartFillingThePage) {
+  Logging(2880, {1, 2, 3, 4});  // eight hours
+  ctx_->Choices.Graph = {};
+  ctx_->Choices.Graph[0] = true;
+  DrawConfirming();
+  ASSERT_EQ(Windows().size(), 1u);
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath(QStringLiteral("graph.pdf"));
+  prompter_.printFiles = {pdf};
+  OpenMenu(form_->Menu("mmGraph"));
+  form_->Action("mmGraphPrint")->trigger();
+  ASSERT_TRUE(QFileInfo(pdf).size() > 0);
+
+  // The words with their boxes (points), read by pdftotext.
+  QProcess text;
+  text.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+  ASSERT_TRUE(text.waitForFinished(30000)) << "pdftotext (poppler-utils) is needed";
+  const QString html = QString::fromUtf8(text.readAllStandardOutput());
+  const QRegularExpressionMatch page =
+      QRegularExpression(QStringLiteral("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\""))
+          .match(html);
+  ASSERT_TRUE(page.hasMatch()) << html.toStdString();
+  const double width = page.captured(1).toDouble(), height = page.captured(2).toDouble();
+  EXPECT_GT(width, height) << "landscape";
+  struct Word {
+    QString text;
+    double x0, y0, x1, y1;
+  };
+  std::vector<Word> words;
+  QRegularExpressionMatchIterator it =
+      QRegularExpression(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" "
+                                        "xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"))
+          .globalMatch(html);
+  while (it.hasNext()) {
+    const QRegularExpressionMatch m = it.next();
+    words.push_back({m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(),
+                     m.captured(3).toDouble(), m.captured(4).toDouble()});
+  }
+  const QString title = ctx_->Tr("labAirTemp_25").split(QLatin1Char(' ')).first();
+  const auto titleWord = std::find_if(words.begin(), words.end(),
+                                      [&](const Word& w) { return w.text == title; });
+  ASSERT_NE(titleWord, words.end()) << "the title " << title.toStdString();
+  EXPECT_LT(titleWord->y1, 0.15 * height) << "at the top";
+  EXPECT_LT(titleWord->y1 - titleWord->y0, 0.05 * height) << "print-sized, not magnified";
+  std::vector<Word> times;
+  for (const Word& w : words) {
+    if (QRegularExpression(QStringLiteral("^\\d{1,2}:\\d\\d:\\d\\d$")).match(w.text).hasMatch())
+      times.push_back(w);
+  }
+  ASSERT_GE(times.size(), 3u) << html.toStdString();
+  double left = width, right = 0;
+  for (const Word& w : times) {
+    EXPECT_GT(w.y0, 0.75 * height) << "along the bottom: " << w.text.toStdString();
+    left = std::min(left, w.x0);
+    right = std::max(right, w.x1);
+  }
+  EXPECT_LT(left, 0.3 * width);
+  EXPECT_GT(right, 0.7 * width);
+
+  // Rendered: the drawing (anything not white) spans most of the page both ways.
+  const QString png = dir.filePath(QStringLiteral("page"));
+  ASSERT_EQ(QProcess::execute(QStringLiteral("pdftoppm"),
+                              {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"),
+                               QStringLiteral("-singlefile"), pdf, png}),
+            0);
+  const QImage image(png + QStringLiteral(".png"));
+  ASSERT_FALSE(image.isNull());
+  QRect ink;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (qGray(image.pixel(x, y)) < 200) ink |= QRect(x, y, 1, 1);
+    }
+  }
+  EXPECT_GT(ink.width(), 0.85 * image.width());
+  EXPECT_GT(ink.height(), 0.85 * image.height());
+}
+
+// A picture of the chart is the chart without the read-out's cursor line (a red line the plot's
+// whole height).
+TEST_F(Graphs, SavedPicturesCarryNoCursorLine) {
+  Logging(360, {1, 2});
+  ctx_->Choices.Graph = {};
+  ctx_->Choices.Graph[0] = true;
+  DrawConfirming();
+  TfrmGraphChild* graph = Windows().at(0);
+  const auto redColumns = [](const QImage& image) {
+    int columns = 0;
+    for (int x = 0; x < image.width(); ++x) {
+      int red = 0;
+      for (int y = 0; y < image.height(); ++y)
+        red += qRed(image.pixel(x, y)) > 200 && qGreen(image.pixel(x, y)) < 80 ? 1 : 0;
+      if (red > image.height() / 2) ++columns;
+    }
+    return columns;
+  };
+  graph->ShowReadout(39580 + 10.0 / 24 + 1800.0 / 86400);
+  ASSERT_TRUE(graph->CursorShown());
+  ASSERT_GT(redColumns(graph->Plot()->grab().toImage()), 0) << "the line is on screen";
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("chart.png"));
+  QString error;
+  ASSERT_TRUE(graph->SaveImage(path, &error)) << error.toStdString();
+  EXPECT_EQ(redColumns(QImage(path)), 0);
+  // Graph > Save Graph as Image asks for the file and writes the kind its suffix names.
+  const QString svg = dir.filePath(QStringLiteral("chart.svg"));
+  prompter_.files = {svg};
+  OpenMenu(form_->Menu("mmGraph"));
+  ASSERT_TRUE(Enabled("mmGraphSaveImage"));
+  form_->Action("mmGraphSaveImage")->trigger();
+  QFile written(svg);
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(written.readAll().contains("<svg"));
+}
+
+// The legend stands above the plot, never on the data, and names the shown statistics in one
+// order whatever order they were switched on in.
+TEST_F(Graphs, LegendKeepsItsOrderAboveThePlot) {
+  Logging(60, {1, 2, 3, 4});
+  ctx_->Choices.Graph = {};
+  ctx_->Choices.Graph[0] = true;
+  DrawConfirming();
+  TfrmGraphChild* graph = Windows().at(0);
+  TGraphChart* chart = graph->Plot();
+  QStringList all;
+  for (const char* key : {"LogSerTit1_8", "LogSerTit2_8", "LogSerTit3_8", "LogSerTit4_8"})
+    all.push_back(ctx_->Tr(key));
+  EXPECT_EQ(chart->LegendNames(), all);
+  for (int s : {0, 1, 2})
+    graph->StatisticBox(s)->click();
+  EXPECT_EQ(chart->LegendNames(), QStringList{all[3]});
+  for (int s : {2, 0, 1})
+    graph->StatisticBox(s)->click();
+  EXPECT_EQ(chart->LegendNames(), all);
+  chart->replot(QCustomPlot::rpImmediateRefresh);
+  EXPECT_LE(chart->legend->outerRect().bottom(), chart->axisRect()->rect().top())
+      << "outside the plot rectangle";
+}
+
+// At 800 x 600 the windows keep the chart's minimum size (the area scrolls instead), the status
+// panels stay off the axes, and the time labels never run into each other.
+TEST_F(Graphs, SmallMainWindowKeepsChartsReadable) {
+  std::vector<int> codes;
+  for (int c = 1; c <= 64; ++c)
+    codes.push_back(c);
+  Logging(2880, codes);
+  form_->setWindowState(Qt::WindowNoState);
+  form_->resize(800, 600);
+  QApplication::processEvents();
+  const QSize quarter(qRound(form_->MainPanel()->width() / 4.0),
+                      qRound(form_->MainPanel()->height() / 4.0));
+  const auto check = [&](const char* when) {
+    for (TfrmGraphChild* w : Windows()) {
+      TGraphChart* chart = w->Plot();
+      chart->replot(QCustomPlot::rpImmediateRefresh);
+      EXPECT_GE(chart->width(), quarter.width()) << when;
+      EXPECT_GE(chart->height(), quarter.height()) << when;
+      const QRect plot(chart->mapTo(w, chart->rect().topLeft()), chart->size());
+      for (int p = 0; p < 5; ++p) {
+        const QLabel* panel = w->StatusPanel(p);
+        const QRect r(panel->mapTo(w, QPoint(0, 0)), panel->size());
+        EXPECT_FALSE(r.intersects(plot)) << when << ": panel " << p << " of " << w->Quantity();
+      }
+      const std::vector<TGraphChart::TickLabel> labels = chart->TimeLabels();
+      EXPECT_GE(labels.size(), 2u) << when;
+      for (size_t i = 1; i < labels.size(); ++i) {
+        EXPECT_LT(labels[i - 1].Right, labels[i].Left)
+            << when << ": " << labels[i - 1].Text.toStdString() << " | "
+            << labels[i].Text.toStdString();
+      }
+    }
+  };
+  for (const int count : {4, 16}) {
+    ctx_->Choices.Graph = {};
+    for (int q = 1; q <= count; ++q)
+      ctx_->Choices.Graph[static_cast<size_t>(q - 1)] = true;
+    DrawConfirming();
+    QApplication::processEvents();
+    ASSERT_EQ(Windows().size(), static_cast<size_t>(count));
+    check(count == 4 ? "4 tiled" : "16 tiled");
+    form_->mmWinVerticClick();
+    QApplication::processEvents();
+    check("tiled side by side");
+    form_->mmWinCascadeClick();
+    QApplication::processEvents();
+    check("cascaded");
+  }
+  // Sixteen do not fit: the area scrolls to reach them.
+  form_->mmWinHorizClick();
+  QApplication::processEvents();
+  EXPECT_TRUE(form_->MdiArea()->verticalScrollBar()->isVisible());
+  // A cascaded window is a usable size, not the desktop's small default.
+  form_->mmWinCascadeClick();
+  QApplication::processEvents();
+  const QMdiSubWindow* top = form_->MdiArea()->subWindowList(QMdiArea::CreationOrder).back();
+  EXPECT_GE(top->width(), form_->MdiArea()->viewport()->width() / 2);
+}
+
+// Only the active graph window follows the mouse: another window's panels stay at rest.
+TEST_F(Graphs, OnlyTheActiveWindowReadsOut) {
+  Logging(360, {1, 5});
+  ctx_->Choices.Graph = {};
+  ctx_->Choices.Graph[0] = ctx_->Choices.Graph[1] = true;
+  DrawConfirming();
+  const QList<QMdiSubWindow*> subs = form_->MdiArea()->subWindowList(QMdiArea::CreationOrder);
+  ASSERT_EQ(subs.size(), 2);
+  form_->MdiArea()->setActiveSubWindow(subs[0]);
+  QApplication::processEvents();
+  const auto move = [](TfrmGraphChild* w) {
+    TGraphChart* chart = w->Plot();
+    chart->replot(QCustomPlot::rpImmediateRefresh);
+    const QPoint centre = chart->axisRect()->rect().center();
+    QMouseEvent event(QEvent::MouseMove, centre, chart->mapToGlobal(centre), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(chart, &event);
+  };
+  auto* active = qobject_cast<TfrmGraphChild*>(subs[0]->widget());
+  auto* other = qobject_cast<TfrmGraphChild*>(subs[1]->widget());
+  const QString rest = other->StatusText(4);
+  move(other);
+  EXPECT_EQ(other->StatusText(4), rest);
+  EXPECT_FALSE(other->CursorShown());
+  move(active);
+  EXPECT_NE(active->StatusText(4), rest);
+  EXPECT_TRUE(active->CursorShown());
 }
 
 TEST_F(Graphs, WithoutLoggingDataDrawSaysSo) {

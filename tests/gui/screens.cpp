@@ -32,7 +32,10 @@
 #include <QMenuBar>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
+#include <QFileDialog>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -192,6 +195,41 @@ void SaveHeader(qv::TfrmMainForm& form, const std::string& name) {
     d->reject();
   });
   form.Forms().Header->mmSettHeaderClick();
+}
+
+// Graph > Print of air temperature through the window's own print routine into
+// graph-print.pdf, rendered to graph-print.png to be looked at; the legend of a window after its
+// statistics were switched off and on again in another order, as graph-legend.png; and the
+// picture for the README.
+void SaveGraphPrint(qv::TfrmMainForm& form, qv::AppContext& ctx) {
+  ctx.Choices.Graph = {};
+  ctx.Choices.Graph[0] = true;
+  OnNextModal([](QDialog* d) { d->findChild<QPushButton*>("btnOK")->click(); });
+  form.mmGraphDrawClick();
+  QApplication::processEvents();
+  const QList<QMdiSubWindow*> windows = form.MdiArea()->subWindowList();
+  if (windows.isEmpty()) return;
+  auto* graph = qobject_cast<qv::TfrmGraphChild*>(windows.front()->widget());
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  const QString pdf = QDir(g_folder).filePath(QStringLiteral("graph-print.pdf"));
+  printer.setOutputFileName(pdf);
+  if (!graph->Print(printer)) std::fprintf(stderr, "the graph could not be printed\n");
+  const QString png = QDir(g_folder).filePath(QStringLiteral("graph-print"));
+  if (QProcess::execute(QStringLiteral("pdftoppm"),
+                        {QStringLiteral("-r"), QStringLiteral("80"), QStringLiteral("-png"),
+                         QStringLiteral("-singlefile"), pdf, png}) != 0) {
+    std::fprintf(stderr, "pdftoppm could not render %s\n", qPrintable(pdf));
+  }
+  windows.front()->showNormal();
+  windows.front()->resize(900, 620);
+  for (int s : {0, 1, 2, 2, 0, 1})
+    graph->StatisticBox(s)->click();
+  QApplication::processEvents();
+  Save(windows.front(), "graph-legend");
+  graph->ShowReadout(ctx.Doc.Current()->BeginTime + 125.0 / 86400);
+  Save(windows.front(), "graph-view");
 }
 
 }  // namespace
@@ -384,6 +422,17 @@ int main(int argc, char* argv[]) {
     SaveFileInfo(lform, LoggingExample(), prefix + "-file-info");
     SaveParameters(lform, lctx.Doc, 1, prefix + "-parameters");
     SaveHeader(lform, prefix + "-header");
+    // The toolkit's own dialogs in the language, and the language's help page.
+    if (QFileDialog* save = lform.SaveDialog()) {
+      save->resize(760, 460);
+      Save(save, (prefix + "-save-dialog").c_str());
+      save->hide();
+    }
+    lform.mmHelpContentsClick();
+    if (lform.HelpWindow()) {
+      Save(lform.HelpWindow(), ("help-" + language.Section).c_str());
+      lform.HelpWindow()->close();
+    }
     lform.hide();
   }
 
@@ -418,6 +467,12 @@ int main(int argc, char* argv[]) {
     Save(one.front(), "graph-cursor");
   }
   draw({1, 2, 15, 16}, "graphs-4");
+  // The same four on an 800 x 600 main window: the windows keep their charts' minimum size and
+  // the area scrolls.
+  form.resize(800, 600);
+  draw({1, 2, 15, 16}, "graphs-800x600");
+  form.resize(1600, 1000);
+  SaveGraphPrint(form, ctx);
   {
     qv::Document& doc = ctx.Doc;
     qv::TLoggerRecord b;

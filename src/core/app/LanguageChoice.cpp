@@ -120,7 +120,18 @@ LanguageSelection ChooseLanguage(const SettingsStore& store, const std::string& 
   sel.HelpFilePath = JoinPath(
       folder, ResolveFileName(folder, product.ReadString(sel.LanguageName, "helpfile", "")));
   sel.CodePage = SectionCodePage(product, sel.LanguageName);
+  sel.LocaleName = LanguageLocaleName(sel.LanguageName);
   return sel;
+}
+
+std::string LanguageLocaleName(const std::string& section) {
+  static constexpr std::pair<const char*, const char*> kLocales[] = {
+      {"ENGLISH", "en"}, {"GERMAN", "de"},    {"FRENCH", "fr"}, {"ITALIAN", "it"},
+      {"SPANISH", "es"}, {"SLOVENIAN", "sl"}, {"CZECH", "cs"}};
+  for (const auto& [name, locale] : kLocales) {
+    if (section == name) return locale;
+  }
+  return {};
 }
 
 std::vector<LanguageEntry> ListLanguages(const IniFile& product, const std::string& folder) {

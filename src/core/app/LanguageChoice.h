@@ -16,6 +16,9 @@ struct LanguageSelection {
   std::string LanguageFile;   // e.g. "English.ini"
   std::string HelpFilePath;   // folder + help file name ("" name gives the folder alone)
   QByteArray CodePage;        // "codepage" of the section, default windows-1252
+  // The language's locale ("de", "cs", ...) for the toolkit's own texts and for month names;
+  // empty for a language the program does not know.
+  std::string LocaleName;
   std::string SettingsError;  // why a stored "Language" could not be read ("" when it could)
 };
 
@@ -23,6 +26,10 @@ struct LanguageSelection {
 // section of that language. `folder` is where the product and language files live.
 // A "Language" value of the wrong type is left as it is; ENGLISH is used for this run.
 LanguageSelection ChooseLanguage(const SettingsStore& store, const std::string& folder);
+
+// The locale name of a language section of the product file ("GERMAN" -> "de"); empty when the
+// section is not one of the shipped languages.
+std::string LanguageLocaleName(const std::string& section);
 
 // The folder of the product, language and help files: the executable's own folder when the
 // product file lies there (build tree, portable copy), else ../share/quorvantel beside it

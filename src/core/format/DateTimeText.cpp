@@ -2,6 +2,8 @@
 
 #include "format/NumberText.h"
 
+#include <QDate>
+#include <QLocale>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -155,6 +157,14 @@ DateTime Now() {
   p.second = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second
   p.msec = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
   return EncodeDateTime(p).value_or(0);
+}
+
+std::string ShortDateText(DateTime value, const std::string& localeName) {
+  const DateTimeParts d = DecodeDateTime(value);
+  const QLocale system;
+  const QLocale language = localeName.empty() ? system : QLocale(QString::fromStdString(localeName));
+  return language.toString(QDate(d.year, d.month, d.day), system.dateFormat(QLocale::ShortFormat))
+      .toStdString();
 }
 
 }  // namespace qv

@@ -4,6 +4,7 @@
 #include "base/Types.h"
 
 #include <optional>
+#include <string>
 
 namespace qv {
 
@@ -35,5 +36,10 @@ inline DateTime AddSeconds(DateTime t, double seconds) {
 
 // Today and now as day numbers (local time).
 DateTime Now();
+
+// The date of `value` in the person's short date format (the system's pattern, as the regional
+// settings give it) with month and day names in the language of `localeName` ("de", ...; empty:
+// the system's), as UTF-8.
+std::string ShortDateText(DateTime value, const std::string& localeName);
 
 }  // namespace qv

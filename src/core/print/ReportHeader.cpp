@@ -14,14 +14,9 @@ void CopyInstrument(const TInstrumentData& info, DateTime date, ReportHeader& re
 }  // namespace
 
 void CopyInstrumentToReport(const TInstrumentData& info, DateTime date, ReportHeader& report) {
+  // Operator, site, probes, comment and footer are the person's, kept in the header dialog: a
+  // download does not know them and leaves them as they are.
   CopyInstrument(info, date, report);
-  // The footer and the comments belong to the person, not to the instrument: they stay.
-  for (const PrintHeader::Line line : {PrintHeader::Operator1, PrintHeader::Operator2,
-                                       PrintHeader::TestSite1, PrintHeader::TestSite2}) {
-    report.Texts.Lines[line].clear();
-  }
-  report.Texts.ProbeSerNo = {};
-  report.Texts.ProbeType = {};
 }
 
 void CopyHeaderToReport(const TInstrumentData& info, const PrintHeader& header, DateTime date,

@@ -17,8 +17,7 @@ struct ReportHeader {
 };
 
 // A download identified the instrument: its four identification texts and the date go to the
-// report; the operator, test-site and probe texts are emptied until the header is set up (the
-// footer and the comments stay).
+// report; every text the person entered stays.
 void CopyInstrumentToReport(const TInstrumentData& info, DateTime date, ReportHeader& report);
 
 // A file was read: the instrument texts, the date and every header text go to the report.

@@ -102,6 +102,25 @@ ProbeBlock LayoutProbeBlock(const std::vector<int>& codes) {
   return block;
 }
 
+ProbeBlock FitProbeBlock(ProbeBlock block, double captionWidth, double columnWidth,
+                         double bandWidth) {
+  constexpr int kCaptionLeft = 41;
+  constexpr int kGap = 6;
+  const int n = static_cast<int>(block.Lefts.size());
+  const int first = static_cast<int>(std::ceil(kCaptionLeft + captionWidth + kGap));
+  if (n == 0 || first <= kFirstProbeLeft) return block;
+  int step = kProbeStep;
+  if (n > 1) {
+    const double room = bandWidth - columnWidth - first;
+    step = std::clamp(static_cast<int>(std::floor(room / (n - 1))),
+                      static_cast<int>(std::ceil(columnWidth)) + 2, kProbeStep);
+  }
+  for (int i = 0; i < n; ++i)
+    block.Lefts[static_cast<size_t>(i)] = first + i * step;
+  block.RuleLength = static_cast<int>(std::lround(n * step - step / 2.0));
+  return block;
+}
+
 ReportRow ReportRowTexts(const TTestsRecord& test, const std::vector<int>& codes,
                          std::string_view displayUnits, char decimalSeparator) {
   ReportRow row;

@@ -70,6 +70,14 @@ struct ProbeBlock {
 };
 ProbeBlock LayoutProbeBlock(const std::vector<int>& codes);
 
+// The block made room for its row captions ("Type", "Serial No."), which start at report pixel
+// 41 and are `captionWidth` wide: where they would reach the first probe, the probes move right,
+// and their step narrows (never below `columnWidth` plus a gap) only as far as keeping the last
+// column of `columnWidth` inside the band's `bandWidth` needs. Where the captions fit, the block
+// stays as laid out.
+ProbeBlock FitProbeBlock(ProbeBlock block, double captionWidth, double columnWidth,
+                         double bandWidth);
+
 // The texts of one row: the location lines, the two times ("dd.mm.yy  hh:mm:ss") and the value
 // of each chosen code as the table shows it (display units, "<  " / ">  " marks).
 struct ReportRow {

@@ -1,10 +1,14 @@
 #include "app/MainForm.h"
 
+#include "format/DateTimeText.h"
+#include "print/HeaderSettings.h"
+
 #include "app/AboutBox.h"
 #include "app/DocumentCommands.h"
 #include "app/ExportDialog.h"
 #include "app/LanguageDialog.h"
 #include "app/ReportCommands.h"
+#include "common/ToolkitTexts.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
 #include "download/GuiDownload.h"
@@ -44,6 +48,8 @@ constexpr const char* kUnwired = "qvUnwired";
 TfrmMainForm::TfrmMainForm(AppContext& ctx, Prompter& prompter, QWidget* parent)
     : QMainWindow(parent), ctx_(ctx), prompter_(prompter) {
   setObjectName(QStringLiteral("frmMainForm"));
+  // Before any dialog is made: the toolkit's buttons take their texts when they are created.
+  InstallToolkitTranslation(ctx_.Language.LocaleName);
   commands_ = new TDocumentCommands(this, ctx_, prompter_);
   report_ = std::make_unique<TReportCommands>(this, ctx_, prompter_);
   BuildPanels();
@@ -105,6 +111,9 @@ void TfrmMainForm::BuildPanels() {
 
   mdiArea_ = new QMdiArea(central_);
   mdiArea_->setObjectName(QStringLiteral("mdiArea"));
+  // Windows keep the size their charts need; where they do not fit the area scrolls.
+  mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   central_->addWidget(panMainPanel_);
   central_->addWidget(mdiArea_);
   central_->setCurrentWidget(panMainPanel_);
@@ -237,6 +246,8 @@ void TfrmMainForm::BuildMenus() {
   mmEditClick();
 
   QMenu* instrument = AddMenu("mmInstrument", "mmInstrument_15");
+  // Its single entry stands between two separators, which Qt would otherwise fold away.
+  instrument->setSeparatorsCollapsible(false);
   instrument->addSeparator();
   Wire(AddEntry(instrument, "mmInstrDownLoad", "mmInstrDwnLoad_15"),
        [this] { mmInstrDownLoadClick(); });
@@ -262,6 +273,9 @@ void TfrmMainForm::BuildMenus() {
   Wire(
       AddEntry(graph, "mmGraphPrint", "mmGraphPrint_15"), [this] { mmGraphPrintClick(); },
       Guard::None);
+  Wire(
+      AddEntry(graph, "mmGraphSaveImage", "mmGraphSaveImage_25"),
+      [this] { mmGraphSaveImageClick(); }, Guard::None);
   Wire(
       AddEntry(graph, "mmGraphClose", "mmGraphClose_15"), [this] { mmGraphCloseClick(); },
       Guard::None);
@@ -369,6 +383,9 @@ bool TfrmMainForm::CreateDialogs() {
   dialogs_.Info = new TfrmInfo(ctx_, this);
   dialogs_.InstrumentSettings = new TfrmInstrumentSettings(ctx_, this);
   dialogs_.Header = new TfrmHeader(ctx_, prompter_, this);
+  // The texts confirmed in an earlier run head the report from the start, as the command-line
+  // tool's downloads carry them, instead of only once the dialog has been opened.
+  ctx_.Workspace.SetReportHeader(CurrentHeaderTexts(ctx_.Settings), Now());
 
   commands_->SetBlockList(dialogs_.DownLoadList);
   download_ = std::make_unique<GuiDownload>(ctx_, *commands_, *dialogs_.DLSelect,
@@ -490,6 +507,7 @@ void TfrmMainForm::mmGraphClick() {
   Enable("mmGraphDraw", e.Draw);
   Enable("mmGraphRefresh", e.Refresh);
   Enable("mmGraphPrint", e.Print);
+  Enable("mmGraphSaveImage", e.Print);
   Enable("mmGraphClose", e.Close);
   Enable("mmGraphCloseAll", e.CloseAll);
 }

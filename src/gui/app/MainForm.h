@@ -17,6 +17,7 @@ class QAction;
 class QDialog;
 class QFileDialog;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QStackedWidget;
 class QToolBar;
@@ -40,6 +41,7 @@ class TfrmLanguage;
 class TfrmTransfering;
 class TfrmUnits;
 class TfrmShowGraph;
+class TfrmGraphChild;
 class THelpWindow;
 
 // The dialogs, created once after the main window.
@@ -113,6 +115,8 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   void mmGraphDrawClick();
   void mmGraphRefreshClick();
   void mmGraphPrintClick();
+  // The active graph window as a picture (PNG, SVG or PDF).
+  void mmGraphSaveImageClick();
   void mmGraphCloseClick();
   // Window menu.
   void mmWinCascadeClick();
@@ -164,6 +168,10 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   bool OpenHelp(const QString& anchor);
   // Tiles the graph windows one above the other (horizontal) or side by side.
   void TileChildren(bool horizontal);
+  // The graph windows that the Window menu arranges: neither minimised nor closing.
+  QList<QMdiSubWindow*> ArrangeableWindows() const;
+  void ScrollMdiAreaHome();
+  TfrmGraphChild* ActiveGraph() const;
 
   AppContext& ctx_;
   Prompter& prompter_;

@@ -24,6 +24,7 @@ ReportSource TReportCommands::Source() const {
   source.DisplayUnits = std::string(ctx_.DisplayUnits());
   source.DecimalSeparator = LocaleDecimalSeparator();
   source.Now = Now();
+  source.LocaleName = ctx_.Language.LocaleName;
   return source;
 }
 
@@ -61,7 +62,10 @@ void TReportCommands::mmFilePreviewClick() {
 
 void TReportCommands::mmFileExportReportClick() {
   if (!CanReport()) return;
-  QFileDialog dialog(window_, ctx_.Tr("mmFileExportReport_25").remove(QStringLiteral("...")),
+  QFileDialog dialog(window_,
+                     ctx_.Tr("mmFileExportReport_25")
+                         .remove(QStringLiteral("..."))
+                         .remove(QLatin1Char('&')),
                      TestResultsFolder(), QStringLiteral("PDF (*.pdf *.PDF)"));
   dialog.setObjectName(QStringLiteral("sdReportDialog"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);

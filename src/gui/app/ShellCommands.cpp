@@ -19,12 +19,21 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrinter>
+#include <QScrollBar>
+#include <QStyle>
 #include <QUrl>
 
 #include <algorithm>
 #include <cmath>
 
 namespace qv {
+namespace {
+
+// The least a chart needs for its title, legend, axes with their labels and a readable plot.
+constexpr int kLeastChartWidth = 360;
+constexpr int kLeastChartHeight = 220;
+
+}  // namespace
 
 // ---- File ----
 
@@ -72,7 +81,29 @@ void TfrmMainForm::ppUnitsClick() {
 // ---- Window ----
 
 void TfrmMainForm::mmWinCascadeClick() {
-  mdiArea_->cascadeSubWindows();
+  const QList<QMdiSubWindow*> windows = ArrangeableWindows();
+  if (windows.isEmpty()) return;
+  ScrollMdiAreaHome();
+  const QRect area = mdiArea_->viewport()->rect();
+  // Each window two thirds of the area, never below what its chart needs, each one a title bar
+  // further down and to the right; the desktop's own cascade makes them too small to read.
+  const int step = std::max(20, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4);
+  for (qsizetype i = 0; i < windows.size(); ++i) {
+    QMdiSubWindow* w = windows[i];
+    if (w->isMaximized()) w->showNormal();
+    const QSize size = QSize(area.width() * 2 / 3, area.height() * 2 / 3)
+                           .expandedTo(w->minimumSizeHint())
+                           .expandedTo(w->minimumSize());
+    // Back near the top once a window would leave the area, where the area allows it.
+    const int across = std::max(1, (area.width() - size.width()) / step + 1);
+    const int down = std::max(1, (area.height() - size.height()) / step + 1);
+    const int room = std::min(across, down);
+    const int at = static_cast<int>(i);
+    const int offset = (at % room) * step + (at / room) * step / 3;
+    w->setGeometry(offset, offset, size.width(), size.height());
+    w->raise();
+  }
+  mdiArea_->setActiveSubWindow(windows.back());
 }
 
 void TfrmMainForm::mmWinHorizClick() {
@@ -87,35 +118,64 @@ void TfrmMainForm::mmWinMinimizeClick() {
   if (QMdiSubWindow* active = mdiArea_->activeSubWindow()) active->showMinimized();
 }
 
-void TfrmMainForm::TileChildren(bool horizontal) {
+QList<QMdiSubWindow*> TfrmMainForm::ArrangeableWindows() const {
   QList<QMdiSubWindow*> windows;
   for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
     if (!w->isMinimized() && !w->isHidden()) windows.push_back(w);
   }
+  return windows;
+}
+
+void TfrmMainForm::ScrollMdiAreaHome() {
+  // Windows are placed in the area's own coordinates, which scrolling shifts.
+  mdiArea_->horizontalScrollBar()->setValue(0);
+  mdiArea_->verticalScrollBar()->setValue(0);
+}
+
+void TfrmMainForm::TileChildren(bool horizontal) {
+  const QList<QMdiSubWindow*> windows = ArrangeableWindows();
   if (windows.isEmpty()) return;
-  const QRect area = mdiArea_->viewport()->rect();
+  ScrollMdiAreaHome();
+  QSize minimum;
+  for (QMdiSubWindow* w : windows) {
+    if (w->isMaximized()) w->showNormal();
+    minimum = minimum.expandedTo(w->minimumSizeHint()).expandedTo(w->minimumSize());
+  }
   const int n = static_cast<int>(windows.size());
   // Up to four windows share the area in strips; more go into a grid of rows (horizontal) or
-  // columns, as the desktop's own tiling does, so that every chart keeps a usable size.
+  // columns, as the desktop's own tiling does.
   const int lines = n <= 4 ? n : static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n))));
   const int across = (n + lines - 1) / lines;
+  // A window never shrinks below what its chart needs: the area scrolls instead. Where it will
+  // scroll one way, its scroll bar takes room from the other.
+  QRect area = mdiArea_->viewport()->rect();
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const int rowsDown = horizontal ? lines : across;
+  const int colsAcross = horizontal ? across : lines;
+  if (area.height() / rowsDown < minimum.height()) area.setWidth(area.width() - bar);
+  if (area.width() / colsAcross < minimum.width()) area.setHeight(area.height() - bar);
+  // Cell `index` of `count` along `total` pixels: an equal share, or the minimum when the share
+  // is smaller.
+  const auto span = [](int total, int index, int count, int least) {
+    if (total / count >= least) {
+      const int start = total * index / count;
+      return std::pair{start, total * (index + 1) / count - start};
+    }
+    return std::pair{index * least, least};
+  };
   for (int i = 0; i < n; ++i) {
-    QMdiSubWindow* w = windows[i];
-    if (w->isMaximized()) w->showNormal();
     const int line = i / across;
     const int place = i % across;
     const int inLine = std::min(across, n - line * across);
+    std::pair<int, int> x, y;
     if (horizontal) {
-      const int top = area.height() * line / lines;
-      const int left = area.width() * place / inLine;
-      w->setGeometry(left, top, area.width() * (place + 1) / inLine - left,
-                     area.height() * (line + 1) / lines - top);
+      y = span(area.height(), line, lines, minimum.height());
+      x = span(area.width(), place, inLine, minimum.width());
     } else {
-      const int left = area.width() * line / lines;
-      const int top = area.height() * place / inLine;
-      w->setGeometry(left, top, area.width() * (line + 1) / lines - left,
-                     area.height() * (place + 1) / inLine - top);
+      x = span(area.width(), line, lines, minimum.width());
+      y = span(area.height(), place, inLine, minimum.height());
     }
+    windows[i]->setGeometry(x.first, y.first, x.second, y.second);
   }
 }
 
@@ -139,10 +199,12 @@ void TfrmMainForm::mmGraphDrawClick() {
   for (int q = 16; q >= 1; --q) {
     if (!ctx_.Choices.Graph[static_cast<size_t>(q - 1)]) continue;
     auto* child = new TfrmGraphChild(ctx_, prompter_, q, *block);
-    // A chart keeps room for its axes and a readable plot; a quarter of the panel (the
-    // original's limit) would be cut off by the tiling of four windows and more.
-    child->SetMinimumChartSize(QSize(std::max(240, panMainPanel_->width() / 8),
-                                     std::max(140, panMainPanel_->height() / 8)));
+    // A chart keeps a quarter of the panel, and never less than its axes, labels and a
+    // readable plot need; where many windows would be smaller the area scrolls.
+    child->SetMinimumChartSize(
+        QSize(std::max(kLeastChartWidth, static_cast<int>(std::lround(panMainPanel_->width() / 4.0))),
+              std::max(kLeastChartHeight,
+                       static_cast<int>(std::lround(panMainPanel_->height() / 4.0)))));
     QMdiSubWindow* window = mdiArea_->addSubWindow(child);
     window->setAttribute(Qt::WA_DeleteOnClose);
     // A window that loses the focus keeps no cursor line: it would stand for a mouse gone
@@ -162,9 +224,17 @@ void TfrmMainForm::mmGraphRefreshClick() {
   if (QMdiSubWindow* active = mdiArea_->activeSubWindow()) active->widget()->update();
 }
 
-void TfrmMainForm::mmGraphPrintClick() {
+TfrmGraphChild* TfrmMainForm::ActiveGraph() const {
   QMdiSubWindow* active = mdiArea_->activeSubWindow();
-  auto* graph = active ? qobject_cast<TfrmGraphChild*>(active->widget()) : nullptr;
+  return active ? qobject_cast<TfrmGraphChild*>(active->widget()) : nullptr;
+}
+
+void TfrmMainForm::mmGraphSaveImageClick() {
+  if (TfrmGraphChild* graph = ActiveGraph()) graph->SaveImageAs();
+}
+
+void TfrmMainForm::mmGraphPrintClick() {
+  TfrmGraphChild* graph = ActiveGraph();
   if (graph == nullptr) return;
   QPrinter printer(QPrinter::HighResolution);
   printer.setPageOrientation(QPageLayout::Landscape);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDialog>
+#include <QEvent>
 #include <QDialogButtonBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -34,8 +35,28 @@ QDialogButtonBox* OkCancelButtons(AppContext& ctx, QDialog* dialog) {
   return buttons;
 }
 
+namespace {
+
+// A dialog made once and shown many times is centred on its parent at every showing unless it
+// counts as moved; once it has been seen it opens again where the person left it.
+class KeepPlace : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Hide) {
+      if (auto* widget = qobject_cast<QWidget*>(watched)) widget->setAttribute(Qt::WA_Moved);
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
 void ApplyDialogLook(QDialog* dialog, Qt::WindowFlags flags) {
   dialog->setWindowFlags(flags);
+  dialog->installEventFilter(new KeepPlace(dialog));
   if (QLayout* layout = dialog->layout()) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
   } else if (dialog->minimumSize() != dialog->maximumSize()) {

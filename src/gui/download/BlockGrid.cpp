@@ -108,10 +108,8 @@ QString BlockGrid::CellText(int row, int column) const {
       return QString::number(row);
     case 1:
       return ctx_.Tr("Logging_10") + QLatin1Char(' ') + QString::number(row);
-    case 2: {
-      const DateTimeParts d = DecodeDateTime(block.BeginTime);
-      return QLocale().toString(QDate(d.year, d.month, d.day), QLocale::ShortFormat);
-    }
+    case 2:
+      return QString::fromStdString(ShortDateText(block.BeginTime, ctx_.Language.LocaleName));
     case 3:
       return QString::fromLatin1(MemoryShareText(block.SampleCount));
   }

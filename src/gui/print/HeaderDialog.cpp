@@ -223,6 +223,9 @@ QWidget* TfrmHeader::BuildDateBox() {
   auto* column = new QVBoxLayout(box);
   dtpDate_ = new QDateEdit(box);
   dtpDate_->setObjectName(QStringLiteral("dtpDate"));
+  // The regional pattern with the language's month names, as the report prints the date.
+  if (!ctx_.Language.LocaleName.empty())
+    dtpDate_->setLocale(QLocale(QString::fromStdString(ctx_.Language.LocaleName)));
   dtpDate_->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
   dtpDate_->setCalendarPopup(true);
   column->addWidget(dtpDate_);

@@ -29,7 +29,6 @@ constexpr int kCaptionPx = 12;
 constexpr int kLabelPx = 13;
 constexpr int kPageTitlePx = 16;
 constexpr double kProbeWidth = 74;  // a probe's column less a gap, so that names never overlap
-constexpr double kFirstProbeLeft = 90;
 
 constexpr std::array<const char*, kReportProbes> kProbeNames = {
     "lbTemp_12",  "lbHum_12", "lbAirV_12", "lbIlum_12", "lbThCoup_12",
@@ -70,7 +69,8 @@ QString Shortened(const QFont& f, const QString& text, double room) {
 // Text centred between left and right, whole pixels as a row's texts.
 void DrawCentred(QPainter& p, const QFont& font, double left, double right, double y,
                  const QString& text) {
-  const double room = right - left - 4;
+  // A few pixels clear of the separators and the frame on either side.
+  const double room = right - left - 8;
   const QFont f = Fitted(font, text, room);
   const QString shown = Shortened(f, text, room);
   const double width = QFontMetricsF(f).horizontalAdvance(shown);
@@ -88,10 +88,6 @@ void HLine(QPainter& p, double x1, double x2, double y) {
   p.drawLine(QPointF(x1, y), QPointF(x2, y));
 }
 
-QString ShortDate(DateTime value) {
-  const DateTimeParts d = DecodeDateTime(value);
-  return QLocale().toString(QDate(d.year, d.month, d.day), QLocale::ShortFormat);
-}
 
 }  // namespace
 
@@ -243,14 +239,18 @@ void ReportPainter::PaintTitle(QPainter& p, double top) const {
   at(caption, 238, 156, Tr("qrlProducer_12"));
   within(value, 306, 156, 385, Text(h.Producer));
   at(label, 500, 110, Tr("qrlTestDate_30"));
-  if (h.Date > 0) at(value, 502, 135, ShortDate(h.Date));
+  if (h.Date > 0) at(value, 502, 135, QString::fromStdString(ShortDateText(h.Date, source_.LocaleName)));
   p.fillRect(QRectF(25, top + 181, 669, 2), Qt::black);
 
   at(label, 41, 192, Tr("gbProbeData_30"));
-  const ProbeBlock block = LayoutProbeBlock(codes_);
-  if (block.Shown.empty()) return;
   const QFont name = SansFont(kCaptionPx, false, true);
-  const double captionRoom = kFirstProbeLeft - 41 - 4;
+  const QFontMetricsF nameMetrics(name);
+  const double captions = std::max(nameMetrics.horizontalAdvance(Tr("qrlType_8")),
+                                   nameMetrics.horizontalAdvance(Tr("qrlSerNo_12")));
+  const ProbeBlock block =
+      FitProbeBlock(LayoutProbeBlock(codes_), captions, kProbeWidth, kReportBandWidth);
+  if (block.Shown.empty()) return;
+  const double captionRoom = block.Lefts.front() - 41 - 4;
   within(name, 41, 242, captionRoom, Tr("qrlType_8"));
   within(name, 41, 265, captionRoom, Tr("qrlSerNo_12"));
   for (size_t i = 0; i < block.Shown.size(); ++i) {

@@ -30,6 +30,7 @@ struct ReportSource {
   std::string DisplayUnits = "SI";
   char DecimalSeparator = '.';
   DateTime Now = 0;  // its "dd.mm.yy  hh:mm:ss" text sizes the time columns
+  std::string LocaleName;  // of the language, for the names of months in dates
 };
 
 // The report's fonts: the desktop's sans-serif family (the look-alikes of the family the report

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLocale>
 #include <cmath>
 #include <limits>
 
@@ -173,6 +174,19 @@ TEST(BcdTest, DirectoryDate) {
       {0x31, 0x11, 0x07}, {0x01, 0x13, 0x07}, {0x3A, 0x01, 0x07}, {0x01, 0x01, 0xF0}};
   for (const auto& b : bad)
     EXPECT_FALSE(DecodeBcdDate(b).has_value());
+}
+
+// Dates keep the person's regional pattern, but their month names follow the chosen language.
+TEST(ShortDateTest, MonthNamesFollowTheLanguagePatternTheRegion) {
+  const QLocale before;
+  QLocale::setDefault(QLocale::c());  // a pattern with the month's name: "d MMM yyyy"
+  const DateTime march5 = *EncodeDateTime(Parts(2024, 3, 5));
+  EXPECT_EQ(ShortDateText(march5, ""), "5 Mar 2024");
+  EXPECT_EQ(ShortDateText(march5, "de"), "5 M\xC3\xA4rz 2024");
+  EXPECT_EQ(ShortDateText(march5, "fr"), "5 mars 2024");
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));  // "dd.MM.yy"
+  EXPECT_EQ(ShortDateText(march5, "en"), "05.03.24");
+  QLocale::setDefault(before);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 namespace qv {
 namespace {
 
-TEST(ReportHeader, DownloadTakesTheInstrumentAndEmptiesThePersonsLabelsButFooterAndComments) {
+TEST(ReportHeader, DownloadTakesTheInstrumentAndTheDateAndKeepsThePersonsTexts) {
   ReportHeader report;
   report.Texts.Lines = {"Operator", "Assistant", "Site", "Floor", "Footer"};
   report.Texts.ProbeSerNo[PrintHeader::Temp] = "T-1";
@@ -23,10 +23,10 @@ TEST(ReportHeader, DownloadTakesTheInstrumentAndEmptiesThePersonsLabelsButFooter
   EXPECT_EQ(report.SerialNumber, "77");
   EXPECT_EQ(report.Producer, "Maker");
   EXPECT_EQ(report.Date, 45000.5);
-  EXPECT_EQ(report.Texts.Lines,
-            (std::array<Bytes, PrintHeader::LineCount>{"", "", "", "", "Footer"}));
-  EXPECT_EQ(report.Texts.ProbeSerNo[PrintHeader::Temp], "");
-  EXPECT_EQ(report.Texts.ProbeType[PrintHeader::CO2], "");
+  EXPECT_EQ(report.Texts.Lines, (std::array<Bytes, PrintHeader::LineCount>{
+                                    "Operator", "Assistant", "Site", "Floor", "Footer"}));
+  EXPECT_EQ(report.Texts.ProbeSerNo[PrintHeader::Temp], "T-1");
+  EXPECT_EQ(report.Texts.ProbeType[PrintHeader::CO2], "C-9");
   EXPECT_EQ(report.Texts.Comments, "Windows open");
 }
 

@@ -66,6 +66,29 @@ TEST(ReportLayout, ProbeBlockFollowsTheChosenCodes) {
   }
 }
 
+// Row captions wider than the design's room push the probes right instead of being drawn tiny;
+// the step narrows only where eight probes would otherwise leave the band.
+TEST(ReportLayout, ProbesMakeRoomForTheirRowCaptions) {
+  const struct {
+    const char* what;
+    std::vector<int> codes;
+    double caption;
+    std::vector<int> lefts;
+    int rule;
+  } cases[] = {
+      {"captions that fit keep the design", {1, 5}, 40, {90, 168, 246}, 195},
+      {"wider captions move the block", {1, 5}, 60, {107, 185, 263}, 195},
+      {"eight probes narrow their step", {45, 21, 25, 57}, 60,
+       {107, 183, 259, 335, 411, 487, 563, 639}, 570},
+  };
+  for (const auto& c : cases) {
+    const ProbeBlock b = FitProbeBlock(LayoutProbeBlock(c.codes), c.caption, 74, kReportBandWidth);
+    EXPECT_EQ(b.Lefts, c.lefts) << c.what;
+    EXPECT_EQ(b.RuleLength, c.rule) << c.what;
+    EXPECT_LE(b.Lefts.back() + 74, kReportBandWidth) << c.what;
+  }
+}
+
 TEST(ReportLayout, RowTextsAreShownInTheDisplayUnitsWithTwoBlankMarks) {
   Document doc;
   const int i = test::AddTest(doc, 1, 2, "North", "Hall", {{1, 150.0}, {5, 40.0}});
