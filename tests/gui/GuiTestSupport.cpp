@@ -65,9 +65,11 @@ std::unique_ptr<DataFolder> DataFolder::Shipped(bool allLanguages) {
     if (f.open(QIODevice::ReadOnly)) folder->Write(name, f.readAll());
   }
   QDir().mkpath(folder->dir_.filePath(QStringLiteral("help")));
-  QFile help(bin.filePath(QStringLiteral("help/English.html")));
-  if (help.open(QIODevice::ReadOnly)) {
-    folder->Write(QStringLiteral("help/English.html"), help.readAll());
+  const QDir helpFolder(bin.filePath(QStringLiteral("help")));
+  for (const QString& name : helpFolder.entryList(QDir::Files)) {
+    QFile help(helpFolder.filePath(name));
+    if (help.open(QIODevice::ReadOnly))
+      folder->Write(QStringLiteral("help/") + name, help.readAll());
   }
   return folder;
 }

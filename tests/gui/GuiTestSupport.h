@@ -65,8 +65,7 @@ class ScriptedPrompter : public Prompter {
 class DataFolder {
  public:
   DataFolder();
-  // The shipped product file, English.ini and help folder.
-  // The shipped product file, English (or every shipped language) and the help page.
+  // The shipped product file, English (or every shipped language) and every help page.
   static std::unique_ptr<DataFolder> Shipped(bool allLanguages = false);
 
   void Write(const QString& name, const QByteArray& bytes);
