@@ -76,8 +76,8 @@ TEST_F(MainForm, MenusHoldExactlyTheirEntriesSeparatorsAndShortcuts) {
   EXPECT_EQ(Entries(form_->Menu("mmConfig")), QStringList({"mmConfigPort", "mmConfigLanguage", "-",
                                                            "mmConfigLogList", "mmConfigUnits"}));
   EXPECT_EQ(Entries(form_->Menu("mmGraph")),
-            QStringList({"mmGraphDraw", "mmGraphRefresh", "mmGraphPrint", "mmGraphClose",
-                         "mmGraphCloseAll"}));
+            QStringList({"mmGraphDraw", "mmGraphRefresh", "mmGraphPrint", "mmGraphSaveImage",
+                         "mmGraphClose", "mmGraphCloseAll"}));
   EXPECT_EQ(Entries(form_->Menu("mmWindow")),
             QStringList({"mmWinCascade", "mmWinHoriz", "mmWinVertic", "mmWinMinimize"}));
   EXPECT_EQ(Entries(form_->Menu("mmHelp")),

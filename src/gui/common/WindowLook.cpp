@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <optional>
+
 namespace qv {
 
 void SetApplicationIdentity() {
@@ -37,19 +39,26 @@ QDialogButtonBox* OkCancelButtons(AppContext& ctx, QDialog* dialog) {
 
 namespace {
 
-// A dialog made once and shown many times is centred on its parent at every showing unless it
-// counts as moved; once it has been seen it opens again where the person left it.
+// A dialog made once and shown many times is centred on its parent at every showing; once it has
+// been seen it opens again where the person left it.
 class KeepPlace : public QObject {
  public:
   using QObject::QObject;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || event->spontaneous()) return false;
     if (event->type() == QEvent::Hide) {
-      if (auto* widget = qobject_cast<QWidget*>(watched)) widget->setAttribute(Qt::WA_Moved);
+      place_ = widget->pos();
+    } else if (event->type() == QEvent::Show && place_) {
+      widget->move(*place_);
     }
     return false;
   }
+
+ private:
+  std::optional<QPoint> place_;
 };
 
 }  // namespace
