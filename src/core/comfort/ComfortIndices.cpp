@@ -119,7 +119,9 @@ std::optional<double> MeanRadiantFromGlobe(double globeTemp, double airTemp, dou
 std::optional<double> OperativeTemperature(double airTemp, double radiantTemp, double airVelocity) {
   if (!(airVelocity >= 0)) return std::nullopt;
   const double a = std::sqrt(10 * airVelocity);
-  return (airTemp * a + radiantTemp) / (1 + a);
+  const double to = (airTemp * a + radiantTemp) / (1 + a);
+  if (!std::isfinite(to)) return std::nullopt;
+  return to;
 }
 
 std::optional<double> DraughtRate(double airTemp, double airVelocity, double turbulence) {

@@ -59,7 +59,8 @@ struct GlobeProbe {
 std::optional<double> MeanRadiantFromGlobe(double globeTemp, double airTemp, double airVelocity,
                                            const GlobeProbe& probe = {});
 
-// to = (ta sqrt(10 va) + tr) / (1 + sqrt(10 va)); nullopt for a negative air velocity.
+// to = (ta sqrt(10 va) + tr) / (1 + sqrt(10 va)); nullopt for a negative air velocity or an
+// input that is not a finite number.
 std::optional<double> OperativeTemperature(double airTemp, double radiantTemp, double airVelocity);
 
 // Draught rate DR (%) of ISO 7730 with turbulence intensity `turbulence` (%): velocities below

@@ -140,6 +140,7 @@ TEST(ComfortIndices, OperativeTemperatureWeighsAirByVelocity) {
   EXPECT_DOUBLE_EQ(*OperativeTemperature(20, 26, 0), 26);    // still air: the radiant side
   EXPECT_DOUBLE_EQ(*OperativeTemperature(20, 26, 0.4), 22);  // sqrt(4): 2 : 1
   EXPECT_FALSE(OperativeTemperature(20, 26, -0.1));
+  EXPECT_FALSE(OperativeTemperature(20, NAN, 0.1));
 }
 
 TEST(ComfortIndices, DraughtRate) {
