@@ -399,8 +399,11 @@ void WriteBlockText(Output& out, const CliContext& context, int blockNumber,
   const ComfortInputs& in = r.Inputs;
   const ComfortSummary& sum = r.Summary;
   auto line = [&out](const std::string& text) { out << text << "\n"; };
-  line("Block " + std::to_string(blockNumber) + ": " + context.ForTerminal(block.BuildingName) +
-       " / " + context.ForTerminal(block.RoomName) + ", " + std::to_string(r.Samples.size()) +
+  const std::string place = block.BuildingName.empty() && block.RoomName.empty()
+                                ? std::string()
+                                : " (" + context.ForTerminal(block.BuildingName) + " / " +
+                                      context.ForTerminal(block.RoomName) + ")";
+  line("Block " + std::to_string(blockNumber) + place + ": " + std::to_string(r.Samples.size()) +
        " samples every " + std::to_string(block.IntervalSec) + " s from " +
        IsoDateTime(block.BeginTime).replace('T', ' ').toStdString() +
        (in.UnitsUnknown ? ", units not marked: read as SI"
