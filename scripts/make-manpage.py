@@ -41,7 +41,8 @@ def main():
     page = [
         '.TH QUORVANTEL\\-CLI 1 "" "Quorvantel %s" "User Commands"' % version,
         ".SH NAME",
-        "quorvantel\\-cli \\- download, list, export and convert indoor\\-climate instrument data",
+        "quorvantel\\-cli \\- download, list, export and convert indoor\\-climate instrument data, and "
+        "assess thermal comfort",
         ".SH SYNOPSIS",
         ".B quorvantel\\-cli",
         ".I COMMAND",

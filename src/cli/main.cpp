@@ -40,6 +40,7 @@ constexpr const char* kUsage =
     "  convert   save a logging block (or a range of its samples) as a results file\n"
     "  ports     list the serial devices and USB bridges, and what keeps each from opening\n"
     "  dump      save an instrument's memory as it comes over the wire, for the emulator\n"
+    "  comfort   thermal comfort (PMV, PPD, draught rate) of a point or a logging block\n"
 #ifdef QV_CLI_REPORT
     "  report    write the printed report of a results file as a PDF\n"
     "  graph     draw quantities of a logging block as PDF pages or pictures\n"
@@ -106,13 +107,14 @@ int main(int argc, char* argv[]) {
   if (command == QLatin1String("convert")) return qv::cli::RunConvert(rest);
   if (command == QLatin1String("ports")) return qv::cli::RunPorts(rest);
   if (command == QLatin1String("dump")) return qv::cli::RunDump(rest);
+  if (command == QLatin1String("comfort")) return qv::cli::RunComfort(rest);
 #ifdef QV_CLI_REPORT
   if (command == QLatin1String("report")) return qv::cli::RunReport(rest);
   if (command == QLatin1String("graph")) return qv::cli::RunGraph(rest);
 #endif
   std::fprintf(stderr,
                "quorvantel-cli: unknown command \"%s\" (download, info, export, convert, ports, "
-               "dump, report, graph)\n",
+               "dump, comfort, report, graph)\n",
                command.toLocal8Bit().constData());
   return qv::cli::kExitUsage;
 }

@@ -15,8 +15,8 @@ namespace {
 constexpr double kOwnNoValueLimit = 3.3E38;
 constexpr double kConvertedNoValueLimit = 3.3E35;
 
-// Conversion factors as the instruments use them (the volume factor is not the exact 35.3147).
-constexpr double kFtPerMinPerMps = 196.8504;
+// Conversion factors as the instruments use them (the volume factor is not the exact 35.3147);
+// the velocity factor is in the header.
 constexpr double kFt3hPerM3h = 35.3198;
 constexpr double kFcPerLux = 0.0929;
 

@@ -16,6 +16,9 @@ struct ValueText {
 
 inline constexpr std::string_view kNoValueText = "---";
 
+// The instruments' factor between the air velocity units: ft/min per m/s.
+inline constexpr double kFtPerMinPerMps = 196.8504;
+
 // Own-unit formatting of a code 1..67 of a test (in the test's unit system). The rules take
 // the first letter of the record's unit text; for any letter other than 'S' and 'U', air
 // velocity, volume flow and illumination have no own-unit text (empty text, no marks) and the
