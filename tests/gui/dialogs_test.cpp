@@ -374,7 +374,7 @@ namespace qv {
 namespace {
 
 // Every caption of every dialog has the room its text needs, in every shipped language.
-TEST(DialogTexts, NoCaptionIsCutInAnyLanguage) {
+TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
   auto shipped = test::DataFolder::Shipped(true);
   const IniFile product = IniFile::Load(shipped->Path() + "/Quorvantel_Main.ini");
   const std::vector<LanguageEntry> languages = ListLanguages(product, shipped->Path());
@@ -394,6 +394,9 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguage) {
                                          f.Transfering, f.Units, f.About, f.Header}) {
       dialog->show();
       QApplication::processEvents();
+      // Every dialog fits a 1024 x 768 screen with room for its frame and a panel.
+      EXPECT_LE(dialog->frameGeometry().width(), 1024) << dialog->objectName().toStdString();
+      EXPECT_LE(dialog->frameGeometry().height(), 768 - 40) << dialog->objectName().toStdString();
       for (QWidget* w : dialog->findChildren<QWidget*>()) {
         if (!w->isVisible()) continue;
         const QString name = dialog->objectName() + "/" + w->objectName();

@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace qv {
 namespace {
@@ -237,30 +238,43 @@ QWidget* TfrmHeader::BuildProbeBox() {
   QGroupBox* box = Group(ctx_, this, "gbProbeData", "gbProbeData_30");
   auto* grid = new QGridLayout(box);
   grid->setHorizontalSpacing(10);
-  grid->addWidget(Caption(ctx_, box, "lbProbeType", "qrlType_8"), 1, 0);
-  grid->addWidget(Caption(ctx_, box, "lbProbeSerNo", "qrlSerNo_12"), 2, 0);
+  // Two rows of five probes: ten in one row make the dialog wider than a 1024-pixel screen in
+  // most languages.
+  constexpr int kPerRow = PrintHeader::ProbeCount / 2;
+  std::vector<QLabel*> names;
+  for (int band = 0; band < 2; ++band) {
+    const char* suffix = band == 0 ? "" : "2";
+    grid->addWidget(Caption(ctx_, box, (std::string("lbProbeType") + suffix).c_str(), "qrlType_8"),
+                    3 * band + 1, 0);
+    grid->addWidget(
+        Caption(ctx_, box, (std::string("lbProbeSerNo") + suffix).c_str(), "qrlSerNo_12"),
+        3 * band + 2, 0);
+  }
   for (int p = 0; p < PrintHeader::ProbeCount; ++p) {
-    const ProbeNames& names = kProbes[p];
-    QLabel* name = Caption(ctx_, box, names.label, names.key);
+    const ProbeNames& probe = kProbes[p];
+    QLabel* name = Caption(ctx_, box, probe.label, probe.key);
     name->setAlignment(Qt::AlignCenter);
-    const std::string type = std::string("edtType") + names.suffix;
-    const std::string serial = std::string("edtSerNo") + names.suffix;
+    names.push_back(name);
+    const std::string type = std::string("edtType") + probe.suffix;
+    const std::string serial = std::string("edtSerNo") + probe.suffix;
     probeType_[static_cast<size_t>(p)] =
         AddEdit(box, type.c_str(), kProbeTypeLength, kProbeTextFont);
     probeSerNo_[static_cast<size_t>(p)] =
         AddEdit(box, serial.c_str(), kProbeSerNoLength, kProbeTextFont);
-    grid->addWidget(name, 0, p + 1);
-    grid->addWidget(probeType_[static_cast<size_t>(p)], 1, p + 1);
-    grid->addWidget(probeSerNo_[static_cast<size_t>(p)], 2, p + 1);
-    grid->setColumnStretch(p + 1, 1);
+    const int row = 3 * (p / kPerRow);
+    const int column = p % kPerRow + 1;
+    grid->addWidget(name, row, column);
+    grid->addWidget(probeType_[static_cast<size_t>(p)], row + 1, column);
+    grid->addWidget(probeSerNo_[static_cast<size_t>(p)], row + 2, column);
+    grid->setColumnStretch(column, 1);
   }
   // All probe columns as wide as the widest name or a full serial number; fixed, because a line
   // edit otherwise asks for room for seventeen letters.
   int width =
       QFontMetrics(FieldFont(kProbeTextFont)).horizontalAdvance(QString(kProbeSerNoLength, '0')) +
       kEditFrame;
-  for (int p = 1; p <= PrintHeader::ProbeCount; ++p)
-    width = std::max(width, grid->itemAtPosition(0, p)->widget()->sizeHint().width());
+  for (const QLabel* name : names)
+    width = std::max(width, name->sizeHint().width());
   for (size_t p = 0; p < probeType_.size(); ++p) {
     probeType_[p]->setFixedWidth(width);
     probeSerNo_[p]->setFixedWidth(width);
