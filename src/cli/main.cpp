@@ -2,6 +2,7 @@
 // application, and the check of the serial ports, for scripts and batch work, without a display.
 #include "CliContext.h"
 #include "Commands.h"
+#include "QvVersion.h"
 
 #include <QByteArrayView>
 #include <QCoreApplication>
@@ -46,7 +47,8 @@ constexpr const char* kUsage =
     "  graph     draw quantities of a logging block as PDF pages or pictures\n"
 #endif
     "\n"
-    "'quorvantel-cli COMMAND --help' describes a command.\n";
+    "'quorvantel-cli COMMAND --help' describes a command; 'quorvantel-cli --version' prints\n"
+    "the version.\n";
 
 }  // namespace
 
@@ -97,6 +99,10 @@ int main(int argc, char* argv[]) {
   if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
       command == QLatin1String("help")) {
     std::fputs(kUsage, stdout);
+    return qv::cli::kExitOk;
+  }
+  if (command == QLatin1String("--version")) {
+    std::printf("quorvantel-cli %s\n", qv::kProjectVersion);
     return qv::cli::kExitOk;
   }
   QStringList rest = args.mid(2);

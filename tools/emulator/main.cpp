@@ -2,6 +2,7 @@
 // path on its first line of output, then answers the command protocol from a memory image
 // until SIGTERM or SIGINT.
 #include "Pty.h"
+#include "QvVersion.h"
 #include "memimage/Instrument.h"
 
 #include <poll.h>
@@ -44,6 +45,7 @@ Options:
   --log FILE           write a hex log of the traffic to FILE ("-" for standard error)
   --dump-image FILE    write the memory as a binary image to FILE and exit
   --help               show this text
+  --version            show the version
 )";
 
 volatile sig_atomic_t gStop = 0;
@@ -84,6 +86,9 @@ Options ParseOptions(int argc, char** argv) {
     };
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (arg == "--version") {
+      std::printf("quorvantel-emulator %s\n", qv::kProjectVersion);
       std::exit(0);
     } else if (arg == "--memory") {
       o.memory = value();

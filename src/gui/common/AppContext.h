@@ -11,6 +11,8 @@
 #include "link/PortChoice.h"
 #include "workspace/DocumentWorkspace.h"
 
+#include "QvVersion.h"
+
 #include <QString>
 #include <string>
 #include <string_view>
@@ -21,7 +23,7 @@ inline constexpr const char* kProductName = "Quorvantel";
 inline constexpr const char* kApplicationTitle = "Quorvantel PRO";
 // The main window's caption: the application title and ten blanks.
 inline constexpr const char* kMainTitle = "Quorvantel PRO          ";
-inline constexpr const char* kVersionText = "5.5";
+inline constexpr const char* kVersionText = kProjectVersion;
 inline constexpr const char* kWebAddress = "https://quorvantel.example.org";
 inline constexpr const char* kMailAddress = "support@quorvantel.example.org";
 
