@@ -120,7 +120,10 @@ void WriteLoggerText(ByteSink& out, const TLoggerRecord& block, const TextCatalo
 
 Bytes ExportResultsText(const Document& doc, const TextCatalog& texts,
                         const ExportOptions& options) {
+  // Room for the whole text at once: growing it step by step costs as much as making it.
+  const size_t columns = static_cast<size_t>(std::clamp(doc.ColumnCount, 0, kMaxSignalCode));
   Bytes out;
+  out.reserve(256 + doc.ShownTests.size() * (40 + columns * 8));
   StringSink sink(out);
   WriteResultsText(sink, doc, texts, options);
   return out;
@@ -128,7 +131,9 @@ Bytes ExportResultsText(const Document& doc, const TextCatalog& texts,
 
 Bytes ExportLoggerText(const TLoggerRecord& block, const TextCatalog& texts,
                        const ExportOptions& options) {
+  const size_t listed = static_cast<size_t>(std::clamp(block.SignalCount, 0, kLoggerSignals));
   Bytes out;
+  out.reserve(256 + static_cast<size_t>(std::max(0, block.SampleCount)) * (20 + listed * 8));
   StringSink sink(out);
   WriteLoggerText(sink, block, texts, options);
   return out;

@@ -177,7 +177,11 @@ LinkOutcome Link::Identify() {
     if (got == kIdentifyReply.size()) found = buffer_.View() == kIdentifyReply;
     if (!found) {
       if (got > 0) answer.assign(buffer_.View());
-      TraceShort(got, kIdentifyReply.size());
+      if (got == kIdentifyReply.size()) {
+        Trace("not an instrument's identification");
+      } else {
+        TraceShort(got, kIdentifyReply.size());
+      }
     }
     if (Cancelled() || t->Gone()) break;
     // A wrong answer comes at once: asking again at once would send thousands of probes a
