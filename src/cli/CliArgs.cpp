@@ -119,7 +119,7 @@ std::optional<ParsedArgs> ParseCommandArgs(const char* command, const QStringLis
 }
 
 bool InputAndOutput(const char* command, const ParsedArgs& parsed, const char* verb, QString* input,
-                    QString* output) {
+                    QString* output, bool standardOutput) {
   if (parsed.Positionals().size() != 1) {
     UsageError(command, parsed.Positionals().isEmpty()
                             ? std::string("the results file to ") + verb + " is missing"
@@ -133,8 +133,13 @@ bool InputAndOutput(const char* command, const ParsedArgs& parsed, const char* v
   }
   *input = parsed.Positionals().first();
   *output = *out;
-  // Writing over the input would replace the document with what was made of it.
-  if (SameFile(*input, *output)) {
+  if (*output == QLatin1String("-") && !standardOutput) {
+    UsageError(command, "-o - (standard output) is for export; name the file to write");
+    return false;
+  }
+  // Writing over the input would replace the document with what was made of it ("-" is
+  // standard output, where the command allows it).
+  if (*output != QLatin1String("-") && SameFile(*input, *output)) {
     UsageError(command,
                LocalPath(*output) + " is the results file being read; choose another output");
     return false;

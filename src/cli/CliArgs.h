@@ -45,15 +45,16 @@ std::optional<ParsedArgs> ParseCommandArgs(const char* command, const QStringLis
                                            std::initializer_list<OptionDef> options,
                                            const char* help, int* exitCode);
 
-// The one positional FILE and the required "-o OUT" of the commands that turn a results file
-// into another file. `verb` completes "the results file to ... is missing". False after the
-// usage line was printed.
 // Whether both paths name one file (device and inode), through links too. False when either
 // does not exist.
 bool SameFile(const QString& a, const QString& b);
 
+// The one positional FILE and the required "-o OUT" of the commands that turn a results file
+// into another file. `verb` completes "the results file to ... is missing". "-o -" is standard
+// output where `standardOutput` allows it, else refused. False after the usage line was
+// printed.
 bool InputAndOutput(const char* command, const ParsedArgs& parsed, const char* verb, QString* input,
-                    QString* output);
+                    QString* output, bool standardOutput = false);
 
 // "12" -> 12; nullopt for anything but a whole decimal number in [min, max].
 std::optional<int> ParseCount(const QString& text, int min, int max);

@@ -19,7 +19,10 @@ namespace qv::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitInterrupted = 130;
+// download --strict: the file was written, but pages stayed damaged (tests or samples missing).
+inline constexpr int kExitIncomplete = 3;
+// A signal ended the command: 128 + its number (130 for SIGINT, 143 SIGTERM, 129 SIGHUP).
+inline constexpr int kExitSignalBase = 128;
 
 class CliContext {
  public:

@@ -12,29 +12,39 @@ namespace qv::cli {
 namespace {
 
 std::atomic<Link*> gLink{nullptr};
-volatile std::sig_atomic_t gInterrupted = 0;
+volatile std::sig_atomic_t gSignal = 0;  // the first stop signal that came; 0 = none
 
-extern "C" void OnInterrupt(int) {
-  gInterrupted = 1;
+extern "C" void OnStopSignal(int signal) {
+  if (gSignal == 0) gSignal = signal;
   // An atomic store: safe in a signal handler. The link's waits see it at their next slice.
   if (Link* link = gLink.load()) link->Cancel();
-  std::signal(SIGINT, SIG_DFL);
 }
 
 constexpr int kBarWidth = 30;
+constexpr int kLogNoteSeconds = 60;
 
 }  // namespace
 
 void CatchInterrupt(Link* link) {
   gLink.store(link);
   struct sigaction action {};
-  action.sa_handler = OnInterrupt;
+  action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  // Once per signal: a second one of the same kind ends the process the ordinary way.
+  action.sa_flags = SA_RESETHAND;
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal already seen keeps its default, so that the second one still ends the process.
+    if (gSignal == signal) continue;
+    sigaction(signal, &action, nullptr);
+  }
 }
 
 bool Interrupted() {
-  return gInterrupted != 0;
+  return gSignal != 0;
+}
+
+int InterruptSignal() {
+  return gSignal;
 }
 
 CliDownloadHost::CliDownloadHost(const CliContext& context, MemoryChoice memory,
@@ -50,14 +60,15 @@ void CliDownloadHost::Pump() {
   if (Interrupted()) {
     if (Link* link = gLink.load()) link->Cancel();
   }
-  // A silent instrument is asked again and again for up to an hour: after 10 s the person is
-  // told what is happening and how to stop it, every 10 s on a terminal, once in a log.
+  // A silent instrument is asked again and again for up to an hour (or --timeout): after 10 s
+  // the person is told what is happening and how to stop it, every 10 s on a terminal, every
+  // 60 s in a log, so that a log shows the wait going on without a line per poll.
   if (page_ == 0) return;
   const auto silent =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - asked_)
           .count();
   if (silent < 10 || silent / 10 * 10 == silenceShown_) return;
-  if (!terminal_ && silenceShown_ != 0) return;
+  if (!terminal_ && silenceShown_ != 0 && silent - silenceShown_ < kLogNoteSeconds) return;
   silenceShown_ = static_cast<int>(silent / 10 * 10);
   const std::string note = "quorvantel-cli: no answer to page " + std::to_string(page_) + " for " +
                            std::to_string(silenceShown_) + " s, retrying; Ctrl+C stops";

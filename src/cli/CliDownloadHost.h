@@ -15,10 +15,14 @@ class Link;
 
 namespace qv::cli {
 
-// Installs the SIGINT handler: the first Ctrl+C cancels the link's waits and sets the flag;
-// a second one ends the process the ordinary way.
+// Installs the handler of SIGINT (Ctrl+C), SIGTERM (kill, shutdown) and SIGHUP (the terminal
+// or the SSH session gone): the first of each cancels the link's waits and sets the flag, so
+// that the port is closed (its lock file removed) and the trace written; a second one of the
+// same kind ends the process the ordinary way.
 void CatchInterrupt(Link* link);
 bool Interrupted();
+// The first of those signals that came; 0 when none did.
+int InterruptSignal();
 
 class CliDownloadHost : public DownloadHost {
  public:

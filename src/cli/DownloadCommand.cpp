@@ -5,6 +5,7 @@
 #include "Commands.h"
 
 #include "download/DownloadEngine.h"
+#include "files/OutputSink.h"
 #include "files/ResultsFile.h"
 #include "files/SafeWrite.h"
 #include "link/Link.h"
@@ -18,14 +19,18 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace qv::cli {
 namespace {
 
 constexpr const char* kHelp =
     "Usage: quorvantel-cli download --port DEVICE [--baud RATE] --memory results|logging\n"
-    "                               [--blocks all|N[,N...]] [--trace TRACE] -o FILE\n"
+    "                               [--blocks all|N[,N...]] [--trace TRACE]\n"
+    "                               [--timeout SECONDS] [--strict] -o FILE\n"
     "\n"
     "Reads a memory of the instrument on DEVICE and saves it as a results file, exactly as\n"
     "File > Save As of the application saves it right after the same download: with the\n"
@@ -40,9 +45,25 @@ constexpr const char* kHelp =
     "  -o, --output FILE  the results file to write\n"
     "  --trace TRACE    write every byte each way, with the time and the protocol step\n"
     "                   (command, acknowledgement, page, resend, time-out), to TRACE as text,\n"
-    "                   also when the download fails\n"
+    "                   as the transfer goes; also when the download fails or is cancelled\n"
+    "  --timeout SECONDS  give up on a silent instrument after SECONDS (1..3456) at the\n"
+    "                   latest. Default: the protocol's own limits: identification 4.32 s,\n"
+    "                   a command resent for up to 3456 s (57.6 minutes) until acknowledged,\n"
+    "                   a block at least 2.592 s and longer the slower the line\n"
+    "  --strict         exit with status 3 when pages stayed damaged (the file is written\n"
+    "                   all the same)\n"
     "\n"
-    "Progress goes to stderr. Ctrl+C cancels: the link is closed and nothing is written.\n";
+    "A page whose byte sum is wrong is asked for again, up to 3 times in all. A results page\n"
+    "that stays damaged is named on stderr: its test is missing from the file. Logging pages\n"
+    "that stay damaged are counted on stderr: their samples read 0. The file holds every good\n"
+    "test or sample; the exit status stays 0 unless --strict is given.\n"
+    "\n"
+    "Progress goes to stderr; in a log (not a terminal) a silent instrument is reported after\n"
+    "10 s and again every 60 s. Ctrl+C, SIGTERM and SIGHUP cancel: the link is closed, the\n"
+    "trace written, nothing else; the exit status is 130, 143 or 129.\n"
+    "\n"
+    "Exit status: 0 saved, 1 failed, 2 usage, 3 saved with damaged pages (--strict),\n"
+    "128 + the signal's number when cancelled.\n";
 
 constexpr const char* kDumpHelp =
     "Usage: quorvantel-cli dump --port DEVICE [--baud RATE] --memory results|logging\n"
@@ -54,7 +75,8 @@ constexpr const char* kDumpHelp =
     "a memory image that quorvantel-emulator --memory FILE serves again, so that a download\n"
     "can be repeated on a desk without the instrument.\n"
     "\n"
-    "  Options as for download; -o names the memory image to write.\n";
+    "  Options as for download; -o names the memory image to write. A page still damaged\n"
+    "  after the resends is kept as it arrived; --strict then exits with status 3.\n";
 
 // The wire's bytes, kept for the memory image.
 class ImageCapture : public MemoryCapture {
@@ -74,14 +96,19 @@ class ImageCapture : public MemoryCapture {
   std::vector<uint32_t> badPages;
 };
 
-bool WriteTrace(const CliContext& context, const LinkTrace& trace, const QString& path) {
-  const std::string text = trace.Text();
-  if (std::optional<WriteFailure> failure = WriteFileSafely(path, {text}, context.Codec())) {
-    context.Error("the trace " + LocalPath(path) +
-                  " was not written: " + context.ForTerminal(failure->message));
-    return false;
+// The protocol's longest limit, a command resent for 0.04 day: a longer --timeout would change
+// nothing.
+constexpr int kLongestTimeout = 3456;
+
+std::string SignalName(int signal) {
+  switch (signal) {
+    case SIGTERM:
+      return "SIGTERM";
+    case SIGHUP:
+      return "SIGHUP";
+    default:
+      return "signal " + std::to_string(signal);
   }
-  return true;
 }
 
 // "all" -> empty; "1,3" -> {1, 3}.
@@ -100,9 +127,16 @@ std::optional<std::vector<int>> ParseBlocks(const QString& text) {
 
 int Transfer(const QStringList& args, const char* command, bool dump) {
   int exitCode = kExitOk;
-  const std::optional<ParsedArgs> parsed = ParseCommandArgs(
-      command, args, {{"port"}, {"baud"}, {"memory"}, {"blocks"}, {"o"}, {"trace"}},
-      dump ? kDumpHelp : kHelp, &exitCode);
+  const std::optional<ParsedArgs> parsed = ParseCommandArgs(command, args,
+                                                            {{"port"},
+                                                             {"baud"},
+                                                             {"memory"},
+                                                             {"blocks"},
+                                                             {"o"},
+                                                             {"trace"},
+                                                             {"timeout"},
+                                                             {"strict", false}},
+                                                            dump ? kDumpHelp : kHelp, &exitCode);
   if (!parsed) return exitCode;
   if (!parsed->Positionals().isEmpty()) {
     UsageError("download",
@@ -156,6 +190,17 @@ int Transfer(const QStringList& args, const char* command, bool dump) {
       return kExitUsage;
     }
   }
+  std::optional<int> timeout;
+  if (const std::optional<QString> timeoutText = parsed->Value("timeout")) {
+    timeout = ParseCount(*timeoutText, 1, kLongestTimeout);
+    if (!timeout) {
+      UsageError("download", "--timeout must be a number of seconds from 1 to " +
+                                 std::to_string(kLongestTimeout) + ", not \"" +
+                                 timeoutText->toStdString() + "\"");
+      return kExitUsage;
+    }
+  }
+  const bool strict = parsed->Has("strict");
   // A download can take minutes: a file that cannot be written is better known before.
   const QFileInfo target(*output);
   if (!target.absoluteDir().exists()) {
@@ -190,12 +235,17 @@ int Transfer(const QStringList& args, const char* command, bool dump) {
   // The device named on the command line is the one used: no search for a USB bridge.
   Link link(host, NoFtdi());
   link.SetSerialPort(LocalPath(*port), *baud);
+  if (timeout) link.SetTimings(link.Timings().Within(std::chrono::seconds(*timeout)));
   CatchInterrupt(&link);
 
+  // The trace goes to its file as the transfer goes, which takes its place at the end.
   LinkTrace trace;
   const std::optional<QString> tracePath = parsed->Value("trace");
+  std::optional<SafeFileSink> traceFile;
   if (tracePath) {
+    traceFile.emplace(*tracePath, context.Codec());
     trace.Start();
+    trace.StreamTo([&traceFile](std::string_view text) { traceFile->Write(text); });
     link.SetTrace(&trace);
   }
   ImageCapture capture;
@@ -204,10 +254,21 @@ int Transfer(const QStringList& args, const char* command, bool dump) {
   const DownloadResult result = engine.Run();
   CatchInterrupt(nullptr);
   // The trace matters most when the transfer failed: it is written whatever the outcome.
-  if (tracePath && !WriteTrace(context, trace, *tracePath)) return kExitFailed;
+  if (tracePath) {
+    link.SetTrace(nullptr);
+    trace.Flush();
+    if (std::optional<Bytes> failure = traceFile->Commit()) {
+      context.Error("the trace " + LocalPath(*tracePath) +
+                    " was not written: " + context.ForTerminal(*failure));
+      return kExitFailed;
+    }
+  }
   if (Interrupted()) {
-    context.Error("download cancelled; nothing was written");
-    return kExitInterrupted;
+    const int signal = InterruptSignal();
+    context.Error(signal == SIGINT
+                      ? std::string("download cancelled; nothing was written")
+                      : "download cancelled by " + SignalName(signal) + "; nothing was written");
+    return kExitSignalBase + signal;
   }
   if (!result.ok()) {
     if (!host.Told()) context.Error("the download did not complete; nothing was written");
@@ -227,7 +288,7 @@ int Transfer(const QStringList& args, const char* command, bool dump) {
     }
     std::fprintf(stderr, "%zu pages (%zu with a wrong byte sum) saved to %s\n",
                  capture.image.pages.size(), capture.badPages.size(), LocalPath(*output).c_str());
-    return kExitOk;
+    return strict && !capture.badPages.empty() ? kExitIncomplete : kExitOk;
   }
 
   // The application's table showed nothing ("msgNoDataToShow_35" was told): its Save As
@@ -245,13 +306,22 @@ int Transfer(const QStringList& args, const char* command, bool dump) {
     context.ReportFailure(saved, *output);
     return kExitFailed;
   }
+  // Every page that stayed damaged is a test missing from the file: named, with where it was.
+  for (const LostTest& lost : result.lostTests) {
+    context.Error("page " + std::to_string(lost.address) + " (building " +
+                  std::to_string(lost.buildingNo) + ", room " + std::to_string(lost.roomNo) + ") " +
+                  (lost.sumWrong ? "arrived with a wrong byte sum each of the " +
+                                       std::to_string(kPageAttempts) + " times it was asked for"
+                                 : "could not be read (its dates are impossible)") +
+                  ": one test is missing from " + LocalPath(*output));
+  }
   if (memory == MemoryChoice::Results) {
     std::fprintf(stderr, "%d tests saved to %s\n", doc.TestCount(), LocalPath(*output).c_str());
   } else {
     std::fprintf(stderr, "%zu logging blocks saved to %s\n", doc.LoggerBlocks.size(),
                  LocalPath(*output).c_str());
   }
-  return kExitOk;
+  return strict && result.badPages > 0 ? kExitIncomplete : kExitOk;
 }
 
 int RunDownload(const QStringList& args) {

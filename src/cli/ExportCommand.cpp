@@ -7,7 +7,9 @@
 #include "files/DataExport.h"
 #include "files/TextExport.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace qv::cli {
 namespace {
@@ -20,7 +22,7 @@ constexpr const char* kHelp =
     "Writes what File > Export of the application writes for the results file FILE: the tests\n"
     "of a tree node, or the samples of one logging block, as delimited text.\n"
     "\n"
-    "  -o, --output OUT     the text file to write\n"
+    "  -o, --output OUT     the text file to write; - writes to standard output\n"
     "  --format F           text (default): the delimited text above, in the file's code page;\n"
     "                       csv: RFC 4180 CSV in UTF-8 (comma, ISO 8601 times, \".\" decimals,\n"
     "                       units in the header, a marked value as text such as \"> 60.0\", no\n"
@@ -51,7 +53,7 @@ int RunExport(const QStringList& args) {
                                                             kHelp, &exitCode);
   if (!parsed) return exitCode;
   QString input, output;
-  if (!InputAndOutput("export", *parsed, "export", &input, &output)) return kExitUsage;
+  if (!InputAndOutput("export", *parsed, "export", &input, &output, true)) return kExitUsage;
 
   const QString format = parsed->Value("format").value_or(QStringLiteral("text"));
   if (format != QLatin1String("text") && format != QLatin1String("csv") &&
@@ -131,17 +133,25 @@ int RunExport(const QStringList& args) {
     if (!ShowBlock(context, workspace, *block)) return kExitFailed;
   }
 
+  DataExportOptions data;
+  data.displayUnits = options.displayUnits;
+  data.byteOrderMark = !parsed->Has("no-bom");
+  data.codePage = options.codePage;
+  const DataFormat dataFormat = format == QLatin1String("csv") ? DataFormat::Csv : DataFormat::Json;
   Outcome written;
-  if (format == QLatin1String("text")) {
+  if (output == QLatin1String("-")) {
+    StdioSink out(stdout);
+    written = format == QLatin1String("text")
+                  ? ExportTable(out, doc, context.Texts(), options)
+                  : ExportData(out, dataFormat, doc, context.Texts(), data);
+    if (written.ok() && !out.Finish()) {
+      context.Error(std::string("standard output: ") + std::strerror(errno));
+      return kExitFailed;
+    }
+  } else if (format == QLatin1String("text")) {
     written = ExportTable(output, doc, context.Texts(), options);
   } else {
-    DataExportOptions data;
-    data.displayUnits = options.displayUnits;
-    data.byteOrderMark = !parsed->Has("no-bom");
-    data.codePage = options.codePage;
-    written =
-        ExportData(output, format == QLatin1String("csv") ? DataFormat::Csv : DataFormat::Json, doc,
-                   context.Texts(), data);
+    written = ExportData(output, dataFormat, doc, context.Texts(), data);
   }
   if (!written.ok()) {
     context.ReportFailure(written, output);

@@ -20,7 +20,8 @@ constexpr const char* kHelp =
     "\n"
     "Writes the printed report of the tests of a tree node of the results file FILE as a PDF\n"
     "(A4): the header texts stored in the file, one row per test with its location, begin and\n"
-    "end time and the values of up to four signal codes, the comments and the footer.\n"
+    "end time and the values of up to four signal codes, the comments and the footer. Files\n"
+    "of logging blocks have no report: export or convert them.\n"
     "\n"
     "  -o, --output OUT     the PDF file to write (replaced only when the new one is complete)\n"
     "  --node N             all (default), building number B, or room R of building B as B/R\n"
@@ -84,7 +85,14 @@ int RunReport(const QStringList& args) {
   Document& doc = workspace.Doc();
   if (!OpenDocument(context, input, workspace)) return kExitFailed;
   if (!doc.ResultsDataLoaded) {
-    context.ErrorBytes(context.Translate("msgNoDataToPrew_35"));
+    // The printed report lists tests; say why a logging file has none to show.
+    std::string text = context.ForTerminal(context.Translate("msgNoDataToPrew_35"));
+    if (doc.LoggerDataLoaded) {
+      text += " " + LocalPath(input) +
+              " holds logging blocks; the report covers results (tests) only. Export a block "
+              "(export --block N) or convert its samples to tests (convert) instead.";
+    }
+    context.Error(text);
     return kExitFailed;
   }
   if (!SelectTreeNode(context, doc, *node)) return kExitFailed;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -183,7 +184,13 @@ TEST_F(CliTest, ResultsDownloadSavesWhatSaveAsWrites) {
       FileHead("results.QVL", StoredHeader(), emu::BuildSettingsBlock(model.ident)) +
       ResultsSection(model, kKeptResults);
   EXPECT_EQ(ReadFile(Path("results.QVL")), expected);
-  EXPECT_EQ(r.err.find("quorvantel-cli:"), std::string::npos) << r.err;  // no message
+  // The one test the damaged page held is missing, and said to be (no longer in silence).
+  EXPECT_EQ(r.Complaints(),
+            std::vector<std::string>{"quorvantel-cli: page 2 (building 1, room 1) arrived with a "
+                                     "wrong byte sum each of the 3 times it was asked for: one "
+                                     "test is missing from " +
+                                     Path("results.QVL").toStdString()});
+  EXPECT_NE(r.err.find("3 tests saved to "), std::string::npos) << r.err;
 
   const CliRun info = Cli({"info", Path("results.QVL")});
   ASSERT_EQ(info.exitCode, 0) << info.err;
@@ -283,6 +290,14 @@ TEST_F(CliTest, SpreadsheetAndScriptOutputOfTheDemoDocuments) {
     const CliRun exported = Cli({"export", file, "--format", "json", "-o", file + ".json"});
     ASSERT_EQ(exported.exitCode, 0) << exported.err;
     EXPECT_EQ(ReadFile(file + ".json"), json.out) << "info --json and export --format json";
+    // "-o -": the same bytes on standard output, for each format.
+    for (const char* format : {"text", "csv", "json"}) {
+      const QString named = file + "." + format + ".out";
+      ASSERT_EQ(Cli({"export", file, "--format", format, "-o", named}).exitCode, 0);
+      const CliRun piped = Cli({"export", file, "--format", format, "-o", "-"});
+      ASSERT_EQ(piped.exitCode, 0) << piped.err;
+      EXPECT_EQ(piped.out, ReadFile(named)) << format;
+    }
     const CliRun info = Cli({"info", file});
     QFile infoFile(file + ".info");
     ASSERT_TRUE(infoFile.open(QIODevice::WriteOnly));
@@ -345,7 +360,10 @@ TEST_F(CliTest, ReportOfTheDemoResultsShowsEveryRow) {
   const std::string before = ReadFile(pdf);
   const CliRun logging = Cli({"report", Path("log.QVL"), "-o", pdf});
   EXPECT_EQ(logging.exitCode, 1);
-  EXPECT_NE(logging.err.find("There are no data to preview."), std::string::npos) << logging.err;
+  EXPECT_NE(logging.err.find("There are no data to preview. " + Path("log.QVL").toStdString() +
+                             " holds logging blocks; the report covers results (tests) only."),
+            std::string::npos)
+      << logging.err;
   for (const char* codes : {"0", "1,2,3,4,5", "x"}) {
     const CliRun bad = Cli({"report", file, "--codes", codes, "-o", pdf});
     EXPECT_EQ(bad.exitCode, 2) << codes;
@@ -512,6 +530,140 @@ TEST_F(CliTest, CtrlCCancelsCleanly) {
   const CliRun again =
       Cli({"download", "--port", Device(), "--memory", "results", "-o", Path("after.QVL")});
   EXPECT_EQ(again.exitCode, 0) << again.err;
+}
+
+// A page damaged on the wire is asked for again and arrives whole; one damaged in the memory
+// stays damaged, is named, and costs its test only: the file holds every good test, byte for
+// byte, and --strict turns the exit status to 3.
+TEST_F(CliTest, ADamagedPageIsAskedForAgainAndOneThatStaysDamagedIsNamed) {
+  Serve(kResultsMemory, {"--bad-checksum-once", "3"});
+  const std::string expected =
+      FileHead("r.QVL", StoredHeader(), emu::BuildSettingsBlock(model.ident)) +
+      ResultsSection(model, kKeptResults);
+  const std::string told =
+      "quorvantel-cli: page 2 (building 1, room 1) arrived with a wrong byte sum each of the 3 "
+      "times it was asked for: one test is missing from " +
+      Path("r.QVL").toStdString();
+  for (const bool strict : {false, true}) {
+    SCOPED_TRACE(strict ? "--strict" : "");
+    QStringList args{"download", "--port",          Device(), "--memory",   "results",
+                     "--trace",  Path("trace.txt"), "-o",     Path("r.QVL")};
+    if (strict) args << "--strict";
+    const CliRun r = Cli(args);
+    EXPECT_EQ(r.exitCode, strict ? 3 : 0) << r.err;
+    EXPECT_EQ(ReadFile(Path("r.QVL")), expected);
+    EXPECT_EQ(r.Complaints(), std::vector<std::string>{told});
+    const std::string trace = ReadFile(Path("trace.txt"));
+    // Page 3 came damaged once, the first time only; page 2 every time.
+    EXPECT_EQ(trace.find("-- byte sum wrong: page 3 asked for again (attempt 2 of 3)") !=
+                  std::string::npos,
+              !strict)
+        << trace.substr(0, 3000);
+    EXPECT_NE(trace.find("-- byte sum wrong: page 2 asked for again (attempt 3 of 3)"),
+              std::string::npos);
+  }
+}
+
+// The path of the lock file Qt's serial port keeps for a device, found as Qt finds it.
+QString LockFileOf(const std::string& device) {
+  QString name = QString::fromStdString(device).mid(5);  // without "/dev/"
+  name.replace(QLatin1Char('/'), QLatin1Char('_'));
+  for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
+                             "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
+    const QFileInfo dir(QString::fromLatin1(folder));
+    const QString file = dir.filePath() + QStringLiteral("/LCK..") + name;
+    if (dir.isReadable() && (QFile::exists(file) || dir.isWritable())) return file;
+  }
+  return {};
+}
+
+// SIGTERM and SIGHUP cancel as Ctrl+C does: the port is let go (no lock file left), the trace is
+// written, and the exit status says which signal. A SIGKILL leaves its lock behind: the port
+// report calls it stale, and the next download goes ahead through it.
+TEST_F(CliTest, StopSignalsCancelCleanlyAndAStaleLockIsSeenThrough) {
+  // A paced line: sixty pages take several seconds.
+  const std::string json = std::string("{") + kIdentification + R"(
+    "results": [{"building": 1, "room": 1, "begin": "2024-03-04 09:05:00",
+                 "values": {"AirTemp": 21.5}}],
+    "logging": [{"interval": 10, "start": "2024-06-01 10:00:00", "quantities": ["AirTemp"],
+                 "generate": {"count": 60, "AirTemp": {"base": 20}}}]})";
+  Serve(json, {"--baud", "19200"});
+  const QString lock = LockFileOf(emulator.Device());
+  ASSERT_FALSE(lock.isEmpty());
+  struct Case {
+    int signal;
+    int exitCode;
+    const char* said;
+  };
+  for (const Case c : {Case{SIGTERM, 143, "download cancelled by SIGTERM; nothing was written"},
+                       Case{SIGHUP, 129, "download cancelled by SIGHUP; nothing was written"},
+                       Case{SIGKILL, -1, nullptr}}) {
+    SCOPED_TRACE(c.signal);
+    QFile::remove(Path("trace.txt"));
+    QProcess* p = Start({"download", "--port", Device(), "--memory", "logging", "--trace",
+                         Path("trace.txt"), "-o", Path("stopped.QVL")});
+    std::string err;
+    QElapsedTimer waited;
+    waited.start();
+    while (err.find("10%") == std::string::npos && waited.elapsed() < 20000) {
+      p->waitForReadyRead(100);
+      err += p->readAllStandardError().toStdString();
+    }
+    ASSERT_NE(err.find("10%"), std::string::npos) << err;
+    EXPECT_TRUE(QFile::exists(lock)) << "the open port's lock file " << lock.toStdString();
+    const auto pid = static_cast<pid_t>(p->processId());
+    ::kill(pid, c.signal);
+    ASSERT_TRUE(p->waitForFinished(5000));
+    err += p->readAllStandardError().toStdString();
+    EXPECT_FALSE(QFile::exists(Path("stopped.QVL")));
+    if (c.said != nullptr) {
+      EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+      EXPECT_EQ(p->exitCode(), c.exitCode);
+      EXPECT_NE(err.find(c.said), std::string::npos) << err;
+      EXPECT_FALSE(QFile::exists(lock)) << "left behind: " << lock.toStdString();
+      // Every page asked for up to the signal: a tenth of sixty, at least.
+      const std::string trace = ReadFile(Path("trace.txt"));
+      size_t pages = 0;
+      for (size_t at = trace.find("-- page "); at != std::string::npos;
+           at = trace.find("-- page ", at + 1))
+        ++pages;
+      EXPECT_GE(pages, 6u) << trace.substr(0, 2000);
+    } else {
+      EXPECT_TRUE(QFile::exists(lock)) << "a killed process cannot clean up";
+      const CliRun ports = Cli({"ports", "--json", Device()});
+      QJsonObject pty;
+      for (const QJsonValue& v :
+           QJsonDocument::fromJson(QByteArray::fromStdString(ports.out))["serialDevices"].toArray())
+        if (v["path"].toString() == Device()) pty = v.toObject();
+      ASSERT_EQ(pty["locks"].toArray().size(), 1) << ports.out;
+      EXPECT_TRUE(pty["locks"][0]["stale"].toBool()) << ports.out;
+      EXPECT_EQ(pty["locks"][0]["pid"].toInt(), static_cast<int>(pid));
+    }
+    // The instrument is free at once for the next download.
+    const CliRun again =
+        Cli({"download", "--port", Device(), "--memory", "results", "-o", Path("after.QVL")});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_FALSE(QFile::exists(lock));
+  }
+}
+
+// A muted instrument is given up after --timeout, not after the protocol's hour.
+TEST_F(CliTest, TimeoutEndsADownloadFromAMutedInstrument) {
+  Serve(kResultsMemory, {"--mute-after", "1"});
+  QElapsedTimer took;
+  took.start();
+  const CliRun r = Cli({"download", "--port", Device(), "--memory", "results", "--timeout", "2",
+                        "-o", Path("muted.QVL")});
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_LT(took.elapsed(), 15000);
+  EXPECT_EQ(r.Complaints(), std::vector<std::string>{"quorvantel-cli: Communication with the "
+                                                     "instrument failed.   Error #2C"});
+  EXPECT_FALSE(QFile::exists(Path("muted.QVL")));
+  const CliRun bad = Cli({"download", "--port", Device(), "--memory", "results", "--timeout",
+                          "3457", "-o", Path("muted.QVL")});
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.err.find("--timeout must be a number of seconds from 1 to 3456"),
+            std::string::npos);
 }
 
 TEST_F(CliTest, PortsJsonNamesTheDevicesAskedForAndTheirHolders) {

@@ -188,6 +188,33 @@ TEST_F(GuiDownloadTest, ALostLinkIsToldAboveTheMainWindowWithTheTransferBoxGone)
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass outlived the download";
 }
 
+TEST_F(GuiDownloadTest, ATestLeftOutForADamagedPageIsToldAfterTheTransfer) {
+  // Page 3 of the demo memory arrives damaged however often it is asked for.
+  test::EmulatorProcess damaged;
+  std::string error;
+  ASSERT_TRUE(damaged.Start(
+      std::string(QV_BIN_DIR) + "/quorvantel-emulator",
+      {"--memory", QV_SOURCE_DIR "/data/demo/demo-memory.json", "--bad-checksum", "3"}, &error))
+      << error;
+  PortChoice port;
+  port.ChooseDevice(damaged.Device());
+  form_->Download().ApplyPortChoice(port);
+  TfrmTransfering* transfer = form_->Forms().Transfering;
+  prompter_.onShow = [&](QWidget*) {
+    EXPECT_FALSE(transfer->isVisible()) << "the transfer box would cover the message";
+    // The good tests are on show when the message comes.
+    EXPECT_EQ(ctx_->Doc.TestCount(), 14);
+  };
+  ChooseMemory(0);
+  form_->mmInstrDownLoadClick();
+  ASSERT_EQ(prompter_.Texts().size(), 1) << prompter_.Texts().join(" | ").toStdString();
+  EXPECT_TRUE(prompter_.Texts()[0].startsWith(ctx_->Tr("msgDataCorrupt_35") +
+                                              " (1)   Error #16\n\n1 test is missing: page 3"))
+      << prompter_.Texts()[0].toStdString();
+  EXPECT_TRUE(ctx_->Doc.ResultsDataLoaded);
+  EXPECT_TRUE(form_->TableVisible());
+}
+
 TEST_F(GuiDownloadTest, DocumentCommandsWaitWhileADownloadRuns) {
   bool closed = true;
   test::OnNextModal([this, &closed](QDialog* d) {

@@ -1,13 +1,16 @@
 #include "Pty.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace qv::emu {
 
@@ -60,6 +63,39 @@ bool PseudoTerminal::Open(std::string* error) {
 
 void PseudoTerminal::DiscardUnread() {
   if (slave_ >= 0) tcflush(slave_, TCIFLUSH);
+}
+
+bool PseudoTerminal::OpenElsewhere() const {
+  const std::string self = std::to_string(getpid());
+  DIR* proc = opendir("/proc");
+  if (proc == nullptr) return false;
+  bool found = false;
+  while (!found) {
+    const dirent* process = readdir(proc);
+    if (process == nullptr) break;
+    const std::string pid = process->d_name;
+    if (pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
+    const std::string fds = "/proc/" + pid + "/fd";
+    DIR* dir = opendir(fds.c_str());
+    if (dir == nullptr) continue;
+    while (const dirent* fd = readdir(dir)) {
+      char target[256];
+      const std::string link = fds + "/" + fd->d_name;
+      const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+      if (n > 0 && slavePath_ == std::string_view(target, static_cast<size_t>(n))) {
+        found = true;
+        break;
+      }
+    }
+    closedir(dir);
+  }
+  closedir(proc);
+  return found;
+}
+
+void PseudoTerminal::ReleaseExclusive() {
+  // Only once no host has the device open: a living host keeps the claim it made.
+  if (slave_ >= 0 && !OpenElsewhere()) ioctl(slave_, TIOCNXCL);
 }
 
 bool PseudoTerminal::HostEvents() {

@@ -25,8 +25,16 @@ class PseudoTerminal {
   // host closed the device since the last call.
   int WatchFd() const { return watch_; }
   bool HostEvents();
+  // Lifts a host's claim to exclusive use (TIOCEXCL) once no other process has the device
+  // open. A host that closes the device lifts it itself; one that dies does not, and since our
+  // own descriptor keeps the terminal open, the claim would outlive it and refuse every later
+  // host that is not root.
+  void ReleaseExclusive();
 
  private:
+  // Whether a process other than this one has the slave device open (from /proc).
+  bool OpenElsewhere() const;
+
   int master_ = -1;
   int slave_ = -1;
   int watch_ = -1;

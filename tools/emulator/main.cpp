@@ -18,6 +18,7 @@
 #include <deque>
 #include <fstream>
 #include <string>
+#include <vector>
 
 using namespace qv::emu;
 using Clock = std::chrono::steady_clock;
@@ -39,6 +40,9 @@ Options:
   --no-answer          never answer anything
   --id TEXT            answer ":MRD" with TEXT instead of "SER" (e.g. --id SEX)
   --bad-checksum LIST  send these pages (comma list of addresses) with a corrupt checksum
+  --bad-checksum-once LIST
+                       send these pages with a corrupt checksum the first time only; asked
+                       again, they arrive intact (damage on the wire)
   --drop-ack-once      leave the first command that expects an acknowledgement unanswered once
   --stall-at PAGE      acknowledge a request for page PAGE, then stop answering for good
   --mute-after N       send N pages, then answer nothing at all (not even acknowledgements)
@@ -66,6 +70,18 @@ int ParseInt(const std::string& text, const char* option, long lo, long hi) {
     Die(std::string(option) + ": expected a whole number " + std::to_string(lo) + ".." +
         std::to_string(hi) + ", got \"" + text + "\"");
   return static_cast<int>(v);
+}
+
+// "3,7": page addresses.
+std::vector<int> ParseList(const std::string& list, const char* option) {
+  std::vector<int> pages;
+  size_t at = 0;
+  while (at <= list.size()) {
+    const size_t comma = std::min(list.find(',', at), list.size());
+    pages.push_back(ParseInt(list.substr(at, comma - at), option, 0, 0xFFFF));
+    at = comma + 1;
+  }
+  return pages;
 }
 
 struct Options {
@@ -99,14 +115,11 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--id") {
       o.faults.identReply = value();
     } else if (arg == "--bad-checksum") {
-      std::string list = value();
-      size_t at = 0;
-      while (at <= list.size()) {
-        const size_t comma = std::min(list.find(',', at), list.size());
-        o.faults.badChecksumPages.insert(
-            ParseInt(list.substr(at, comma - at), "--bad-checksum", 0, 0xFFFF));
-        at = comma + 1;
-      }
+      for (const int page : ParseList(value(), "--bad-checksum"))
+        o.faults.badChecksumPages.insert(page);
+    } else if (arg == "--bad-checksum-once") {
+      for (const int page : ParseList(value(), "--bad-checksum-once"))
+        o.faults.badChecksumOnce.insert(page);
     } else if (arg == "--drop-ack-once") {
       o.faults.dropAckOnce = true;
     } else if (arg == "--stall-at") {
@@ -281,6 +294,7 @@ int main(int argc, char** argv) {
       waitWritable = false;
       instrument.ResetLine();
       pty.DiscardUnread();
+      pty.ReleaseExclusive();
     }
     if (fds[0].revents & POLLOUT) waitWritable = false;
     if (fds[0].revents & POLLIN) {

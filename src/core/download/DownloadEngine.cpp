@@ -4,6 +4,7 @@
 #include "format/DateTimeText.h"
 #include "format/NumberText.h"
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <utility>
@@ -39,6 +40,25 @@ int Percent(double part, double whole) {
 
 }  // namespace
 
+std::optional<Notice> LostTestsNotice(const DownloadResult& result) {
+  if (result.memory != MemoryChoice::Results || result.lostTests.empty()) return std::nullopt;
+  const size_t n = result.lostTests.size();
+  std::string detail =
+      n == 1 ? "1 test is missing: page " : std::to_string(n) + " tests are missing: pages ";
+  for (size_t i = 0; i < n; ++i) {
+    const LostTest& t = result.lostTests[i];
+    if (i > 0) detail += ", ";
+    detail += std::to_string(t.address) + " (building " + std::to_string(t.buildingNo) + ", room " +
+              std::to_string(t.roomNo) + ")";
+  }
+  const bool allSums = std::all_of(result.lostTests.begin(), result.lostTests.end(),
+                                   [](const LostTest& t) { return t.sumWrong; });
+  detail += allSums ? " arrived damaged each of " + std::to_string(kPageAttempts) + " times."
+                    : " arrived damaged or unreadable.";
+  return Notice{MessageIcon::Warning, kMsgDataCorrupt,
+                " (" + std::to_string(n) + ")" + kSuffixCorruptPages + "\n\n" + detail};
+}
+
 DownloadEngine::DownloadEngine(DocumentWorkspace& workspace, Link& link, DownloadHost& host,
                                const TextCatalog& texts)
     : workspace_(workspace), doc_(workspace.Doc()), link_(link), host_(host), texts_(texts) {}
@@ -68,6 +88,18 @@ void DownloadEngine::Pause(std::chrono::milliseconds ms) {
     std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
         std::chrono::milliseconds(10), end - std::chrono::steady_clock::now()));
     host_.Pump();
+  }
+}
+
+LinkOutcome DownloadEngine::FetchPage(uint32_t address, DownloadResult& result, bool& sumHolds) {
+  sumHolds = false;
+  for (int attempt = 1;; ++attempt) {
+    if (const LinkOutcome page = link_.RequestPage(address); !page) return page;
+    sumHolds = CheckPage(link_.Buffer().Data(), kPageBytes);
+    if (sumHolds || attempt == kPageAttempts || link_.Cancelled()) return {};
+    ++result.resentPages;
+    link_.Note("byte sum wrong: page " + std::to_string(address) + " asked for again (attempt " +
+               std::to_string(attempt + 1) + " of " + std::to_string(kPageAttempts) + ")");
   }
 }
 
@@ -183,14 +215,19 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
   for (int k = 0; k < n; ++k) {
     const ResultEntry& entry = entries[static_cast<size_t>(k)];
     host_.RequestingPage(k + 1, n);
-    if (const LinkOutcome page = link_.RequestPage(entry.address); !page) {
+    bool sumHolds = false;
+    if (const LinkOutcome page = FetchPage(static_cast<uint32_t>(entry.address), result, sumHolds);
+        !page) {
       doc_.SetTests(std::move(kept));
       return Stop(result, page);
     }
     const uint8_t* page = link_.Buffer().Data();
-    if (capture_ != nullptr) capture_->Page(entry.address, page, CheckPage(page, kPageBytes));
-    if (!CheckPage(page, kPageBytes)) {
+    const LostTest lost{static_cast<uint32_t>(entry.address), entry.buildingNo, entry.roomNo,
+                        !sumHolds};
+    if (capture_ != nullptr) capture_->Page(entry.address, page, sumHolds);
+    if (!sumHolds) {
       ++result.badPages;
+      result.lostTests.push_back(lost);
     } else {
       TTestsRecord record = NewResultRecord(entry);
       switch (DecodeResultPage(page, record, doc_.SignalGroupFlags, kPageBytes)) {
@@ -202,6 +239,7 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
           break;
         case PageOutcome::Bad:
           ++result.badPages;
+          result.lostTests.push_back(lost);
           break;
       }
     }
@@ -283,16 +321,15 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
     int sample = 0;
     for (const int32_t address : pages) {
       host_.RequestingPage(static_cast<int>(pagesDone + 1), static_cast<int>(totalPages));
-      if (const LinkOutcome got = link_.RequestPage(static_cast<uint32_t>(address)); !got) {
+      bool sumHolds = false;
+      if (const LinkOutcome got = FetchPage(static_cast<uint32_t>(address), result, sumHolds);
+          !got) {
         return Stop(result, got);
       }
       const uint8_t* page = link_.Buffer().Data();
-      if (capture_ != nullptr) {
-        capture_->Page(static_cast<uint32_t>(address), page, CheckPage(page, kPageBytes));
-      }
-      if (!CheckPage(page, kPageBytes) ||
-          DecodeLoggingPage(page, doc_, static_cast<int>(b), address, sample, kPageBytes) ==
-              PageOutcome::Bad) {
+      if (capture_ != nullptr) capture_->Page(static_cast<uint32_t>(address), page, sumHolds);
+      if (!sumHolds || DecodeLoggingPage(page, doc_, static_cast<int>(b), address, sample,
+                                         kPageBytes) == PageOutcome::Bad) {
         ++result.badPages;
       }
       ++sample;

@@ -11,7 +11,9 @@
 #include "workspace/DocumentWorkspace.h"
 
 #include <chrono>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -31,13 +33,31 @@ enum class DownloadOutcome {
   Busy,       // a download was already running; nothing was done
 };
 
+// A page is asked for this many times in all while its byte sum comes wrong: a sum broken on the
+// wire arrives whole when asked again, one broken in the instrument's memory never does.
+inline constexpr int kPageAttempts = 3;
+
+// A result page that did not become a test.
+struct LostTest {
+  uint32_t address = 0;  // the page's address, as the trace and a memory dump name it
+  int32_t buildingNo = 0;
+  int32_t roomNo = 0;
+  bool sumWrong = true;  // false: the sum held but the page could not be read (impossible dates)
+};
+
 struct DownloadResult {
   DownloadOutcome outcome = DownloadOutcome::Failed;
   std::optional<MemoryChoice> memory;  // set once the memory was chosen
   int badPages = 0;                    // pages whose checksum failed (or impossible dates)
   int droppedPages = 0;                // result pages of kinds 2, 3 and 4
+  int resentPages = 0;                 // pages asked for again because their sum was wrong
+  std::vector<LostTest> lostTests;     // results: the bad pages, in transfer order
   bool ok() const { return outcome == DownloadOutcome::Completed; }
 };
+
+// What a person is told after a results download that left tests out ("msgDataCorrupt_35", the
+// count and "   Error #16", then which pages in plain words); nullopt when none was left out.
+std::optional<Notice> LostTestsNotice(const DownloadResult& result);
 
 // The pauses that let a person see the transfer dialog; tests set them to zero.
 struct DownloadPauses {
@@ -90,6 +110,9 @@ class DownloadEngine {
     if (notice.key != nullptr) Tell(notice.key, notice.suffix, notice.icon);
   }
   void Pause(std::chrono::milliseconds ms);
+  // Asks for the page until its byte sum holds, at most kPageAttempts times; the buffer holds
+  // the last copy. `sumHolds` says whether it did in the end.
+  LinkOutcome FetchPage(uint32_t address, DownloadResult& result, bool& sumHolds);
 
   DocumentWorkspace& workspace_;
   Document& doc_;

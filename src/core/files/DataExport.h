@@ -5,6 +5,7 @@
 
 #include "app/TextCodec.h"
 #include "files/Outcome.h"
+#include "files/OutputSink.h"
 #include "store/Document.h"
 
 #include <QByteArray>
@@ -30,11 +31,16 @@ QByteArray IsoDateTime(DateTime t);
 // no value is an empty cell. Fields are quoted where RFC 4180 asks for it; lines end in CR LF.
 QByteArray ExportCsvText(const Document& doc, const TextCatalog& texts,
                          const DataExportOptions& options);
+void WriteCsv(ByteSink& out, const Document& doc, const TextCatalog& texts,
+              const DataExportOptions& options);
 
 // The whole document: instrument, kind, and every test (with its present values) or every block
 // (its signals and samples). Values are numbers or null; marks ride beside them.
+// Laid out as Qt's QJsonDocument::toJson(Indented) lays it out, written as it is made.
 QByteArray ExportJsonText(const Document& doc, const TextCatalog& texts,
                           const DataExportOptions& options);
+void WriteJson(ByteSink& out, const Document& doc, const TextCatalog& texts,
+               const DataExportOptions& options);
 
 enum class DataFormat { Csv, Json };
 
@@ -42,5 +48,8 @@ enum class DataFormat { Csv, Json };
 // Refused with the translated "msgNoDatToExp_50" when there is nothing to export.
 Outcome ExportData(const QString& path, DataFormat format, const Document& doc,
                    const TextCatalog& texts, const DataExportOptions& options = {});
+// The same into a sink (standard output); whether the bytes arrived is the sink's to tell.
+Outcome ExportData(ByteSink& out, DataFormat format, const Document& doc, const TextCatalog& texts,
+                   const DataExportOptions& options = {});
 
 }  // namespace qv

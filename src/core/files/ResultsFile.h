@@ -2,8 +2,9 @@
 // the print header and the instrument's settings block, as line-oriented 8-bit text.
 //
 // The writer always produces "Ver_3"; the reader also takes "Ver_1" and "Ver_2" (and reads any
-// other version text as "Ver_1"). Reals are written with the caller's decimal separator and
-// read with either.
+// other version text as "Ver_1", naming it when that reading fails). Reals are written with the
+// caller's decimal separator and read with either. Lines are written ending in CR LF; a file
+// copied through another system is read with CR alone or LF alone as well.
 #pragma once
 
 #include "app/TextCodec.h"
@@ -14,6 +15,7 @@
 #include <QString>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -38,6 +40,12 @@ inline constexpr int kMaxBlocksInFile = 4096;
 // widest text a value can take (a float near its limit, printed in full) come to about 240 MB;
 // 65536 samples of 64 signals to less. Anything larger is refused before it is read.
 inline constexpr qint64 kMaxResultsFileBytes = qint64{256} * 1024 * 1024;
+
+// The longest name (building, room) or other one-line text kept from a file: an instrument page
+// holds fewer than 264 bytes and the tree's editor, a line edit, takes at most 32767 characters
+// (one byte each in the code page). A longer text was not written by this program; it is cut to
+// this length when read, with a warning, so that no command keeps or lays out more of it.
+inline constexpr size_t kMaxNameBytes = 32767;
 
 struct SaveOptions {
   char decimalSeparator = '.';  // the locale's
@@ -86,6 +94,8 @@ struct OpenOutcome {
   int version = 1;    // 1, 2 or 3: how the file was read
   MeasurementsKind kind = MeasurementsKind::None;
   int formatDigit = 0;  // the digit of the "$PROT%" line
+  // What the person should know although the file was read (texts cut to kMaxNameBytes).
+  std::vector<Bytes> warnings;
 };
 
 // Reads a results file's bytes into the document. The kind flags and SavingLoggerAsResults
@@ -96,7 +106,9 @@ struct OpenOutcome {
 // HeaderLoadedFromFile are the caller's, once the opening completes.
 // Failures (Failed): translated "msgFileNotCorrect_35" + "   Error #1A" / "   Error #1B" /
 // "   Error #1" when the input ends before "$ProbesData%" / "$Comments%" / "$MEASUREMENTS%";
-// a clear message naming the line for a number that cannot be read or a count out of range.
+// a clear message naming the line for a number that cannot be read or a count out of range;
+// a message naming a UTF-8 byte order mark at the start. Names and other one-line texts longer
+// than kMaxNameBytes are cut, with a warning.
 // Whatever the bytes, nothing is read outside `bytes` and no record is written outside.
 OpenOutcome ReadResultsFile(std::string_view bytes, Document& doc, const TextCatalog& texts);
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -20,26 +21,46 @@ namespace {
 constexpr char kEscape = '\xFF';
 
 // Lines end at CR; an LF right after the CR belongs to the line end, any other LF is an
-// ordinary byte. Free-text sections are read byte by byte from the same position.
+// ordinary byte. A file whose first line ends in a bare LF was copied through a system that
+// ends lines with LF alone: its lines end at LF (a CR before it belongs to the line end).
+// Free-text sections are read byte by byte from the same position.
 class Cursor {
  public:
-  explicit Cursor(std::string_view data) : data_(data) {}
+  explicit Cursor(std::string_view data) : data_(data) {
+    const size_t first = data_.find_first_of("\r\n");
+    lfLines_ = first != std::string_view::npos && data_[first] == '\n';
+  }
 
   bool AtEnd() const { return pos_ >= data_.size(); }
   size_t Remaining() const { return AtEnd() ? 0 : data_.size() - pos_; }
   int LineNumber() const { return line_; }
+  bool LfLines() const { return lfLines_; }
+  bool StartsWith(std::string_view prefix) const {
+    return data_.substr(std::min(pos_, data_.size())).starts_with(prefix);
+  }
 
   // The next line; an empty one at the end of the input.
   std::string_view NextLine() {
     if (AtEnd()) return {};
     ++line_;
     const size_t start = pos_;
-    const void* cr = std::memchr(data_.data() + start, '\r', data_.size() - start);
-    const size_t end =
-        cr ? static_cast<size_t>(static_cast<const char*>(cr) - data_.data()) : data_.size();
-    pos_ = end;
+    const char end = lfLines_ ? '\n' : '\r';
+    const void* found = std::memchr(data_.data() + start, end, data_.size() - start);
+    size_t stop =
+        found ? static_cast<size_t>(static_cast<const char*>(found) - data_.data()) : data_.size();
+    pos_ = stop;
     SkipLineEnd();
-    return data_.substr(start, end - start);
+    if (lfLines_ && stop > start && data_[stop - 1] == '\r') --stop;
+    return data_.substr(start, stop - start);
+  }
+
+  // With LF line ends, the empty line that follows a line here (a logged sample's line ends in
+  // LF before its CR LF, which became two LFs); nothing otherwise.
+  void SkipSampleLineEnd() {
+    if (lfLines_ && pos_ < data_.size() && data_[pos_] == '\n') {
+      ++pos_;
+      ++line_;
+    }
   }
 
   // Skips lines up to one equal to `tag` (consumed); false at the end of the input.
@@ -63,13 +84,18 @@ class Cursor {
   int NextByte() {
     if (AtEnd()) return -1;
     const char c = data_[pos_++];
-    if (c == '\r') ++line_;
+    if (c == (lfLines_ ? '\n' : '\r')) ++line_;
     return static_cast<unsigned char>(c);
   }
 
  private:
   void SkipLineEnd() {
-    if (pos_ < data_.size() && data_[pos_] == '\r') {
+    if (pos_ >= data_.size()) return;
+    if (lfLines_) {
+      ++pos_;  // the LF
+      return;
+    }
+    if (data_[pos_] == '\r') {
       ++pos_;
       if (pos_ < data_.size() && data_[pos_] == '\n') ++pos_;
     }
@@ -78,6 +104,7 @@ class Cursor {
   std::string_view data_;
   size_t pos_ = 0;
   int line_ = 0;
+  bool lfLines_ = false;
 };
 
 // A text from the file in a message: bounded, and without control bytes, so that it stays one
@@ -254,7 +281,27 @@ class Reader {
     try {
       Read();
     } catch (const ReadError& e) {
-      result_.outcome = Outcome::Failure(e.message);
+      // Any other version text is read as Ver_1; when that fails, the version is the cause.
+      const bool unknownVersion = versionLine_ && result_.versionText != "Ver_1" &&
+                                  result_.versionText != "Ver_2" && result_.versionText != "Ver_3";
+      result_.outcome = Outcome::Failure(
+          unknownVersion ? "The file version " + Quoted(result_.versionText) + " (line " +
+                               std::to_string(versionLine_) +
+                               ") is not one this program knows (Ver_1, Ver_2, Ver_3); read as "
+                               "Ver_1, the file fails: " +
+                               e.message
+                         : e.message);
+    }
+    if (cutTexts_ > 0) {
+      result_.warnings.push_back(
+          cutTexts_ == 1
+              ? "The " + firstCut_ + " is " + std::to_string(firstCutSize_) +
+                    " bytes long, longer than any this program writes; only its first " +
+                    std::to_string(kMaxNameBytes) + " bytes are kept."
+              : std::to_string(cutTexts_) + " texts are longer than any this program writes (the " +
+                    "first: the " + firstCut_ + ", " + std::to_string(firstCutSize_) +
+                    " bytes); only the first " + std::to_string(kMaxNameBytes) +
+                    " bytes of each are kept.");
     }
     return std::move(result_);
   }
@@ -264,18 +311,39 @@ class Reader {
     throw ReadError{texts_.Translate("msgFileNotCorrect_35") + suffix};
   }
 
+  // A name or other one-line text as kept: at most kMaxNameBytes, the rest counted for the
+  // warning. `what` names it in that warning ("building name of test 3").
+  Bytes Text(std::string_view text, const std::function<std::string()>& what) {
+    if (text.size() <= kMaxNameBytes) return Bytes(text);
+    if (cutTexts_++ == 0) {
+      firstCut_ = what();
+      firstCutSize_ = text.size();
+    }
+    return Bytes(text.substr(0, kMaxNameBytes));
+  }
+
   void Read() {
     doc_.LoggerDataLoaded = false;
     doc_.ResultsDataLoaded = false;
     doc_.SavingLoggerAsResults = false;
 
+    // An editor that saved the file as UTF-8 put this mark first; every line would then be read
+    // as something it is not.
+    if (in_.Remaining() >= 3 && in_.StartsWith("\xEF\xBB\xBF")) {
+      throw ReadError{
+          "The file begins with a UTF-8 byte order mark: another program saved it as UTF-8 text, "
+          "which a results file never is. Save it again as windows-1252 text (windows-1250 for "
+          "Czech and Slovenian texts) without the mark."};
+    }
+
     result_.versionText = "Ver_1";
     while (!in_.AtEnd()) {
       const std::string_view line = in_.NextLine();
       if (line == "$FileVersion%") {
-        result_.versionText = Bytes(in_.NextLine());
+        result_.versionText = Text(in_.NextLine(), [] { return std::string("version line"); });
+        versionLine_ = in_.LineNumber();
       } else if (line == "$FileName%") {
-        result_.fileName = Bytes(in_.NextLine());
+        result_.fileName = Text(in_.NextLine(), [] { return std::string("file name line"); });
         break;
       }
     }
@@ -284,12 +352,12 @@ class Reader {
     PrintHeader& header = doc_.Header;
     in_.SkipTo("$PrintHeader%");
     for (Bytes& text : header.Lines)
-      text = Bytes(in_.NextLine());
+      text = Text(in_.NextLine(), [] { return std::string("print header line"); });
 
     if (!in_.SkipTo("$ProbesData%")) NotCorrect("   Error #1A");
     const auto probe = [&](int p) {
-      header.ProbeSerNo[p] = Bytes(in_.NextLine());
-      header.ProbeType[p] = Bytes(in_.NextLine());
+      header.ProbeSerNo[p] = Text(in_.NextLine(), [] { return std::string("probe text"); });
+      header.ProbeType[p] = Text(in_.NextLine(), [] { return std::string("probe text"); });
     };
     for (int p = PrintHeader::Temp; p <= PrintHeader::Lum; ++p)
       probe(p);
@@ -387,7 +455,10 @@ class Reader {
 
     line = in_.SkipToPrefix("Units:");
     const std::string_view units = From(line, 7);
-    t.UnitSystem = Bytes(units.substr(0, units.find(';')));
+    const auto ofTest = [index](const char* text) {
+      return [index, text] { return std::string(text) + " of test " + std::to_string(index + 1); };
+    };
+    t.UnitSystem = Text(units.substr(0, units.find(';')), ofTest("unit text"));
 
     line = in_.SkipToPrefix("Location H/R:");
     size_t found = 0;
@@ -395,8 +466,9 @@ class Reader {
     t.BuildingNo = Integer(location[0], in_);
     t.RoomNo = Integer(location[1], in_);
 
-    t.BuildingName = Bytes(Labelled(in_.SkipToPrefix("BuildingName:"), "BuildingName: "));
-    t.RoomName = Bytes(Labelled(in_.SkipToPrefix("RoomName:"), "RoomName: "));
+    t.BuildingName = Text(Labelled(in_.SkipToPrefix("BuildingName:"), "BuildingName: "),
+                          ofTest("building name"));
+    t.RoomName = Text(Labelled(in_.SkipToPrefix("RoomName:"), "RoomName: "), ofTest("room name"));
     line = in_.SkipToPrefix("BeginTime:");
     t.BeginTime = Real(Labelled(line, "BeginTime:"), in_);
     line = in_.SkipToPrefix("EndTime:");
@@ -431,8 +503,11 @@ class Reader {
       const int index = static_cast<int>(doc_.LoggerBlocks.size()) - 1;
       in_.SkipTo("$ LOGGER " + std::to_string(b) + " %");
       TLoggerRecord& block = doc_.LoggerBlocks[index];
-      block.BuildingName = Bytes(LineAfter("$BuildingName%"));
-      block.RoomName = Bytes(LineAfter("$RoomName%"));
+      const auto ofBlock = [b](const char* text) {
+        return [b, text] { return std::string(text) + " of logging block " + std::to_string(b); };
+      };
+      block.BuildingName = Text(LineAfter("$BuildingName%"), ofBlock("building name"));
+      block.RoomName = Text(LineAfter("$RoomName%"), ofBlock("room name"));
       const std::string_view sampleCount = LineAfter("$Logger Result Number%");
       block.SampleCount = Count(sampleCount, kMaxLoggedSamplesInFile, "a sample count", in_);
       samplesSoFar += block.SampleCount;
@@ -443,7 +518,7 @@ class Reader {
       block.BeginTime = Real(start, in_);
       const std::string_view interval = LineAfter("$Logger Interval%");
       block.IntervalSec = Integer(interval, in_);
-      block.UnitSystem = Bytes(LineAfter("$Logger Units%"));
+      block.UnitSystem = Text(LineAfter("$Logger Units%"), ofBlock("unit text"));
 
       const std::string_view signalLine = LineAfter("$Logger Signals%");
       block.SignalCodes.fill(0);
@@ -473,6 +548,7 @@ class Reader {
           if (++listPos <= kLoggerSignals) doc_.StoreSample(index, listPos, s, v);
           return true;
         });
+        in_.SkipSampleLineEnd();
       }
     }
   }
@@ -481,6 +557,10 @@ class Reader {
   Document& doc_;
   const TextCatalog& texts_;
   OpenOutcome result_;
+  int versionLine_ = 0;  // the line of the version text; 0 when the file has none
+  int cutTexts_ = 0;
+  std::string firstCut_;
+  size_t firstCutSize_ = 0;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "app/TextCodec.h"
 #include "files/Outcome.h"
+#include "files/OutputSink.h"
 #include "store/Document.h"
 
 #include <QByteArray>
@@ -30,10 +31,15 @@ char DelimiterChar(ExportDelimiter d);
 std::string_view LineEndText(ExportLineEnd e);
 
 // The results part: a header line, then one line per test of ShownTests with the columns of
-// ColumnSignals (1..ColumnCount).
+// ColumnSignals (1..ColumnCount), handed to `out` line by line.
+void WriteResultsText(ByteSink& out, const Document& doc, const TextCatalog& texts,
+                      const ExportOptions& options);
+// The logging part for one block: a header line, then one line per sample.
+void WriteLoggerText(ByteSink& out, const TLoggerRecord& block, const TextCatalog& texts,
+                     const ExportOptions& options);
+// The same parts as one text.
 Bytes ExportResultsText(const Document& doc, const TextCatalog& texts,
                         const ExportOptions& options);
-// The logging part for one block: a header line, then one line per sample.
 Bytes ExportLoggerText(const TLoggerRecord& block, const TextCatalog& texts,
                        const ExportOptions& options);
 
@@ -42,6 +48,10 @@ Bytes ExportLoggerText(const TLoggerRecord& block, const TextCatalog& texts,
 // of an earlier one (the system's error text). Refused with the translated "msgNoDatToExp_50"
 // when there is nothing of either kind to export.
 Outcome ExportTable(const QString& path, const Document& doc, const TextCatalog& texts,
+                    const ExportOptions& options = {});
+// The same parts into a sink (standard output); the refusal as above. Whether the bytes arrived
+// is the sink's to tell.
+Outcome ExportTable(ByteSink& out, const Document& doc, const TextCatalog& texts,
                     const ExportOptions& options = {});
 
 }  // namespace qv

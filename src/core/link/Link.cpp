@@ -11,7 +11,18 @@ namespace qv {
 LinkTimings::us LinkTimings::BlockLimit(size_t n, int32_t rate) const {
   const double seconds = rate > 0 ? static_cast<double>(n) / rate * BlockStretch : 0.0;
   const us stretched{static_cast<int64_t>(std::ceil(seconds * 1e6))};
-  return std::max(stretched, BlockMinimum);
+  const us limit = std::max(stretched, BlockMinimum);
+  return BlockCeiling > us::zero() ? std::min(limit, BlockCeiling) : limit;
+}
+
+LinkTimings LinkTimings::Within(us longest) const {
+  LinkTimings t = *this;
+  for (us* limit : {&t.IdentifyTotal, &t.IdentifyAttempt, &t.CommandTotal, &t.CommandAttempt,
+                    &t.BlockMinimum}) {
+    *limit = std::min(*limit, longest);
+  }
+  t.BlockCeiling = BlockCeiling > us::zero() ? std::min(BlockCeiling, longest) : longest;
+  return t;
 }
 
 void LinkBuffer::Allocate(size_t capacity) {
@@ -152,6 +163,7 @@ LinkOutcome Link::Identify() {
   buffer_.Allocate(kIdentifyBufferSize);
   const auto start = LinkClock::now();
   bool found = false;
+  std::string answer;  // the last reply that was not the instrument's
   do {
     // Whatever an earlier probe brought late would otherwise be taken for this reply.
     t->PurgeInput();
@@ -159,18 +171,38 @@ LinkOutcome Link::Identify() {
     Send(t, kIdentifyCommand);
     host_.Pump();
     if (Cancelled()) break;
-    const size_t got = ReadPumping(buffer_.Data(), kIdentifyReply.size(),
-                                   LinkClock::now() + timings_.IdentifyAttempt);
+    const auto attemptEnd = LinkClock::now() + timings_.IdentifyAttempt;
+    const size_t got = ReadPumping(buffer_.Data(), kIdentifyReply.size(), attemptEnd);
     buffer_.SetSize(got);
     if (got == kIdentifyReply.size()) found = buffer_.View() == kIdentifyReply;
-    if (!found) TraceShort(got, kIdentifyReply.size());
+    if (!found) {
+      if (got > 0) answer.assign(buffer_.View());
+      if (got == kIdentifyReply.size()) {
+        Trace("not an instrument's identification");
+      } else {
+        TraceShort(got, kIdentifyReply.size());
+      }
+    }
     if (Cancelled() || t->Gone()) break;
+    // A wrong answer comes at once: asking again at once would send thousands of probes a
+    // second. The attempt's time runs out first, its late bytes read and dropped.
+    if (!found && got > 0) {
+      uint8_t late[64];
+      while (LinkClock::now() < attemptEnd && !Cancelled() && !t->Gone()) {
+        ReadPumping(late, sizeof late, attemptEnd);
+      }
+    }
   } while (!found && LinkClock::now() - start < timings_.IdentifyTotal);
   buffer_.Free();
   if (found) return {};
 
   t->Close();
-  const LinkOutcome outcome = Failure(LinkStatus::NoInstrument);
+  LinkOutcome outcome = Failure(LinkStatus::NoInstrument);
+  if (outcome.status == LinkStatus::NoInstrument && !answer.empty()) {
+    outcome.status = LinkStatus::NotSupported;
+    outcome.notice.key = kMsgCommunFail;
+    outcome.notice.suffix = "\n\n" + NotSupportedAdvice(serialDevice_, answer);
+  }
   cancelled_.store(false);
   return outcome;
 }
@@ -313,6 +345,16 @@ uint32_t Link::ByteSum(size_t first, size_t count) const {
 
 void Link::PurgeSerialInput() {
   if (serial_->IsOpen()) serial_->PurgeInput();
+}
+
+std::string NotSupportedAdvice(const std::string& device, std::string_view answer) {
+  std::string shown;
+  for (const char c : answer.substr(0, 16))
+    shown += (c >= 0x20 && c < 0x7F) ? c : '.';
+  return "A device answered" + (device.empty() ? std::string() : " on " + device) +
+         ", but not as a supported instrument does (it sent \"" + shown + "\" where \"" +
+         std::string(kIdentifyReply) +
+         "\" was expected): check that the port is the instrument's and the line speed is right.";
 }
 
 }  // namespace qv

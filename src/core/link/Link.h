@@ -39,6 +39,7 @@ enum class LinkStatus {
   Cancelled,        // Cancel ended a wait: nothing to tell
   PortUnavailable,  // "msgNotAvailPort_35", the device and what keeps it from opening
   NoInstrument,     // "msgConnectError_35": nothing answered the identification
+  NotSupported,     // "msgCommunFail_35" and NotSupportedAdvice: an answer, but not "SER"
   NoAcknowledge,    // "msgCommunFail_35" + "   Error #2C"
   BlockFailed,      // "msgCommunFail_35" + "   Error #3"
 };
@@ -52,6 +53,10 @@ struct LinkOutcome {
   explicit operator bool() const { return ok(); }
 };
 
+// The sentence after "msgCommunFail_35" when something on `device` answered the identification,
+// but not as an instrument does: what it sent, and what to check.
+std::string NotSupportedAdvice(const std::string& device, std::string_view answer);
+
 // Every time limit of the protocol, measured on a monotonic clock. Tests shorten them; the
 // code path stays the same.
 struct LinkTimings {
@@ -63,10 +68,14 @@ struct LinkTimings {
   us BlockMinimum{2'592'000};      // 0.00003 day
   double BlockStretch = 34.56;     // block limit = (n / rate) seconds x this (4/10000 day)
   us PollSlice{10'000};            // longest wait between two Pump calls
+  us BlockCeiling{0};              // no block waits longer than this; 0: no ceiling
   int UsbProbeTries = 3;
 
   // The limit for a block of n bytes at `rate` bytes per second (baud, as the original).
   us BlockLimit(size_t n, int32_t rate) const;
+  // These limits with none longer than `longest` (a person's --timeout): a silent instrument
+  // is given up after that time at the latest, whatever the exchange.
+  LinkTimings Within(us longest) const;
 };
 
 // The receive buffer of one exchange. Blocks land at its start; nothing is written past
@@ -111,9 +120,12 @@ class Link {
   // must outlive its use by the link.
   void SetTrace(LinkTrace* trace) { trace_ = trace; }
   const LinkTimings& Timings() const { return timings_; }
+  // A step of the caller's in the trace (a page asked for again, say); nothing without one.
+  void Note(std::string step) { Trace(std::move(step)); }
 
-  // Finds the instrument and identifies it (":MRD\n" until "SER"). Ok: the link is open,
-  // Kind() says over which transport.
+  // Finds the instrument and identifies it (":MRD\n" until "SER", one probe per attempt even
+  // when a wrong answer comes at once). Ok: the link is open, Kind() says over which transport.
+  // NoInstrument when nothing answered, NotSupported when something answered otherwise.
   LinkOutcome Connect();
   // Sends bytes over the open link; true when all were written.
   bool SendRaw(std::string_view bytes);

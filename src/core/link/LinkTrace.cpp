@@ -1,5 +1,6 @@
 #include "link/LinkTrace.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -24,6 +25,20 @@ void LinkTrace::Start() {
   start_ = LinkClock::now();
 }
 
+void LinkTrace::StreamTo(Output output) {
+  Flush();
+  output_ = std::move(output);
+}
+
+void LinkTrace::Flush() {
+  if (!output_) return;
+  std::string text;
+  for (const Event& e : events_)
+    AppendText(text, e);
+  events_.clear();
+  if (!text.empty()) output_(text);
+}
+
 void LinkTrace::Add(Kind kind, std::string data) {
   // Bytes that follow bytes of the same direction at once are one event: a block read in
   // pieces reads as one.
@@ -33,6 +48,8 @@ void LinkTrace::Add(Kind kind, std::string data) {
     events_.back().data += data;
     return;
   }
+  // The event before can grow no more: when streaming, it goes now.
+  Flush();
   events_.push_back({kind, at, std::move(data)});
 }
 
@@ -48,28 +65,31 @@ void LinkTrace::Received(const uint8_t* bytes, size_t n) {
   if (n > 0) Add(Kind::Received, std::string(reinterpret_cast<const char*>(bytes), n));
 }
 
+void LinkTrace::AppendText(std::string& out, const Event& e) {
+  if (e.kind == Kind::Step) {
+    Line(out, e.at, "--", e.data);
+    return;
+  }
+  const char* direction = e.kind == Kind::Sent ? "H>" : "<I";
+  for (size_t i = 0; i < e.data.size(); i += kBytesPerLine) {
+    const std::string_view part =
+        std::string_view(e.data).substr(i, std::min(kBytesPerLine, e.data.size() - i));
+    std::string hex, text;
+    for (const char c : part) {
+      char h[4];
+      std::snprintf(h, sizeof h, "%02X ", static_cast<unsigned char>(c));
+      hex += h;
+      text += (c >= 0x20 && c < 0x7F) ? c : '.';
+    }
+    hex.resize(kBytesPerLine * 3, ' ');
+    Line(out, e.at, direction, hex + "|" + text + "|");
+  }
+}
+
 std::string LinkTrace::Text() const {
   std::string out;
-  for (const Event& e : events_) {
-    if (e.kind == Kind::Step) {
-      Line(out, e.at, "--", e.data);
-      continue;
-    }
-    const char* direction = e.kind == Kind::Sent ? "H>" : "<I";
-    for (size_t i = 0; i < e.data.size(); i += kBytesPerLine) {
-      const std::string_view part =
-          std::string_view(e.data).substr(i, std::min(kBytesPerLine, e.data.size() - i));
-      std::string hex, text;
-      for (const char c : part) {
-        char h[4];
-        std::snprintf(h, sizeof h, "%02X ", static_cast<unsigned char>(c));
-        hex += h;
-        text += (c >= 0x20 && c < 0x7F) ? c : '.';
-      }
-      hex.resize(kBytesPerLine * 3, ' ');
-      Line(out, e.at, direction, hex + "|" + text + "|");
-    }
-  }
+  for (const Event& e : events_)
+    AppendText(out, e);
   return out;
 }
 

@@ -6,6 +6,7 @@
 #include "link/ByteTransport.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,8 +15,16 @@ namespace qv {
 
 class LinkTrace {
  public:
+  using Output = std::function<void(std::string_view text)>;
+
   // Forgets what was recorded; times count from now.
   void Start();
+  // From now on each event goes to `output` as text as soon as it is complete (bytes that
+  // follow at once are still added to it) and is not kept: an hour-long transfer costs no
+  // memory. Text() then holds at most the event not yet handed on.
+  void StreamTo(Output output);
+  // Hands the last event to the output (at the end of the transfer).
+  void Flush();
   void Step(std::string text);
   void Sent(const uint8_t* bytes, size_t n);
   void Received(const uint8_t* bytes, size_t n);
@@ -34,9 +43,11 @@ class LinkTrace {
     std::string data;
   };
   void Add(Kind kind, std::string data);
+  static void AppendText(std::string& out, const Event& e);
 
   LinkClock::time_point start_ = LinkClock::now();
   std::vector<Event> events_;
+  Output output_;
 };
 
 }  // namespace qv

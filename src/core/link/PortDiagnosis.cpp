@@ -300,6 +300,26 @@ std::string DiagnoseOpenFailure(const std::string& device, OpenError error,
                         JoinList(named) +
                         (holders.size() > 1 ? ": close them and try again."
                                             : ": close that program and try again."));
+  } else if (const std::vector<SerialLock> locks = FindSerialLocks(device, roots);
+             error == OpenError::Denied && !locks.empty()) {
+    const SerialLock& lock = locks.front();
+    if (lock.stale) {
+      sentences.push_back(device + " is locked by " + lock.path + ", which process " +
+                          std::to_string(lock.pid) +
+                          " left behind: that process has ended and nothing holds the device. "
+                          "This user may not remove the stale lock; remove it (sudo rm " +
+                          lock.path + ") and try again.");
+    } else if (lock.pid > 0 && lock.host.empty()) {
+      sentences.push_back(device + " is locked by process " + std::to_string(lock.pid) +
+                          (lock.process.empty() ? "" : " (" + lock.process + ")") + ", lock file " +
+                          lock.path + ": close that program and try again.");
+    } else {
+      sentences.push_back(device + " is locked by " + lock.path +
+                          (!lock.host.empty() ? ", written on the computer " + lock.host
+                                              : std::string(", which names no process")) +
+                          ": if no program uses the device, remove the lock (sudo rm " + lock.path +
+                          ") and try again.");
+    }
   } else if (error == OpenError::Denied) {
     sentences.push_back(device + " is in use by another program (sudo fuser -v " + device +
                         " names it).");
@@ -311,6 +331,71 @@ std::string DiagnoseOpenFailure(const std::string& device, OpenError error,
   for (const std::string& s : sentences)
     text += (text.empty() ? "" : " ") + s;
   return text;
+}
+
+std::vector<SerialLock> FindSerialLocks(const std::string& device, const DeviceRoots& roots) {
+  std::vector<std::string> names;
+  const auto addName = [&](std::string name) {
+    std::replace(name.begin(), name.end(), '/', '_');
+    name = "LCK.." + name;
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  };
+  // Qt names the lock after the path it was given, without "/dev/".
+  const std::string devPrefix = roots.dev + "/";
+  addName(StartsWith(device, devPrefix) ? device.substr(devPrefix.size()) : device);
+  // Other programs after the device itself.
+  addName(BaseName(ResolvedPath(device)));
+
+  char host[256] = {};
+  gethostname(host, sizeof host - 1);
+  std::vector<SerialLock> locks;
+  for (const std::string& folder : roots.lockDirs) {
+    for (const std::string& name : names) {
+      const fs::path file = fs::path(folder) / name;
+      std::error_code ec;
+      if (!fs::is_regular_file(file, ec)) continue;
+      SerialLock lock;
+      lock.path = file.string();
+      if (std::any_of(locks.begin(), locks.end(),
+                      [&](const SerialLock& l) { return fs::equivalent(l.path, lock.path, ec); })) {
+        continue;
+      }
+      // Qt writes "pid\nprogram\nhost\n"; others the number alone, often padded with blanks.
+      std::ifstream in(file);
+      std::string pidLine, program, lockHost;
+      std::getline(in, pidLine);
+      std::getline(in, program);
+      std::getline(in, lockHost);
+      const size_t first = pidLine.find_first_not_of(' ');
+      if (first != std::string::npos) {
+        const char* begin = pidLine.data() + first;
+        const char* end = pidLine.data() + pidLine.size();
+        int pid = 0;
+        const auto [stop, err] = std::from_chars(begin, end, pid);
+        if (err == std::errc() && pid > 0 && (stop == end || *stop == ' ' || *stop == '\r'))
+          lock.pid = pid;
+      }
+      // A number from another computer says nothing about the processes here.
+      if (!lockHost.empty() && lockHost != host) lock.host = lockHost;
+      if (lock.pid > 0 && lock.host.empty()) {
+        const fs::path process = fs::path(roots.proc) / std::to_string(lock.pid);
+        if (fs::exists(process, ec)) {
+          lock.process = FirstLine(process / "comm");
+        } else {
+          lock.stale = true;
+        }
+      }
+      locks.push_back(std::move(lock));
+    }
+  }
+  return locks;
+}
+
+void RemoveStaleSerialLocks(const std::string& device, const DeviceRoots& roots) {
+  for (const SerialLock& lock : FindSerialLocks(device, roots)) {
+    std::error_code ec;
+    if (lock.stale) fs::remove(lock.path, ec);
+  }
 }
 
 std::string DiagnoseOpenFailure(const std::string& device, OpenError error,

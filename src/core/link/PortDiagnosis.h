@@ -19,6 +19,10 @@ struct DeviceRoots {
   std::string dev = "/dev";
   std::string sys = "/sys";
   std::string proc = "/proc";
+  // Where serial programs keep their lock files, in the order Qt's serial port looks.
+  std::vector<std::string> lockDirs = {"/var/lock",         "/etc/locks", "/var/spool/locks",
+                                       "/var/spool/uucp",   "/tmp",       "/var/tmp",
+                                       "/var/lock/lockdev", "/run/lock"};
 
   std::string ByIdFolder() const { return dev + "/serial/by-id"; }
 };
@@ -100,6 +104,25 @@ struct SerialDeviceList {
 };
 
 SerialDeviceList ListSerialDevices(const DeviceRoots& roots);
+
+// A lock file a serial program (Qt's serial port among them) keeps while it has the device open:
+// "LCK.." and the device's name, holding the process number (and, from Qt, the program's name
+// and the host's).
+struct SerialLock {
+  std::string path;
+  int pid = 0;          // 0: no process number could be read
+  std::string process;  // the name of the running process it names
+  std::string host;     // the computer named in it, when it is not this one
+  bool stale = false;   // the process it names has ended here: nothing holds the device
+};
+
+// The lock files of `device` in roots.lockDirs: for the name as given below roots.dev (a "/"
+// becomes "_", as Qt writes it) and for the device it resolves to.
+std::vector<SerialLock> FindSerialLocks(const std::string& device, const DeviceRoots& roots);
+
+// Removes the stale lock files of `device` that this user may remove: a program that was
+// killed leaves its lock behind, and the device is free all the same.
+void RemoveStaleSerialLocks(const std::string& device, const DeviceRoots& roots = {});
 
 // What the open call itself reported, as far as it tells the causes apart.
 enum class OpenError { NotFound, Denied, Other };

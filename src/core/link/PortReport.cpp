@@ -63,6 +63,19 @@ std::string HoldersText(const PortEntry& port, int unexamined) {
   return text;
 }
 
+std::string LockText(const SerialLock& lock) {
+  if (lock.stale) {
+    return "stale lock file " + lock.path + ": process " + std::to_string(lock.pid) +
+           " has ended and nothing holds the device (the link removes it where this user may; "
+           "else sudo rm " +
+           lock.path + ")";
+  }
+  if (!lock.host.empty()) return "by " + lock.path + ", written on the computer " + lock.host;
+  if (lock.pid == 0) return "by " + lock.path + ", which names no process";
+  return "by process " + std::to_string(lock.pid) +
+         (lock.process.empty() ? "" : " (" + lock.process + ")") + ", lock file " + lock.path;
+}
+
 std::string BridgeText(const UsbBridgeFound& bridge) {
   if (!bridge.readable) return "a bridge whose texts cannot be read: " + bridge.error;
   std::string text = Quoted(bridge.description);
@@ -100,8 +113,10 @@ PortReport BuildPortReport(const DeviceRoots& roots, const UserIdentity& user, c
     PortEntry entry;
     entry.info = devices[i];
     entry.access = CheckAccess(entry.info.path, user);
-    if (entry.access.access != PortAccess::Missing)
+    if (entry.access.access != PortAccess::Missing) {
       entry.holders = processes.Holders(entry.info.path);
+      entry.locks = FindSerialLocks(entry.info.path, roots);
+    }
     entry.asked = wasAsked[i];
     report.ports.push_back(std::move(entry));
   }
@@ -132,6 +147,8 @@ std::string PortReportText(const PortReport& report) {
     if (port.access.access != PortAccess::Missing) {
       out += "    in use   " + HoldersText(port, report.unexaminedProcesses) + "\n";
     }
+    for (const SerialLock& lock : port.locks)
+      out += "    locked   " + LockText(lock) + "\n";
   }
   if (report.emptyStandardPorts > 0) {
     out += "  (" + std::to_string(report.emptyStandardPorts) +
@@ -199,6 +216,16 @@ std::string PortReportJson(const PortReport& report) {
     for (const ProcessInfo& p : port.holders)
       holders.append(QJsonObject{{"pid", p.pid}, {"name", Q(p.name)}});
     o["heldBy"] = holders;
+    QJsonArray locks;
+    for (const SerialLock& lock : port.locks) {
+      QJsonObject l{{"path", Q(lock.path)}, {"stale", lock.stale}};
+      l["pid"] = lock.pid > 0 ? QJsonValue(lock.pid) : QJsonValue(QJsonValue::Null);
+      l["process"] =
+          lock.process.empty() ? QJsonValue(QJsonValue::Null) : QJsonValue(Q(lock.process));
+      l["host"] = lock.host.empty() ? QJsonValue(QJsonValue::Null) : QJsonValue(Q(lock.host));
+      locks.append(l);
+    }
+    o["locks"] = locks;
     ports.append(o);
   }
 

@@ -16,6 +16,7 @@ struct PortEntry {
   SerialDeviceInfo info;
   AccessVerdict access;
   std::vector<ProcessInfo> holders;
+  std::vector<SerialLock> locks;
   bool asked = false;  // named by the caller rather than found in the device folder
 };
 

@@ -57,6 +57,9 @@ OpenResult SerialTransport::Open() {
   port_->setParity(QSerialPort::NoParity);
   port_->setStopBits(QSerialPort::OneStop);
   port_->setFlowControl(QSerialPort::NoFlowControl);
+  // A program killed while it had the device open left its lock file behind: the device is
+  // free, and the stale lock must not keep it from this link.
+  RemoveStaleSerialLocks(device_);
   // QSerialPort locks the device and asks the kernel for exclusive use (TIOCEXCL).
   if (!port_->open(QIODevice::ReadWrite)) {
     // Qt reports a busy device and a forbidden one alike (PermissionError); the diagnosis

@@ -177,6 +177,9 @@ OpenedDocument DocumentWorkspace::Open(const QString& path, DocumentHost& host,
   result.kind = opened.kind;
   result.storedName = opened.fileName;
   if (!opened.outcome.ok()) return result;
+  // Texts cut to the longest this program writes: said before anything is shown.
+  for (const Bytes& warning : opened.warnings)
+    host.Message(MessageIcon::Warning, warning);
   CopyHeaderToReport(doc_.InstrumentInfo, doc_.Header, options.today, report_);
 
   if (opened.kind == MeasurementsKind::Tests) {

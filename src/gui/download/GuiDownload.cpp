@@ -35,6 +35,10 @@ DownloadResult GuiDownload::Run() {
   link_->SetTrace(&trace_);
   const DownloadResult result = engine_->Run();
   if (result.outcome != DownloadOutcome::Busy) TransferEnded();
+  // Tests left out for damaged pages are told after the transfer, as damaged logging pages are.
+  if (const std::optional<Notice> lost = result.ok() ? LostTestsNotice(result) : std::nullopt) {
+    Message(lost->icon, ctx_.Texts.Translate(lost->key) + lost->suffix);
+  }
   return result;
 }
 

@@ -37,6 +37,7 @@ class PtyInstrument {
   ~PtyInstrument() { Stop(); }
 
   bool Start(emu::MemoryImage image, emu::InstrumentFaults faults = {}) {
+    stop_ = false;
     instrument_ = std::make_unique<emu::Instrument>(std::move(image), faults);
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return false;

@@ -96,6 +96,16 @@ TEST(Instrument, Faults) {
     EXPECT_TRUE(std::equal(bad.begin() + 4, bad.end(), image.Find(7)->begin() + 4));
   }
   {
+    // Damaged on the wire: the first copy only.
+    Instrument inst(image, Fault([](auto& f) { f.badChecksumOnce = {7}; }));
+    for (const bool damaged : {true, false}) {
+      Ask(inst, ":MEM:D\n");
+      const ByteVec page = Ask(inst, "\x00\x07"s);
+      EXPECT_EQ(PageChecksum(page.data()) != GetBe32(page.data()), damaged);
+      EXPECT_TRUE(std::equal(page.begin() + 4, page.end(), image.Find(7)->begin() + 4));
+    }
+  }
+  {
     Instrument inst(image, Fault([](auto& f) { f.dropAckOnce = true; }));
     EXPECT_EQ(Text(Ask(inst, ":MRD\n")), "SER");  // identification has no acknowledgement
     EXPECT_TRUE(Ask(inst, ":MEM:D\n").empty());   // dropped: no address is awaited

@@ -123,6 +123,13 @@ TEST_F(DownloadEngineTest, ResultsKeepEachTestWithItsOwnEntryInTreeOrder) {
   ASSERT_EQ(result.outcome, DownloadOutcome::Completed);
   EXPECT_EQ(result.badPages, 1);
   EXPECT_EQ(result.droppedPages, 1);
+  // The page damaged in the memory itself was asked for again in vain, and is named with the
+  // place of the test it held; the engine leaves the telling to its caller.
+  EXPECT_EQ(result.resentPages, kPageAttempts - 1);
+  ASSERT_EQ(result.lostTests.size(), 1u);
+  EXPECT_EQ(result.lostTests[0].address, 2u);
+  EXPECT_EQ(result.lostTests[0].buildingNo, 3);
+  EXPECT_EQ(result.lostTests[0].roomNo, 2);
   EXPECT_TRUE(host.messages.empty());
   ExpectLinkClosed();
   EXPECT_TRUE(doc.ResultsDataLoaded);
@@ -207,7 +214,9 @@ TEST_F(DownloadEngineTest, LoggingFetchesExactlyTheListedPagesOfTheChosenBlocks)
   EXPECT_EQ(result.badPages, 1);
   EXPECT_EQ(host.messages, std::vector<Bytes>{"Corrupt logging pages (1)     Error #16"});
   ExpectLinkClosed();
-  EXPECT_EQ(instrument.PagesSent(), 3 + 4 + 3);
+  // The listed pages, and the corrupt one twice more.
+  EXPECT_EQ(instrument.PagesSent(), 3 + 4 + 3 + (kPageAttempts - 1));
+  EXPECT_TRUE(result.lostTests.empty());
   EXPECT_TRUE(doc.LoggerDataLoaded);
   EXPECT_TRUE(doc.DocNotSaved);
   EXPECT_TRUE(workspace.TableShown());
@@ -238,6 +247,52 @@ TEST_F(DownloadEngineTest, LoggingFetchesExactlyTheListedPagesOfTheChosenBlocks)
           EXPECT_EQ(samples[k], want) << "code " << code << " sample " << k;
         }
       }
+    }
+  }
+}
+
+// A page damaged on the wire arrives whole when asked for again; one damaged for good is left
+// out after kPageAttempts and told after the transfer, naming the page and its place.
+TEST_F(DownloadEngineTest, ADamagedResultPageIsAskedForAgainAndToldWhenItStaysDamaged) {
+  constexpr const char* kTwoResults = R"({"results": [
+      {"page": 7, "building": 4, "room": 2, "begin": "2024-05-02 10:00:00",
+       "values": {"AirTemp": 21}},
+      {"page": 8, "building": 4, "room": 3, "begin": "2024-05-02 10:10:00",
+       "values": {"RelHum": 40}}]})";
+  struct Case {
+    const char* name;
+    bool once;
+    int tests;
+    int resent;
+  };
+  for (const Case c :
+       {Case{"on the wire", true, 2, 1}, Case{"in the memory", false, 1, kPageAttempts - 1}}) {
+    SCOPED_TRACE(c.name);
+    emu::InstrumentFaults faults;
+    (c.once ? faults.badChecksumOnce : faults.badChecksumPages) = {7};
+    instrument.Stop();
+    Serve(Image(Model(kTwoResults)), faults);
+    workspace.Doc().DocNotSaved = false;
+
+    const DownloadResult result = engine.Run();
+
+    ASSERT_EQ(result.outcome, DownloadOutcome::Completed);
+    EXPECT_EQ(doc.TestCount(), c.tests);
+    EXPECT_EQ(result.resentPages, c.resent);
+    EXPECT_EQ(instrument.PagesSent(), 2 + c.resent);
+    EXPECT_TRUE(host.messages.empty());
+    const std::optional<Notice> told = LostTestsNotice(result);
+    if (c.once) {
+      EXPECT_TRUE(result.lostTests.empty());
+      EXPECT_EQ(result.badPages, 0);
+      EXPECT_FALSE(told);
+    } else {
+      ASSERT_TRUE(told);
+      EXPECT_EQ(told->icon, MessageIcon::Warning);
+      EXPECT_EQ(texts.Translate(told->key) + told->suffix,
+                "Data corrupt (1)   Error #16\n\n1 test is missing: page 7 (building 4, room 2) "
+                "arrived damaged each of 3 times.");
+      EXPECT_EQ(doc.AllTests[0].RoomNo, 3);
     }
   }
 }

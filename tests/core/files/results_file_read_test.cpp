@@ -327,5 +327,95 @@ TEST(ResultsFileRead, IdentificationNeverReadsPastTheBlock) {
   }
 }
 
+// A file copied through a system that ends lines otherwise reads as the file it was: LF alone
+// (the writer's CR LF turned into LF, a logged sample's "\n\r\n" into two LFs) or CR alone.
+TEST(ResultsFileRead, LfOnlyAndCrOnlyCopiesReadAsTheOriginal) {
+  const auto replacedAll = [](std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+      text.replace(at, from.size(), to);
+    return text;
+  };
+  const auto composed = [](const Document& doc) {
+    const std::optional<ResultsFileParts> parts = ComposeResultsFile(doc, "x.QVL", ',');
+    return parts ? parts->head + parts->instrument + parts->measurements : std::string("<none>");
+  };
+  for (const char* name : {"ver1_results.qvl", "ver2_logger.qvl", "ver3_results_comma.qvl"}) {
+    SCOPED_TRACE(name);
+    const std::string original = DataFile(name);
+    Document want;
+    ASSERT_TRUE(ReadResultsFile(original, want, Texts()).outcome.ok());
+    for (const std::string& copy :
+         {replacedAll(original, "\r\n", "\n"), replacedAll(original, "\r\n", "\r")}) {
+      Document doc;
+      const OpenOutcome r = ReadResultsFile(copy, doc, Texts());
+      ASSERT_TRUE(r.outcome.ok()) << r.outcome.message;
+      EXPECT_TRUE(r.warnings.empty());
+      EXPECT_EQ(composed(doc), composed(want));
+      EXPECT_EQ(doc.AllTests.size() + doc.LoggerBlocks.size(),
+                want.AllTests.size() + want.LoggerBlocks.size());
+    }
+  }
+}
+
+// What keeps a file from being read is named: a byte order mark an editor put first, or a
+// version this program does not know (read as Ver_1, as always, until that fails).
+TEST(ResultsFileRead, AByteOrderMarkOrAnUnknownVersionIsNamed) {
+  const std::string v3 = DataFile("ver3_results_comma.qvl");
+  Document doc;
+  OpenOutcome r = ReadResultsFile("\xEF\xBB\xBF" + v3, doc, Texts());
+  ASSERT_FALSE(r.outcome.ok());
+  EXPECT_EQ(r.outcome.message.rfind("The file begins with a UTF-8 byte order mark", 0), 0u)
+      << r.outcome.message;
+  EXPECT_EQ(r.outcome.message.find("Instrument Settings"), std::string::npos);
+
+  r = ReadResultsFile(Replaced(v3, "Ver_3", "Ver_7"), doc, Texts());
+  ASSERT_FALSE(r.outcome.ok());
+  EXPECT_EQ(r.outcome.message.rfind("The file version 'Ver_7' (line 2) is not one this program "
+                                    "knows (Ver_1, Ver_2, Ver_3); read as Ver_1, the file fails: ",
+                                    0),
+            0u)
+      << r.outcome.message;
+}
+
+// A name longer than any this program writes is cut when read, with one warning for all; no
+// command then keeps or lays out more of it.
+TEST(ResultsFileRead, OverlongNamesAreCutWithAWarning) {
+  const std::string v3 = DataFile("ver3_results_comma.qvl");
+  // The name runs to the last ";" of its line ("Hall; East").
+  const size_t start = v3.find("BuildingName: ") + 14;
+  const std::string line = v3.substr(start, v3.find('\r', start) - start);
+  const std::string name = line.substr(0, line.rfind(';'));
+  Document doc;
+  // At the limit: kept whole, nothing said.
+  const std::string longest(kMaxNameBytes, 'B');
+  OpenOutcome r = ReadResultsFile(Replaced(v3, "BuildingName: " + name, "BuildingName: " + longest),
+                                  doc, Texts());
+  ASSERT_TRUE(r.outcome.ok()) << r.outcome.message;
+  EXPECT_EQ(doc.AllTests[0].BuildingName, longest);
+  EXPECT_TRUE(r.warnings.empty());
+
+  const std::string huge = std::string(3'000'000, 'H') + "end";
+  r = ReadResultsFile(Replaced(v3, "BuildingName: " + name, "BuildingName: " + huge), doc, Texts());
+  ASSERT_TRUE(r.outcome.ok()) << r.outcome.message;
+  EXPECT_EQ(doc.AllTests[0].BuildingName, huge.substr(0, kMaxNameBytes));
+  ASSERT_EQ(r.warnings.size(), 1u);
+  EXPECT_EQ(r.warnings[0],
+            "The building name of test 1 is 3000003 bytes long, longer than any "
+            "this program writes; only its first 32767 bytes are kept.");
+
+  // Two of them: one warning naming the first.
+  std::string both = Replaced(v3, "BuildingName: " + name, "BuildingName: " + huge);
+  both = Replaced(both, "$PrintHeader%\r\n", "$PrintHeader%\r\n" + huge);
+  r = ReadResultsFile(both, doc, Texts());
+  ASSERT_TRUE(r.outcome.ok()) << r.outcome.message;
+  ASSERT_EQ(r.warnings.size(), 1u);
+  EXPECT_EQ(r.warnings[0].rfind("2 texts are longer than any this program writes (the first: the "
+                                "print header line, ",
+                                0),
+            0u)
+      << r.warnings[0];
+  EXPECT_EQ(doc.Header.Lines[0].size(), kMaxNameBytes);
+}
+
 }  // namespace
 }  // namespace qv

@@ -8,8 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace qv::test {
 namespace {
@@ -136,7 +145,14 @@ TEST_F(EmulatorTest, IdentificationReplies) {
     } else {
       EXPECT_GE(Seconds(start), 0.4);
       ASSERT_EQ(host.messages.size(), 1u);
-      EXPECT_EQ(host.messages[0].text, "No instrument");
+      // An instrument that answered wrongly is not one that does not answer.
+      EXPECT_EQ(host.messages[0].text,
+                c.options[0] == "--id"
+                    ? "Communication failed\n\nA device answered on " + emulator.Device() +
+                          ", but not as a supported instrument does (it sent \"SEX\" where "
+                          "\"SER\" was expected): check that the port is the instrument's and "
+                          "the line speed is right."
+                    : std::string("No instrument"));
     }
     link.CloseLink();
     emulator.Stop();
@@ -253,6 +269,76 @@ TEST_F(EmulatorTest, MissingOrBusyDeviceIsNotAvailableAndSaysWhy) {
   EXPECT_NE(host.messages[1].text.find(std::to_string(getpid()) + " (qv_test_link)"),
             std::string::npos)
       << host.messages[1].text;
+}
+
+// A host killed while it had the device open never lifts its claim to exclusive use; the
+// emulator's own descriptor keeps the terminal open, so the claim would refuse every later host
+// (all but root, which the kernel lets through: hence the flag is read, not an open tried).
+TEST_F(EmulatorTest, AHostThatDiesLeavesNoClaimOnTheDevice) {
+  Serve();
+  const auto claimed = [&] {
+    const int fd = open(emulator.Device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return errno == EBUSY;
+    int exclusive = 0;
+    const bool read = ioctl(fd, TIOCGEXCL, &exclusive) == 0;
+    close(fd);
+    return read && exclusive != 0;
+  };
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int fd = open(emulator.Device().c_str(), O_RDWR | O_NOCTTY);
+    const char ok = fd >= 0 && ioctl(fd, TIOCEXCL) == 0 ? 'y' : 'n';
+    if (write(ready[1], &ok, 1) != 1) _exit(1);
+    for (;;)
+      pause();
+  }
+  close(ready[1]);
+  char ok = 0;
+  ASSERT_EQ(read(ready[0], &ok, 1), 1);
+  close(ready[0]);
+  ASSERT_EQ(ok, 'y');
+  // A living host keeps its claim, also when another process looks in meanwhile.
+  EXPECT_TRUE(claimed());
+  std::this_thread::sleep_for(100ms);
+  EXPECT_TRUE(claimed());
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  // The emulator sees the close and lifts the claim at once.
+  const auto start = LinkClock::now();
+  while (claimed() && Seconds(start) < 3.0)
+    std::this_thread::sleep_for(20ms);
+  EXPECT_FALSE(claimed()) << "the dead host's claim still refuses the device";
+  ASSERT_TRUE(host.Told(link.Connect()));
+}
+
+// --memory takes a regular file of bounded size only: a device would be read without end, a
+// FIFO without a writer would block for good.
+TEST_F(EmulatorTest, TheMemoryIsARegularFileOfBoundedSize) {
+  const std::filesystem::path fifo = *folder_ / "fifo.json";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::filesystem::path huge = *folder_ / "huge.json";
+  std::ofstream(huge).close();
+  std::filesystem::resize_file(huge, (std::uintmax_t{128} << 20) + 1);  // sparse
+  struct Case {
+    std::string path;
+    const char* says;
+  };
+  for (const Case& c :
+       {Case{fifo.string(), "is not a regular file"}, Case{"/dev/zero", "is not a regular file"},
+        Case{folder_->string(), "is a folder"}, Case{huge.string(), "is larger than 128 MB"}}) {
+    SCOPED_TRACE(c.path);
+    QProcess p;
+    p.start(QStringLiteral(QV_BIN_DIR "/quorvantel-emulator"),
+            {QStringLiteral("--memory"), QString::fromStdString(c.path)});
+    ASSERT_TRUE(p.waitForFinished(10000)) << "read without end or blocked";
+    EXPECT_EQ(p.exitCode(), 2);
+    const std::string err = p.readAllStandardError().toStdString();
+    EXPECT_NE(err.find(c.path + " " + c.says), std::string::npos) << err;
+    EXPECT_TRUE(p.readAllStandardOutput().isEmpty()) << "served a memory";
+  }
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ class FakeSystem : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root);
     roots = {(root / "dev").string(), (root / "sys").string(), (root / "proc").string()};
-    for (const std::string& folder : {roots.dev, roots.sys, roots.proc})
+    roots.lockDirs = {(root / "lock").string()};
+    for (const std::string& folder : {roots.dev, roots.sys, roots.proc, roots.lockDirs[0]})
       fs::create_directories(folder);
     // The device nodes' group: dialout's number where we may give files away, else our own.
     deviceGid = geteuid() == 0 ? 20 : getegid();
@@ -357,6 +358,58 @@ TEST_F(FakeSystem, ReportTextSaysWhyNoBridgeCouldBeLookedAt) {
     SCOPED_TRACE(text);
     EXPECT_NE(text.find(c.says), std::string::npos);
   }
+}
+
+// A lock file names the program that has the device; one whose process has ended holds
+// nothing, is said to be stale, and is removed where this user may.
+TEST_F(FakeSystem, LockFilesNameTheirProcessAndStaleOnesAreSeenThrough) {
+  UsbSerial("ttyUSB0", "0403", "6001", "TRELVANIX", "ftdi_sio", 1);
+  Node("pts/3");
+  Node("pts/4");
+  user.groups.push_back(deviceGid);
+  char host[256] = {};
+  gethostname(host, sizeof host - 1);
+  const fs::path lockDir = roots.lockDirs[0];
+  // The number alone, padded, as many serial programs write it; Qt's form with its host; one
+  // from another computer.
+  Write(lockDir / "LCK..ttyUSB0", "      4242");
+  Process(4242, "minicom");
+  Write(lockDir / "LCK..pts_3", "31337\nquorvantel-cli\n" + std::string(host));
+  Write(lockDir / "LCK..pts_4", "4242\nminicom\nfar-away");
+
+  EXPECT_EQ(Diagnose(Dev("ttyUSB0")), Dev("ttyUSB0") + " is locked by process 4242 (minicom), " +
+                                          "lock file " + (lockDir / "LCK..ttyUSB0").string() +
+                                          ": close that program and try again.");
+  const std::string stale = (lockDir / "LCK..pts_3").string();
+  EXPECT_EQ(Diagnose(Dev("pts/3")),
+            Dev("pts/3") + " is locked by " + stale +
+                ", which process 31337 left behind: that process has ended and nothing holds the "
+                "device. This user may not remove the stale lock; remove it (sudo rm " +
+                stale + ") and try again.");
+  EXPECT_NE(Diagnose(Dev("pts/4")).find("written on the computer far-away"), std::string::npos);
+
+  const PortReport report = BuildPortReport(roots, user, ScanTable(true), {Dev("pts/3")});
+  const std::string text = PortReportText(report);
+  EXPECT_NE(text.find("    locked   stale lock file " + stale + ": process 31337 has ended"),
+            std::string::npos)
+      << text;
+  const QJsonObject pts = QJsonDocument::fromJson(QByteArray::fromStdString(PortReportJson(report)))
+                              .object()["serialDevices"]
+                              .toArray()
+                              .last()
+                              .toObject();
+  ASSERT_EQ(pts["locks"].toArray().size(), 1);
+  EXPECT_TRUE(pts["locks"][0]["stale"].toBool());
+  EXPECT_EQ(pts["locks"][0]["pid"].toInt(), 31337);
+
+  // The link sees through the stale lock only: the other two stay.
+  for (const char* name : {"ttyUSB0", "pts/3", "pts/4"})
+    RemoveStaleSerialLocks(Dev(name), roots);
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_TRUE(fs::exists(lockDir / "LCK..ttyUSB0"));
+  EXPECT_TRUE(fs::exists(lockDir / "LCK..pts_4"));
+  EXPECT_EQ(Diagnose(Dev("pts/3")), Dev("pts/3") + " is in use by another program (sudo fuser -v " +
+                                        Dev("pts/3") + " names it).");
 }
 
 }  // namespace

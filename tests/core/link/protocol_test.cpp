@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
 namespace qv::test {
 namespace {
 
@@ -49,9 +53,14 @@ TEST_F(ProtocolTest, IdentificationNeedsSerAtTheStartOfTheReply) {
   struct Case {
     const char* reply;
     bool found;
+    const char* told;  // the message when not found
   };
-  for (const Case c : {Case{"SER", true}, Case{"SER 4711 v2.3\r\n", true}, Case{"SEX", false},
-                       Case{"SE", false}, Case{"XSER", false}, Case{"", false}}) {
+  const std::string wrong =
+      "Communication failed\n\nA device answered, but not as a supported instrument does (it "
+      "sent \"";
+  for (const Case c :
+       {Case{"SER", true, ""}, Case{"SER 4711 v2.3\r\n", true, ""}, Case{"SEX", false, "SEX"},
+        Case{"SE", false, "SE"}, Case{"XSER", false, "XSE"}, Case{"", false, nullptr}}) {
     SCOPED_TRACE(c.reply);
     host.messages.clear();
     const std::string reply = c.reply;
@@ -59,20 +68,31 @@ TEST_F(ProtocolTest, IdentificationNeedsSerAtTheStartOfTheReply) {
       if (w == ":MRD\n" && !reply.empty()) l.Reply(reply);
     });
     const auto start = LinkClock::now();
-    EXPECT_EQ(host.Told(link.Connect()), c.found);
+    const LinkOutcome connected = link.Connect();
+    EXPECT_EQ(host.Told(connected), c.found);
     EXPECT_EQ(link.Kind(), LinkKind::Serial);
     if (c.found) {
       EXPECT_TRUE(host.messages.empty());
       EXPECT_TRUE(line->IsOpen());
       EXPECT_EQ(line->written.size(), 1u);
     } else {
-      // Probed again and again until the whole limit, then told and closed.
+      // Probed again until the whole limit, once per attempt also when a wrong answer comes at
+      // once (not thousands of times), then told and closed.
       EXPECT_GE(Seconds(start), 0.4);
       EXPECT_GE(line->written.size(), 4u);
+      EXPECT_LE(line->written.size(), 6u);
       EXPECT_FALSE(line->IsOpen());
       ASSERT_EQ(host.messages.size(), 1u);
       EXPECT_EQ(host.messages[0].icon, MessageIcon::Warning);
-      EXPECT_EQ(host.messages[0].text, "No instrument");
+      if (c.told == nullptr) {
+        EXPECT_EQ(connected.status, LinkStatus::NoInstrument);
+        EXPECT_EQ(host.messages[0].text, "No instrument");
+      } else {
+        // Something answered: not "no instrument", but what it said and what to check.
+        EXPECT_EQ(connected.status, LinkStatus::NotSupported);
+        EXPECT_EQ(host.messages[0].text.substr(0, wrong.size() + strlen(c.told) + 1),
+                  wrong + c.told + "\"");
+      }
       EXPECT_FALSE(link.Cancelled());
     }
     link.CloseLink();
@@ -310,6 +330,63 @@ TEST(LinkTimingsTest, BlockLimitGrowsWithLengthAboveItsFloor) {
   EXPECT_EQ(t.IdentifyAttempt, 864ms);
   EXPECT_EQ(t.CommandTotal, std::chrono::minutes(57) + 36s);
   EXPECT_EQ(t.PollSlice, 10ms);
+}
+
+TEST(LinkTimingsTest, WithinCapsEveryLimit) {
+  const LinkTimings t = LinkTimings{}.Within(5s);
+  EXPECT_EQ(t.IdentifyTotal, 4320ms);  // already shorter
+  EXPECT_EQ(t.IdentifyAttempt, 864ms);
+  EXPECT_EQ(t.CommandTotal, 5s);
+  EXPECT_EQ(t.BlockMinimum, 2592ms);
+  // A long block at a slow line would take 1152 s; a short one keeps its floor.
+  EXPECT_EQ(t.BlockLimit(40000, 1200), 5s);
+  EXPECT_EQ(t.BlockLimit(264, 57600), 2592ms);
+  const LinkTimings tight = t.Within(1s);
+  EXPECT_EQ(tight.IdentifyTotal, 1s);
+  EXPECT_EQ(tight.BlockLimit(264, 57600), 1s);
+}
+
+// A streamed trace is the text the kept one would be, handed on event by event; only the event
+// that may still grow is held.
+TEST(LinkTraceTest, StreamedTextEqualsTheKeptText) {
+  const auto record = [](LinkTrace& t) {
+    t.Step("command :MEM:D");
+    const uint8_t command[] = {':', 'M', 'E', 'M', ':', 'D', '\n'};
+    t.Sent(command, sizeof command);
+    std::this_thread::sleep_for(2ms);
+    const std::string page(40, 'x');
+    t.Received(reinterpret_cast<const uint8_t*>(page.data()), 20);
+    t.Received(reinterpret_cast<const uint8_t*>(page.data()), 20);  // the same event
+    std::this_thread::sleep_for(2ms);
+    t.Step("time-out: 40 of 264 bytes");
+  };
+  LinkTrace kept;
+  kept.Start();
+  record(kept);
+  std::string streamed;
+  LinkTrace stream;
+  stream.Start();
+  stream.StreamTo([&](std::string_view text) { streamed += text; });
+  record(stream);
+  // Only the last event is held back, in case more bytes join it.
+  const std::string held = stream.Text();
+  EXPECT_EQ(held.find("-- time-out: 40 of 264 bytes"), 13u);
+  EXPECT_EQ(std::count(held.begin(), held.end(), '\n'), 1);
+  EXPECT_NE(streamed.find("|xxxxxxxxxxxxxxxx|"), std::string::npos);
+  stream.Flush();
+  // Times differ by microseconds between the two recordings; the lines do not.
+  const auto withoutTimes = [](const std::string& text) {
+    std::string out;
+    size_t at = 0;
+    while (at < text.size()) {
+      const size_t end = text.find('\n', at);
+      out += text.substr(at + 13, end - at - 13) + "\n";
+      at = end + 1;
+    }
+    return out;
+  };
+  EXPECT_EQ(withoutTimes(streamed), withoutTimes(kept.Text()));
+  EXPECT_EQ(std::count(streamed.begin(), streamed.end(), '\n'), 6);
 }
 
 TEST(WireTest, ByteSumAndSplitAddress) {

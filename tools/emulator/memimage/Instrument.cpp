@@ -52,7 +52,11 @@ ByteVec Instrument::Feed(const uint8_t* data, size_t count, Clock::time_point no
         stalled_ = true;
         break;
       }
-      const Page page = PageBytes(address);
+      Page page = PageBytes(address);
+      // Damaged on the wire once: the copy sent when the host asks again is whole.
+      if (faults_.badChecksumOnce.count(address) && corruptedOnce_.insert(address).second) {
+        page[3] ^= 0x5A;
+      }
       reply.insert(reply.end(), page.begin(), page.end());
       ++pagesSent_;
       continue;

@@ -16,6 +16,7 @@ struct InstrumentFaults {
   bool noAnswer = false;           // never replies
   std::string identReply = "SER";  // the answer to ":MRD\n"
   std::set<int> badChecksumPages;  // pages sent with a corrupted checksum
+  std::set<int> badChecksumOnce;   // pages whose first copy only goes out corrupted
   bool dropAckOnce = false;        // the first acknowledged command goes unanswered once
   int stallAtPage = -1;            // a request of this page gets its acknowledgement, then silence
   int muteAfterPages = -1;         // after this many pages sent, nothing is answered any more
@@ -58,6 +59,7 @@ class Instrument {
   Clock::time_point ackTime_{};
   ByteVec address_;
   bool ackDropped_ = false;
+  std::set<int> corruptedOnce_;  // of badChecksumOnce, the pages already sent corrupted
   bool stalled_ = false;
   int pagesSent_ = 0;
 };

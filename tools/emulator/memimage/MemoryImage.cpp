@@ -1,6 +1,11 @@
 #include "memimage/MemoryImage.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -329,12 +334,52 @@ std::optional<MemoryImage> LoadBinaryImage(const ByteVec& bytes, std::string* er
 
 std::optional<MemoryImage> LoadMemoryFile(const std::string& path, std::string* error,
                                           MemoryModel* modelOut) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    Fail(error, "cannot open " + path);
+  // Opened without waiting, so that a FIFO with no writer cannot block; only a regular file is
+  // read, and no more of it than a memory can take (a device such as /dev/zero never ends).
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    Fail(error, "cannot open " + path + ": " + std::strerror(errno));
     return std::nullopt;
   }
-  const ByteVec bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    Fail(error, path + (S_ISDIR(st.st_mode) ? " is a folder" : " is not a regular file") +
+                    ": a memory is a JSON description or a binary image file");
+    return std::nullopt;
+  }
+  const auto tooLarge = [&] {
+    Fail(error, path + " is larger than " + std::to_string(kMaxMemoryFileBytes >> 20) +
+                    " MB, more than any description of an instrument memory takes");
+    return std::nullopt;
+  };
+  if (st.st_size > kMaxMemoryFileBytes) {
+    ::close(fd);
+    return tooLarge();
+  }
+  ByteVec bytes(static_cast<size_t>(st.st_size));
+  size_t have = 0;
+  // The size is checked again as the bytes come: a file may grow between the look and the read.
+  for (;;) {
+    if (have == bytes.size()) {
+      if (bytes.size() > static_cast<size_t>(kMaxMemoryFileBytes)) break;
+      bytes.resize(std::min<size_t>(bytes.size() + (size_t{1} << 20),
+                                    static_cast<size_t>(kMaxMemoryFileBytes) + 1));
+    }
+    const ssize_t got = ::read(fd, bytes.data() + have, bytes.size() - have);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      const std::string why = std::strerror(errno);
+      ::close(fd);
+      Fail(error, "cannot read " + path + ": " + why);
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    have += static_cast<size_t>(got);
+  }
+  ::close(fd);
+  bytes.resize(have);
+  if (have > static_cast<size_t>(kMaxMemoryFileBytes)) return tooLarge();
   std::string why;
   if (IsBinaryImage(bytes)) {
     auto image = LoadBinaryImage(bytes, &why);

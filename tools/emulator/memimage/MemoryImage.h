@@ -50,8 +50,13 @@ bool IsBinaryImage(const ByteVec& bytes);
 // A JSON description (see README.md) into a model.
 std::optional<MemoryModel> ParseMemoryJson(const ByteVec& json, std::string* error);
 
+// The largest memory file read: a binary image of all 65536 pages takes 17 MB, and a JSON
+// description of as many pages with every number written out in full stays below this.
+inline constexpr int64_t kMaxMemoryFileBytes = int64_t{128} << 20;
+
 // Reads a file holding a JSON description or a binary container. For JSON the model is
-// returned in `model` when given.
+// returned in `model` when given. Anything but a regular file (a FIFO, a device, a folder) and
+// a file larger than kMaxMemoryFileBytes are refused unread.
 std::optional<MemoryImage> LoadMemoryFile(const std::string& path, std::string* error,
                                           MemoryModel* model = nullptr);
 
