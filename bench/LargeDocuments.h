@@ -32,7 +32,7 @@ inline double Reading(int code, int i) {
 
 inline Document LargeResults() {
   Document doc;
-  doc.ResultsDataLoaded = true;
+  doc.Kind = DocumentKind::Results;
   for (int c = 1; c <= kTestValueCount; ++c)
     doc.DocSignals[c] = doc.ColumnSignals[c] = c;
   doc.DocSignalCount = doc.ColumnCount = kTestValueCount;
@@ -59,7 +59,7 @@ inline Document LargeResults() {
 
 inline Document LargeLogger() {
   Document doc;
-  doc.LoggerDataLoaded = true;
+  doc.Kind = DocumentKind::Logging;
   TLoggerRecord b;
   b.BuildingName = "Plant";
   b.RoomName = "Hall";

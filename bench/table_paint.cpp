@@ -69,7 +69,7 @@ struct Fixture {
   void LoggingDocument() {
     qv::Document& doc = ctx->Doc;
     doc = qv::Document{};
-    doc.LoggerDataLoaded = true;
+    doc.Kind = qv::DocumentKind::Logging;
     qv::TLoggerRecord& b = doc.LoggerBlocks.emplace_back();
     b.UnitSystem = "SI";
     b.IntervalSec = 10;
@@ -92,7 +92,7 @@ struct Fixture {
   void ResultsDocument() {
     qv::Document& doc = ctx->Doc;
     doc = qv::Document{};
-    doc.ResultsDataLoaded = true;
+    doc.Kind = qv::DocumentKind::Results;
     std::mt19937 rng(5);
     for (int i = 0; i < kTests; ++i) {
       const int t = doc.AddTestRecord();

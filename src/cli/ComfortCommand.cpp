@@ -552,7 +552,7 @@ int RunBlock(const ParsedArgs& parsed, const QString& input, const QString& form
   DocumentWorkspace workspace(context.Texts());
   Document& doc = workspace.Doc();
   if (!OpenDocument(context, input, workspace)) return kExitFailed;
-  if (!doc.LoggerDataLoaded) {
+  if (!doc.LoggerDataLoaded()) {
     UsageError("comfort", "this file holds no logging data");
     return kExitFailed;
   }

@@ -71,28 +71,30 @@ int RunConvert(const QStringList& args) {
   DocumentWorkspace workspace(context.Texts());
   Document& doc = workspace.Doc();
   if (!OpenDocument(context, input, workspace)) return kExitFailed;
-  if (!doc.LoggerDataLoaded) {
+  if (!doc.LoggerDataLoaded()) {
     UsageError("convert", "this file holds no logging data");
     return kExitFailed;
   }
   if (!ShowBlock(context, workspace, *block)) return kExitFailed;
 
-  const Outcome converted = range ? ConvertSamplesToResults(doc, doc.CurrentBlock, range->first,
-                                                            range->last, context.Texts())
-                                  : ConvertBlockToResults(doc, doc.CurrentBlock, context.Texts());
-  if (!converted.ok()) {
-    context.ErrorBytes(converted.message);
+  ConvertedResults converted =
+      range ? ConvertSamplesToResults(doc, doc.CurrentBlock, range->first, range->last,
+                                      context.Texts())
+            : ConvertBlockToResults(doc, doc.CurrentBlock, context.Texts());
+  if (!converted.outcome.ok()) {
+    context.ErrorBytes(converted.outcome.message);
     return kExitFailed;
   }
   SaveOptions options;
   options.decimalSeparator = context.DecimalSeparator();
   options.codePage = context.Codec().CodePage();
-  const Outcome saved = SaveConvertedResults(output, doc, context.Texts(), options);
+  const Outcome saved = SaveResultsFile(output, converted.doc, context.Texts(), options);
   if (!saved.ok()) {
     context.ReportFailure(saved, output);
     return kExitFailed;
   }
-  std::fprintf(stderr, "%d tests saved to %s\n", doc.TestCount(), LocalPath(output).c_str());
+  std::fprintf(stderr, "%d tests saved to %s\n", converted.doc.TestCount(),
+               LocalPath(output).c_str());
   return kExitOk;
 }
 

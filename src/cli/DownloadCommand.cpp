@@ -249,9 +249,10 @@ int Transfer(const QStringList& args, const char* command, bool dump) {
     link.SetTrace(&trace);
   }
   ImageCapture capture;
-  DownloadEngine engine(workspace, link, host, context.Texts());
+  DownloadEngine engine(link, host, context.Texts());
   if (dump) engine.SetCapture(&capture);
-  const DownloadResult result = engine.Run();
+  // The same phases as the application's download, on this thread; Ctrl+C raises its Cancel.
+  const DownloadResult result = RunDownload(engine, workspace, host);
   CatchInterrupt(nullptr);
   // The trace matters most when the transfer failed: it is written whatever the outcome.
   if (tracePath) {

@@ -118,14 +118,14 @@ int RunExport(const QStringList& args) {
   Document& doc = workspace.Doc();
   if (!OpenDocument(context, input, workspace)) return kExitFailed;
 
-  if (doc.ResultsDataLoaded) {
+  if (doc.ResultsDataLoaded()) {
     if (blockText) {
       UsageError("export", "--block applies to files of logging data; this file holds tests");
       return kExitUsage;
     }
     if (!SelectTreeNode(context, doc, *node)) return kExitFailed;
     if (!ResultsTableShows(context, doc)) return kExitFailed;
-  } else if (doc.LoggerDataLoaded) {
+  } else if (doc.LoggerDataLoaded()) {
     if (nodeText) {
       UsageError("export", "--node applies to files of tests; this file holds logging data");
       return kExitUsage;

@@ -125,7 +125,7 @@ int RunGraph(const QStringList& args) {
   DocumentWorkspace workspace(context.Texts());
   Document& doc = workspace.Doc();
   if (!OpenDocument(context, input, workspace)) return kExitFailed;
-  if (!doc.LoggerDataLoaded) {
+  if (!doc.LoggerDataLoaded()) {
     context.Error("graph draws logging data; this file holds tests");
     return kExitFailed;
   }

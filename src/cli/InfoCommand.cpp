@@ -102,7 +102,7 @@ int RunInfo(const QStringList& args) {
   context.Out("Producer: " + text(info.Producer));
   context.Out("Firmware: " + text(info.FirmwareVersion));
 
-  if (doc.ResultsDataLoaded) {
+  if (doc.ResultsDataLoaded()) {
     context.Out("Kind: results, " + std::to_string(doc.AllTests.size()) + " tests");
     int n = 0;
     for (const TTestsRecord& t : doc.AllTests) {
@@ -112,7 +112,7 @@ int RunInfo(const QStringList& args) {
                   IsoTime(t.EndTime) + ", units " + text(t.UnitSystem) + ", signals " +
                   CodeList(t.SignalPresent, kMaxSignalCode));
     }
-  } else if (doc.LoggerDataLoaded) {
+  } else if (doc.LoggerDataLoaded()) {
     context.Out("Kind: logging, " + std::to_string(doc.LoggerBlocks.size()) + " blocks");
     int n = 0;
     for (const TLoggerRecord& b : doc.LoggerBlocks) {

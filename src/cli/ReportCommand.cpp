@@ -84,10 +84,10 @@ int RunReport(const QStringList& args) {
   DocumentWorkspace workspace(context.Texts());
   Document& doc = workspace.Doc();
   if (!OpenDocument(context, input, workspace)) return kExitFailed;
-  if (!doc.ResultsDataLoaded) {
+  if (!doc.ResultsDataLoaded()) {
     // The printed report lists tests; say why a logging file has none to show.
     std::string text = context.ForTerminal(context.Translate("msgNoDataToPrew_35"));
-    if (doc.LoggerDataLoaded) {
+    if (doc.LoggerDataLoaded()) {
       text += " " + LocalPath(input) +
               " holds logging blocks; the report covers results (tests) only. Export a block "
               "(export --block N) or convert its samples to tests (convert) instead.";

@@ -143,9 +143,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   host.link = &link;
 
   qv::DocumentWorkspace workspace(Texts());
-  qv::DownloadEngine engine(workspace, link, host, Texts());
+  qv::DownloadEngine engine(link, host, Texts());
   engine.SetPauses(qv::DownloadPauses{{}, {}, {}});
-  const qv::DownloadResult result = engine.Run();
+  const qv::DownloadResult result = qv::RunDownload(engine, workspace, host);
 
   QV_FUZZ_CHECK(result.outcome != qv::DownloadOutcome::Busy && !engine.Running());
   QV_FUZZ_CHECK(!wire->IsOpen());

@@ -4,10 +4,12 @@
 
 #include "GuiTestSupport.h"
 #include "app/MainForm.h"
+#include "download/GuiDownload.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QDialog>
+#include <QEventLoop>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +36,34 @@ inline void OnNextModal(std::function<void(QDialog*)> act) {
     }
   });
   timer->start();
+}
+
+// Instrument > DownLoad (or what `start` does to begin one) as a person starts it, the event loop
+// running meanwhile as it does for a person; returns once the download has ended and its
+// document was installed (within 60 s).
+inline DownloadResult DownloadAndWait(TfrmMainForm& form, const std::function<void()>& start = {}) {
+  DownloadResult result;
+  bool done = false;
+  QEventLoop loop;
+  const QMetaObject::Connection finished =
+      QObject::connect(&form.Download(), &GuiDownload::finished, &loop,
+                       [&](const DownloadResult& r) {
+                         result = r;
+                         done = true;
+                         loop.quit();
+                       });
+  if (start) {
+    start();
+  } else {
+    form.mmInstrDownLoadClick();
+  }
+  if (!done) {
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  QObject::disconnect(finished);
+  EXPECT_TRUE(done) << "the download did not end";
+  return result;
 }
 
 // Answers the workspace where a test puts a document on show without a person: every

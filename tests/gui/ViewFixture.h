@@ -82,7 +82,7 @@ class ViewTest : public ShellTest {
       d->findChildren<QRadioButton*>()[memory]->click();
       ClickButton(d, "btnDownLoad");
     });
-    form_->Action("mmInstrDownLoad")->trigger();
+    test::DownloadAndWait(*form_, [this] { form_->Action("mmInstrDownLoad")->trigger(); });
     Activate();
   }
 

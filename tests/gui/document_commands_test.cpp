@@ -1,6 +1,7 @@
 // File > Close, Exit (menu and window frame), Save As and Open as a person meets them: the
 // questions, the save dialog, the flags and the window's look afterwards.
 #include "ShellFixture.h"
+#include "support/Downloaded.h"
 #include "download/DownLoadListDialog.h"
 
 #include <QFile>
@@ -29,8 +30,8 @@ class DocumentCommands : public test::ShellTest {
     doc.DocSignals[1] = 1;
     doc.DocSignalCount = 1;
     doc.ShowAllTests();
-    doc.ResultsDataLoaded = true;
-    ASSERT_EQ(ctx_->Workspace.ResultsDownloaded(quiet_), LoadOutcome::Shown);
+    doc.Kind = DocumentKind::Results;
+    ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Results, quiet_), LoadOutcome::Shown);
   }
   // A logging document of three blocks, the second one empty.
   void DownloadedLogging() {
@@ -50,7 +51,7 @@ class DocumentCommands : public test::ShellTest {
       for (int k = 0; k < samples; ++k)
         doc.StoreSample(b, 1, k, 20 + k);
     }
-    doc.LoggerDataLoaded = true;
+    doc.Kind = DocumentKind::Logging;
     doc.DocNotSaved = true;
     ASSERT_TRUE(ctx_->Workspace.ShowBlock(0, quiet_));
   }
@@ -83,7 +84,7 @@ TEST_F(DocumentCommands, CloseAnsweredNoClearsTheFlagsAndHidesTheDocument) {
   EXPECT_EQ(Asked(), QStringList{Tr("msgNotSaved_70")});
   EXPECT_TRUE(prompter_.fileDialogTitles.isEmpty());  // no save
   EXPECT_FALSE(ctx_->Doc.DocNotSaved || ctx_->Doc.DocModified);
-  EXPECT_FALSE(ctx_->Doc.ResultsDataLoaded);
+  EXPECT_FALSE(ctx_->Doc.ResultsDataLoaded());
   EXPECT_FALSE(TableShown());
   EXPECT_TRUE(form_->findChild<QWidget*>("tvTree")->isHidden());
   EXPECT_EQ(form_->windowTitle(), QString::fromLatin1(kMainTitle));
@@ -97,7 +98,7 @@ TEST_F(DocumentCommands, CloseAnsweredYesButSaveCancelledKeepsTheDocument) {
   form_->mmFileCloseClick();
   EXPECT_EQ(prompter_.fileDialogTitles, QStringList{Tr("SaveTitle_15")});
   EXPECT_TRUE(ctx_->Doc.DocNotSaved);
-  EXPECT_TRUE(ctx_->Doc.ResultsDataLoaded);
+  EXPECT_TRUE(ctx_->Doc.ResultsDataLoaded());
   EXPECT_TRUE(TableShown());
 }
 
@@ -199,7 +200,7 @@ TEST_F(DocumentCommands, OpenAsksFirstAndShowsTheReadResults) {
   prompter_.files = {path};
   form_->mmFileOpenClick();
   EXPECT_EQ(Asked(), QStringList{Tr("msgWantSaveChanges_50")});
-  EXPECT_TRUE(ctx_->Doc.ResultsDataLoaded);
+  EXPECT_TRUE(ctx_->Doc.ResultsDataLoaded());
   EXPECT_EQ(ctx_->Doc.AllTests.size(), 1u);
   EXPECT_TRUE(TableShown());
   EXPECT_FALSE(form_->findChild<QWidget*>("tvTree")->isHidden());
@@ -220,9 +221,8 @@ TEST_F(DocumentCommands, SaveProposesTheNameOfTheDocumentBeingSaved) {
   prompter_.files = {QString()};
   form_->mmFileSaveAsClick();
   // A download replaces the opened file: its name must not be offered for the new data.
-  ctx_->Workspace.BeginDownload(45000, "Results");
-  ctx_->Doc.SetTests(ctx_->Doc.AllTests);
-  ASSERT_EQ(ctx_->Workspace.ResultsDownloaded(quiet_), LoadOutcome::Shown);
+  ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Results, quiet_, 45000),
+            LoadOutcome::Shown);
   prompter_.files = {QString()};
   form_->mmFileSaveAsClick();
   EXPECT_EQ(prompter_.proposedNames.mid(2), QStringList({"Hall.QVL", "Results 2023-03-15.QVL"}));

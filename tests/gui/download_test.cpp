@@ -11,7 +11,9 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QElapsedTimer>
 #include <QTimer>
+#include <QToolButton>
 
 #include <chrono>
 
@@ -52,10 +54,10 @@ class GuiDownloadTest : public test::ShellTest {
 
 TEST_F(GuiDownloadTest, ResultsMemoryBecomesTheShownUnsavedDocument) {
   ChooseMemory(0);
-  form_->mmInstrDownLoadClick();
+  test::DownloadAndWait(*form_);
   const Document& doc = ctx_->Doc;
   EXPECT_TRUE(prompter_.shown.empty()) << prompter_.Texts().join(" | ").toStdString();
-  EXPECT_TRUE(doc.ResultsDataLoaded);
+  EXPECT_TRUE(doc.ResultsDataLoaded());
   EXPECT_TRUE(doc.DocNotSaved);
   EXPECT_GT(doc.TestCount(), 0);
   EXPECT_TRUE(form_->TableVisible());
@@ -68,7 +70,7 @@ TEST_F(GuiDownloadTest, ResultsMemoryBecomesTheShownUnsavedDocument) {
 
   // Replacing it asks first; a Yes whose save is cancelled stops the new download.
   prompter_.answers = {true};
-  form_->mmInstrDownLoadClick();
+  test::DownloadAndWait(*form_);
   EXPECT_EQ(prompter_.Texts(), QStringList{ctx_->Tr("msgNotSaved_70")});
   EXPECT_TRUE(doc.DocNotSaved);
   EXPECT_TRUE(form_->TableVisible());
@@ -97,11 +99,11 @@ TEST_F(GuiDownloadTest, LoggingMemoryGoesThroughBothBlockLists) {
     }
   };
   test::OnNextModal(answer);
-  form_->mmInstrDownLoadClick();
+  test::DownloadAndWait(*form_);
   const Document& doc = ctx_->Doc;
   EXPECT_EQ(lists, 2);
   EXPECT_GE(offered, 2u);
-  EXPECT_TRUE(doc.LoggerDataLoaded);
+  EXPECT_TRUE(doc.LoggerDataLoaded());
   EXPECT_TRUE(doc.DocNotSaved);
   EXPECT_EQ(doc.CurrentBlock, 1);
   EXPECT_GT(doc.LoggerBlocks[1].SampleCount, 0);
@@ -135,8 +137,8 @@ TEST_F(GuiDownloadTest, HeaderTextsSurviveAResultsAndALoggingDownload) {
     EXPECT_EQ(ctx_->Doc.Header.Lines, texts.Lines) << after;
   };
   ChooseMemory(0);
-  form_->mmInstrDownLoadClick();
-  ASSERT_TRUE(ctx_->Doc.ResultsDataLoaded);
+  test::DownloadAndWait(*form_);
+  ASSERT_TRUE(ctx_->Doc.ResultsDataLoaded());
   expectKept("a results download");
 
   prompter_.answers = {false};  // not saved: the download replaces it
@@ -149,8 +151,8 @@ TEST_F(GuiDownloadTest, HeaderTextsSurviveAResultsAndALoggingDownload) {
     list->findChild<QPushButton*>("btnSelectAll")->click();
     list->findChild<QPushButton*>("btnDownLoad")->click();
   });
-  form_->mmInstrDownLoadClick();
-  ASSERT_TRUE(ctx_->Doc.LoggerDataLoaded);
+  test::DownloadAndWait(*form_);
+  ASSERT_TRUE(ctx_->Doc.LoggerDataLoaded());
   expectKept("a logging download");
 }
 
@@ -179,7 +181,7 @@ TEST_F(GuiDownloadTest, ALostLinkIsToldAboveTheMainWindowWithTheTransferBoxGone)
     EXPECT_EQ(parent, form_.get());
   };
   ChooseMemory(0);
-  form_->mmInstrDownLoadClick();
+  test::DownloadAndWait(*form_);
   EXPECT_TRUE(transferSeen);
   EXPECT_EQ(told, 1);
   EXPECT_EQ(prompter_.Texts(), QStringList{ctx_->Tr("msgCommunFail_35") + "   Error #3"});
@@ -206,33 +208,150 @@ TEST_F(GuiDownloadTest, ATestLeftOutForADamagedPageIsToldAfterTheTransfer) {
     EXPECT_EQ(ctx_->Doc.TestCount(), 14);
   };
   ChooseMemory(0);
-  form_->mmInstrDownLoadClick();
+  test::DownloadAndWait(*form_);
   ASSERT_EQ(prompter_.Texts().size(), 1) << prompter_.Texts().join(" | ").toStdString();
   EXPECT_TRUE(prompter_.Texts()[0].startsWith(ctx_->Tr("msgDataCorrupt_35") +
                                               " (1)   Error #16\n\n1 test is missing: page 3"))
       << prompter_.Texts()[0].toStdString();
-  EXPECT_TRUE(ctx_->Doc.ResultsDataLoaded);
+  EXPECT_TRUE(ctx_->Doc.ResultsDataLoaded());
   EXPECT_TRUE(form_->TableVisible());
 }
 
-TEST_F(GuiDownloadTest, DocumentCommandsWaitWhileADownloadRuns) {
+// While a transfer runs, one rule holds back what would change or replace the document or use
+// the link; looking, copying and the help go on. A close asked for meanwhile cancels the
+// transfer and comes, with its question, once the transfer has ended.
+TEST_F(GuiDownloadTest, CommandsThatTouchTheDocumentWaitWhileADownloadRuns) {
   bool closed = true;
   test::OnNextModal([this, &closed](QDialog* d) {
-    // The memory choice is open: the download runs and pumps events.
     EXPECT_TRUE(form_->DownloadRunning());
-    for (const char* command : {"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileExit",
-                                "mmInstrDownLoad", "mmConfigPort"}) {
-      form_->Action(command)->trigger();
+    for (const char* command : {"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmInstrDownLoad",
+                                "mmConfigPort", "mmHelpSaveTrace"}) {
+      EXPECT_FALSE(form_->Action(command)->isEnabled()) << command;
     }
+    for (const char* button : {"sbFileOpen", "sbFileSave", "sbDownLoad"})
+      EXPECT_FALSE(form_->findChild<QToolButton*>(button)->isEnabled()) << button;
+    for (const char* command : {"mmHelpAbout", "mmConfigLanguage", "mmFileExit"})
+      EXPECT_TRUE(form_->Action(command)->isEnabled()) << command;
+    EXPECT_TRUE(form_->findChild<QToolButton*>("sbGraph")->isEnabled());
     closed = form_->close();
     d->findChild<QPushButton*>("btnCancel")->click();
   });
-  form_->mmInstrDownLoadClick();
+  const DownloadResult result = test::DownloadAndWait(*form_);
+  EXPECT_EQ(result.outcome, DownloadOutcome::Declined);
   EXPECT_FALSE(closed);
-  EXPECT_TRUE(prompter_.shown.empty());  // neither "msgNoFileOpened_35" nor "msgTerminate_35"
-  EXPECT_TRUE(prompter_.fileDialogTitles.isEmpty());
   EXPECT_FALSE(form_->DownloadRunning());
-  EXPECT_TRUE(form_->isVisible());
+  EXPECT_TRUE(form_->Action("mmFileOpen")->isEnabled()) << "the rule lets go at the end";
+  EXPECT_TRUE(form_->findChild<QToolButton*>("sbDownLoad")->isEnabled());
+  EXPECT_EQ(prompter_.Texts(), QStringList{ctx_->Tr("msgTerminate_35")});
+  EXPECT_TRUE(form_->isVisible()) << "the question was answered No";
+}
+
+// The transfer runs beside the GUI thread: a timer there keeps its pace through a download of
+// 300 pages (the event loop is never blocked), and Cancel ends a paced transfer at once.
+TEST_F(GuiDownloadTest, TheEventLoopRunsOnAndCancelEndsTheTransferAtOnce) {
+  const auto serve = [this](const char* baud, test::EmulatorProcess& instrument) {
+    std::string error;
+    ASSERT_TRUE(instrument.Start(
+        std::string(QV_BIN_DIR) + "/quorvantel-emulator",
+        {"--memory", QV_SOURCE_DIR "/tests/data/memories/three-hundred-pages.json", "--baud", baud},
+        &error))
+        << error;
+    PortChoice port;
+    port.ChooseDevice(instrument.Device());
+    form_->Download().ApplyPortChoice(port);
+  };
+  QElapsedTimer clock;
+  clock.start();
+  qint64 last = 0, longestGap = 0;
+  QTimer ticks;
+  ticks.setInterval(5);
+  QObject::connect(&ticks, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    longestGap = std::max(longestGap, now - last);
+    last = now;
+  });
+  QObject::connect(&form_->Download(), &GuiDownload::finished, [&] { ticks.stop(); });
+  const auto startTicking = [&] {
+    form_->mmInstrDownLoadClick();
+    last = clock.elapsed();
+    ticks.start();
+  };
+
+  test::EmulatorProcess fast;
+  serve("0", fast);
+  ChooseMemory(0);
+  ASSERT_EQ(test::DownloadAndWait(*form_, startTicking).outcome, DownloadOutcome::Completed);
+  EXPECT_EQ(ctx_->Doc.TestCount(), 300);
+  const qint64 fullGap = longestGap;
+
+  // Paced like a 57600-baud line, the 300 pages take about 14 s; Cancel comes after one.
+  test::EmulatorProcess paced;
+  serve("57600", paced);
+  prompter_.answers = {false};
+  longestGap = 0;
+  qint64 cancelledAt = -1;
+  QTimer cancel;
+  cancel.setSingleShot(true);
+  QObject::connect(&cancel, &QTimer::timeout, [&] {
+    cancelledAt = clock.elapsed();
+    form_->Forms().Transfering->findChild<QPushButton*>("btnCancel")->click();
+  });
+  ChooseMemory(0);
+  const DownloadResult cancelled = test::DownloadAndWait(*form_, [&] {
+    startTicking();
+    cancel.start(1000);
+  });
+  const qint64 ended = clock.elapsed();
+  EXPECT_EQ(cancelled.outcome, DownloadOutcome::Cancelled);
+  ASSERT_GE(cancelledAt, 0);
+  std::printf(
+      "longest gap of the GUI thread's 5 ms timer: %lld ms (300 pages), %lld ms (paced); cancel "
+      "to end: %lld ms\n",
+      static_cast<long long>(fullGap), static_cast<long long>(longestGap),
+      static_cast<long long>(ended - cancelledAt));
+  if (test::kTimedBuild) {
+    EXPECT_LE(fullGap, 20);
+    EXPECT_LE(longestGap, 20);
+    EXPECT_LE(ended - cancelledAt, 100);
+  }
+  EXPECT_EQ(ctx_->Doc.TestCount(), 300) << "a cancelled transfer installs nothing";
+}
+
+// A download that fails part-way (the instrument gone mid-transfer) leaves the open document as
+// it was: its data, its title and its flags.
+TEST_F(GuiDownloadTest, AFailedDownloadLeavesTheOpenDocumentUntouched) {
+  ChooseMemory(0);
+  ASSERT_EQ(test::DownloadAndWait(*form_).outcome, DownloadOutcome::Completed);
+  const Document before = ctx_->Doc;
+  const QString title = form_->windowTitle();
+  prompter_.answers = {false};  // not saved: the next download may replace it
+
+  test::EmulatorProcess dying;
+  std::string error;
+  ASSERT_TRUE(dying.Start(std::string(QV_BIN_DIR) + "/quorvantel-emulator",
+                          {"--memory", QV_SOURCE_DIR "/data/demo/demo-memory.json",
+                           "--stall-at", "3"},
+                          &error))
+      << error;
+  PortChoice port;
+  port.ChooseDevice(dying.Device());
+  form_->Download().ApplyPortChoice(port);
+  // The instrument goes away while its pages come.
+  QObject::connect(&form_->Download(), &GuiDownload::runningChanged, [&](bool running) {
+    if (running) QTimer::singleShot(400, [&dying] { dying.Stop(); });
+  });
+  ChooseMemory(0);
+  const DownloadResult failed = test::DownloadAndWait(*form_);
+  EXPECT_EQ(failed.outcome, DownloadOutcome::Failed);
+  const Document& after = ctx_->Doc;
+  EXPECT_EQ(after.Kind, before.Kind);
+  EXPECT_EQ(after.TestCount(), before.TestCount());
+  EXPECT_EQ(after.ShownTests, before.ShownTests);
+  EXPECT_EQ(after.InstrumentInfo.SettingsBlock, before.InstrumentInfo.SettingsBlock);
+  EXPECT_FALSE(after.DocNotSaved) << "the No to its save question, nothing else";
+  EXPECT_EQ(after.DocModified, before.DocModified);
+  EXPECT_EQ(form_->windowTitle(), title);
+  EXPECT_TRUE(form_->TableVisible());
 }
 
 }  // namespace

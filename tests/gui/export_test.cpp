@@ -52,7 +52,7 @@ class Export : public test::ShellTest {
     doc.SizeSampleArrays(0, samples);
     for (int k = 0; k < samples; ++k)
       doc.StoreSample(0, 1, k, 20 + k);
-    doc.LoggerDataLoaded = true;
+    doc.Kind = DocumentKind::Logging;
     doc.DocNotSaved = true;
     ctx_->Workspace.PrepareRowEditing();
     ASSERT_TRUE(ctx_->Workspace.ShowBlock(0, quiet_));
@@ -160,7 +160,7 @@ TEST_F(Export, SavingLoggingAsResultsLeavesTheLoggingDocumentUnsaved) {
   EXPECT_TRUE(file.contains("$QUOR-Tests%"));
   EXPECT_EQ(file.count("\r\nBuildingName: Plant;"), 30);
   EXPECT_TRUE(ctx_->Doc.DocNotSaved);
-  EXPECT_TRUE(ctx_->Doc.LoggerDataLoaded);
+  EXPECT_TRUE(ctx_->Doc.LoggerDataLoaded());
   EXPECT_FALSE(form_->windowTitle().contains(QStringLiteral("whole")));
 
   // The selected rows of the pop-up: rows 11 to 20 become ten results.

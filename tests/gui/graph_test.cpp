@@ -57,7 +57,7 @@ class Graphs : public test::ShellTest {
       for (int k = 0; k < samples; ++k)
         doc.StoreSample(0, pos, k, codes[static_cast<size_t>(pos - 1)] + k / 100.0);
     }
-    doc.LoggerDataLoaded = true;
+    doc.Kind = DocumentKind::Logging;
     ASSERT_TRUE(ctx_->Workspace.ShowBlock(0, quiet_));
   }
   std::vector<TfrmGraphChild*> Windows() const {

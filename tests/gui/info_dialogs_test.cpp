@@ -1,6 +1,7 @@
 // The two read-only information dialogs of the table: File Info for either kind of document,
 // and the calculation parameters of the selected test, opened through their menu entries.
 #include "ViewFixture.h"
+#include "support/Downloaded.h"
 #include "core/view/ViewTestSupport.h"
 #include "view/InfoDialog.h"
 #include "view/InstrumentSettingsDialog.h"
@@ -44,10 +45,11 @@ class InfoDialogs : public test::ViewTest {
     doc.DocSignals[2] = 5;
     doc.DocSignals[3] = 57;
     doc.DocSignalCount = 3;
-    ASSERT_EQ(ctx_->Workspace.ResultsDownloaded(quiet_), LoadOutcome::Shown);
+    ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Results, quiet_), LoadOutcome::Shown);
   }
   void ShowLogging() {
-    ctx_->Workspace.BeginDownload(test::At(2024, 5, 3, 0, 0, 0), "logging");
+    // A new document in the place of the results, as a logging download's.
+    ctx_->Doc = Document{};
     Document& doc = ctx_->Doc;
     TLoggerRecord& b = doc.LoggerBlocks.emplace_back();
     b.UnitSystem = "SI";
@@ -60,7 +62,7 @@ class InfoDialogs : public test::ViewTest {
     b.SignalPresent[29] = 1;
     b.SampleCount = 100;
     doc.SizeSampleArrays(0, 100);
-    doc.LoggerDataLoaded = true;
+    doc.Kind = DocumentKind::Logging;
     ASSERT_TRUE(ctx_->Workspace.ShowBlock(0, quiet_));
   }
   // The table row (1-based) showing the test with `record`.

@@ -1,6 +1,7 @@
 // The main window after start-up: captions, menus, tool buttons, the enabling rules of each
 // menu, the window menu and the help commands.
 #include "ShellFixture.h"
+#include "support/Downloaded.h"
 #include "app/HelpWindow.h"
 
 #include <QAction>
@@ -56,7 +57,7 @@ TEST_F(MainForm, StartsWithTitleSizeAndNoDocument) {
   }
   EXPECT_FALSE(form_->findChild<QWidget*>("panMainPanel")->isHidden());
   const Document& doc = ctx_->Doc;
-  EXPECT_FALSE(doc.DocNotSaved || doc.DocModified || doc.ResultsDataLoaded || doc.LoggerDataLoaded);
+  EXPECT_FALSE(doc.DocNotSaved || doc.DocModified || doc.ResultsDataLoaded() || doc.LoggerDataLoaded());
   EXPECT_GT(form_->WidestSignalCaption(), 0);
 }
 
@@ -160,7 +161,7 @@ void ShowResults(AppContext& ctx, DocumentHost& host) {
   doc.StoreTestValue(t, 1, 21.5);
   doc.DocSignals[1] = 1;
   doc.DocSignalCount = 1;
-  ASSERT_EQ(ctx.Workspace.ResultsDownloaded(host), LoadOutcome::Shown);
+  ASSERT_EQ(test::InstallAsDownloaded(ctx.Workspace, DocumentKind::Results, host), LoadOutcome::Shown);
 }
 
 TEST_F(MainForm, MenusApplyTheirRulesAndEntriesWithoutACommandStayDisabled) {
@@ -303,7 +304,7 @@ TEST_F(MainForm, AFileGivenOnTheCommandLineOpensAsFileOpenOpensIt) {
   ASSERT_TRUE(
       QFile::copy(QStringLiteral(QV_SOURCE_DIR "/tests/data/files/ver1_results.qvl"), path));
   form_->OpenFromCommandLine(path);
-  EXPECT_TRUE(ctx_->Doc.ResultsDataLoaded);
+  EXPECT_TRUE(ctx_->Doc.ResultsDataLoaded());
   EXPECT_TRUE(form_->TableVisible());
   EXPECT_TRUE(form_->windowTitle().contains(ctx_->Tr("File_10")));
   // A file that cannot be read says why, as File > Open does.

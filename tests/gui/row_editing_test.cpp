@@ -2,6 +2,7 @@
 // the real tree and table: what moves where, which node and row are selected afterwards, and
 // what reaches the clipboard.
 #include "ViewFixture.h"
+#include "support/Downloaded.h"
 #include "store/SignalCatalog.h"
 
 #include <QAction>
@@ -49,7 +50,7 @@ class RowEditing : public test::ViewTest {
     doc.DocSignals[1] = 1;
     doc.DocSignalCount = 1;
     ctx_->Workspace.PrepareRowEditing();
-    ASSERT_EQ(ctx_->Workspace.ResultsDownloaded(quiet_), LoadOutcome::Shown);
+    ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Results, quiet_), LoadOutcome::Shown);
     doc.DocNotSaved = false;
   }
 
@@ -195,8 +196,8 @@ TEST_F(RowEditing, SelectAllAndCopyOfTheLargestBlockIsQuick) {
     for (int s = 0; s < 4096; ++s)
       doc.StoreSample(0, pos, s, 10 + (s % 97) * 0.137);
   }
-  doc.LoggerDataLoaded = true;
-  ASSERT_EQ(ctx_->Workspace.LoggingDownloaded(choosing_), LoadOutcome::Shown);
+  doc.Kind = DocumentKind::Logging;
+  ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Logging, choosing_), LoadOutcome::Shown);
   Activate();
 
   QElapsedTimer clock;

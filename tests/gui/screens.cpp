@@ -25,6 +25,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -102,7 +103,12 @@ void DownloadDemo(qv::TfrmMainForm& form, int memory) {
     }
     Click(d, "btnDownLoad");
   });
+  // The transfer runs on its own thread: the pictures wait for its end.
+  QEventLoop loop;
+  QObject::connect(&form.Download(), &qv::GuiDownload::finished, &loop, &QEventLoop::quit);
+  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
   form.Action(QStringLiteral("mmInstrDownLoad"))->trigger();
+  loop.exec();
 }
 
 // File > Print Preview of the demo results with four value columns: its first page and one from
@@ -141,7 +147,7 @@ qv::Document LoggingExample() {
   qv::Document doc;
   doc.InstrumentInfo.SerialNumber = "10234";
   doc.InstrumentInfo.FirmwareVersion = "2.31";
-  doc.LoggerDataLoaded = true;
+  doc.Kind = qv::DocumentKind::Logging;
   qv::TLoggerRecord& b = doc.LoggerBlocks.emplace_back();
   b.UnitSystem = "SI";
   b.IntervalSec = 90;

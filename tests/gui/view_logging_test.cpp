@@ -46,9 +46,9 @@ class LoggingView : public test::ViewTest {
       });
       test::ClickButton(d, "btnDownLoad");
     });
-    form_->Action("mmInstrDownLoad")->trigger();
+    test::DownloadAndWait(*form_, [this] { form_->Action("mmInstrDownLoad")->trigger(); });
     Activate();
-    ASSERT_TRUE(ctx_->Doc.LoggerDataLoaded);
+    ASSERT_TRUE(ctx_->Doc.LoggerDataLoaded());
     ASSERT_EQ(ctx_->Doc.LoggerBlocks.size(), 2u);
   }
 };

@@ -36,7 +36,7 @@ class ResultsView : public test::ViewTest {
     ViewTest::SetUp();
     StartInstrument(kResults);
     DownloadThroughMenu(0);
-    ASSERT_TRUE(ctx_->Doc.ResultsDataLoaded);
+    ASSERT_TRUE(ctx_->Doc.ResultsDataLoaded());
   }
   std::vector<int> ColumnMap() const {
     const Document& doc = ctx_->Doc;

@@ -1,6 +1,10 @@
 // Which menu entries are enabled, decided from the window's state each time a menu opens.
 #pragma once
 
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
 namespace qv {
 
 struct ShellState {
@@ -62,6 +66,19 @@ inline PopupMenuEnabling PopupMenuRule(const ShellState& s) {
   PopupMenuEnabling e{s.LoggerDataLoaded, s.LoggerDataLoaded};
   if (s.ResultsDataLoaded) e.InstrumentSettings = s.SelectedRow != -1;
   return e;
+}
+
+// While a download runs, the commands that would change or replace the open document, or use
+// the link, are disabled: the transfer's document replaces the open one when it ends, and the
+// person answered its save questions before it began. Viewing, copying, printing and graphs go
+// on. `name` is the entry's or tool button's design name.
+inline bool LockedWhileTransferring(std::string_view name) {
+  static constexpr std::string_view kLocked[] = {
+      "mmFileOpen",    "mmFileClose",    "mmFileSaveAs", "mmFileSaveLogAsRes", "mmInstrDownLoad",
+      "mmConfigPort",  "mmConfigLogList", "mmHelpSaveTrace", "ppCutRow",        "ppCopyRow",
+      "ppPasteRow",    "ppDeleteRow",    "ppLogList",    "ppSaveSelAsRes",     "sbFileOpen",
+      "sbFileSave",    "sbDownLoad"};
+  return std::find(std::begin(kLocked), std::end(kLocked), name) != std::end(kLocked);
 }
 
 }  // namespace qv

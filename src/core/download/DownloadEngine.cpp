@@ -3,10 +3,10 @@
 #include "download/MemoryDecoder.h"
 #include "format/DateTimeText.h"
 #include "format/NumberText.h"
+#include "workspace/DocumentWorkspace.h"
 
 #include <algorithm>
 #include <string>
-#include <thread>
 #include <utility>
 
 namespace qv {
@@ -15,13 +15,13 @@ namespace {
 // Clears the running mark on every way out of Run.
 class RunningMark {
  public:
-  explicit RunningMark(bool& running) : running_(running) { running_ = true; }
-  ~RunningMark() { running_ = false; }
+  explicit RunningMark(std::atomic<bool>& running) : running_(running) {}
+  ~RunningMark() { running_.store(false); }
   RunningMark(const RunningMark&) = delete;
   RunningMark& operator=(const RunningMark&) = delete;
 
  private:
-  bool& running_;
+  std::atomic<bool>& running_;
 };
 
 // A test as AddTestRecord makes it, filed under its own directory entry's numbers.
@@ -59,19 +59,24 @@ std::optional<Notice> LostTestsNotice(const DownloadResult& result) {
                 " (" + std::to_string(n) + ")" + kSuffixCorruptPages + "\n\n" + detail};
 }
 
-DownloadEngine::DownloadEngine(DocumentWorkspace& workspace, Link& link, DownloadHost& host,
-                               const TextCatalog& texts)
-    : workspace_(workspace), doc_(workspace.Doc()), link_(link), host_(host), texts_(texts) {}
+DownloadEngine::DownloadEngine(Link& link, DownloadHost& host, const TextCatalog& texts,
+                               Clock& clock)
+    : link_(link), host_(host), texts_(texts), clock_(clock) {}
 
-DownloadResult DownloadEngine::Run() {
-  // The waits pump events, so the command that started this run can be clicked again.
-  if (running_) {
+DownloadResult DownloadEngine::Run(Document& doc) {
+  if (running_.exchange(true)) {
     DownloadResult busy;
     busy.outcome = DownloadOutcome::Busy;
     return busy;
   }
   RunningMark mark(running_);
-  return RunGuarded();
+  cancel_.Clear();
+  return RunGuarded(doc);
+}
+
+void DownloadEngine::Cancel() {
+  cancel_.Raise();
+  link_.Cancel();
 }
 
 void DownloadEngine::Tell(std::string_view key, std::string_view suffix, MessageIcon icon) {
@@ -82,11 +87,12 @@ void DownloadEngine::Tell(std::string_view key, std::string_view suffix, Message
 }
 
 void DownloadEngine::Pause(std::chrono::milliseconds ms) {
-  const auto end = std::chrono::steady_clock::now() + ms;
   host_.Pump();
-  while (std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-        std::chrono::milliseconds(10), end - std::chrono::steady_clock::now()));
+  // The engine's own Cancel wakes the wait at once; a signal handler's reaches only the link,
+  // which is looked at between slices.
+  const Clock::TimePoint end = clock_.Now() + ms;
+  while (!Cancelled() && clock_.Now() < end) {
+    clock_.WaitUntil(std::min(end, clock_.Now() + std::chrono::milliseconds(50)), cancel_);
     host_.Pump();
   }
 }
@@ -96,7 +102,7 @@ LinkOutcome DownloadEngine::FetchPage(uint32_t address, DownloadResult& result, 
   for (int attempt = 1;; ++attempt) {
     if (const LinkOutcome page = link_.RequestPage(address); !page) return page;
     sumHolds = CheckPage(link_.Buffer().Data(), kPageBytes);
-    if (sumHolds || attempt == kPageAttempts || link_.Cancelled()) return {};
+    if (sumHolds || attempt == kPageAttempts || Cancelled()) return {};
     ++result.resentPages;
     link_.Note("byte sum wrong: page " + std::to_string(address) + " asked for again (attempt " +
                std::to_string(attempt + 1) + " of " + std::to_string(kPageAttempts) + ")");
@@ -105,7 +111,7 @@ LinkOutcome DownloadEngine::FetchPage(uint32_t address, DownloadResult& result, 
 
 DownloadResult DownloadEngine::Stop(DownloadResult result, DownloadOutcome outcome) {
   // A Cancel seen by a failing step is a Cancel, not an error (nothing was told).
-  if (outcome == DownloadOutcome::Failed && link_.Cancelled()) outcome = DownloadOutcome::Cancelled;
+  if (outcome == DownloadOutcome::Failed && Cancelled()) outcome = DownloadOutcome::Cancelled;
   link_.CloseLink();
   host_.TransferEnded();
   result.outcome = outcome;
@@ -113,7 +119,7 @@ DownloadResult DownloadEngine::Stop(DownloadResult result, DownloadOutcome outco
 }
 
 DownloadResult DownloadEngine::Stop(DownloadResult result, const LinkOutcome& failure) {
-  const bool cancelled = failure.status == LinkStatus::Cancelled || link_.Cancelled();
+  const bool cancelled = failure.status == LinkStatus::Cancelled || Cancelled();
   link_.CloseLink();
   host_.TransferEnded();
   if (!cancelled) Tell(failure.notice);
@@ -121,48 +127,34 @@ DownloadResult DownloadEngine::Stop(DownloadResult result, const LinkOutcome& fa
   return result;
 }
 
-DownloadResult DownloadEngine::RunGuarded() {
+DownloadResult DownloadEngine::RunGuarded(Document& doc) {
   DownloadResult result;
-
-  // A Yes whose save does not happen keeps the document and its flags: the download stops.
-  if (!workspace_.ConfirmDiscard(host_, DiscardCommand::Replace)) {
-    result.outcome = DownloadOutcome::Declined;
-    return result;
-  }
-  workspace_.PrepareRowEditing();
-
   link_.PurgeSerialInput();
   host_.Connecting(texts_.Translate(kConnectActivity));
   if (const LinkOutcome connected = link_.Connect(); !connected) return Stop(result, connected);
-  if (const LinkOutcome read = link_.ReadSettingsBlock(doc_.InstrumentInfo.SettingsBlock); !read) {
+  if (const LinkOutcome read = link_.ReadSettingsBlock(doc.InstrumentInfo.SettingsBlock); !read) {
     return Stop(result, read);
   }
-  if (capture_ != nullptr) capture_->SettingsBlock(doc_.InstrumentInfo.SettingsBlock);
-  DecodeSettingsBlock(doc_.InstrumentInfo.SettingsBlock, doc_.InstrumentInfo);
-  host_.InstrumentIdentified(doc_.InstrumentInfo);
+  if (capture_ != nullptr) capture_->SettingsBlock(doc.InstrumentInfo.SettingsBlock);
+  DecodeSettingsBlock(doc.InstrumentInfo.SettingsBlock, doc.InstrumentInfo);
+  host_.InstrumentIdentified(doc.InstrumentInfo);
 
   // The memory choice is a question: nothing may cover it.
   host_.TransferEnded();
   const std::optional<MemoryChoice> memory = host_.ChooseMemory();
-  if (!memory) {
-    workspace_.DownloadDeclined();
-    return Stop(result, DownloadOutcome::Declined);
-  }
+  if (!memory) return Stop(result, DownloadOutcome::Declined);
   result.memory = memory;
-
-  const DateTime today = Now();
-  workspace_.BeginDownload(today, *memory == MemoryChoice::Results ? "Results" : "Logging");
-  workspace_.InstrumentIdentified(today);
+  result.today = Now();
   host_.Pump();
 
-  return *memory == MemoryChoice::Results ? Results(result) : Logging(result);
+  return *memory == MemoryChoice::Results ? Results(result, doc) : Logging(result, doc);
 }
 
 bool DownloadEngine::ReadDirectory(std::string& directory) {
   link_.Buffer().Allocate(kDirectoryBufferSize);
   const AckResult ack = link_.CommandWithAck(kDirectoryCommand);
   if (!ack) {
-    if (!link_.Cancelled()) Tell(ack.outcome.notice);
+    if (!Cancelled()) Tell(ack.outcome.notice);
     return false;
   }
   const uint32_t length = ack.length;
@@ -188,12 +180,8 @@ bool DownloadEngine::ReadDirectory(std::string& directory) {
   return true;
 }
 
-DownloadResult DownloadEngine::Results(DownloadResult result) {
-  doc_.ClearReportChoice();
-  doc_.ResultsDataLoaded = true;
-  doc_.AllTests.clear();
-  doc_.ShownTests.clear();
-  doc_.SignalGroupFlags.fill(false);
+DownloadResult DownloadEngine::Results(DownloadResult result, Document& doc) {
+  doc.Kind = DocumentKind::Results;
 
   host_.TransferStarted(texts_.Translate(kDownloadActivity));
   Pause(pauses_.BeforeResults);
@@ -218,7 +206,7 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
     bool sumHolds = false;
     if (const LinkOutcome page = FetchPage(static_cast<uint32_t>(entry.address), result, sumHolds);
         !page) {
-      doc_.SetTests(std::move(kept));
+      doc.SetTests(std::move(kept));
       return Stop(result, page);
     }
     const uint8_t* page = link_.Buffer().Data();
@@ -230,7 +218,7 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
       result.lostTests.push_back(lost);
     } else {
       TTestsRecord record = NewResultRecord(entry);
-      switch (DecodeResultPage(page, record, doc_.SignalGroupFlags, kPageBytes)) {
+      switch (DecodeResultPage(page, record, doc.SignalGroupFlags, kPageBytes)) {
         case PageOutcome::Kept:
           kept.push_back(std::move(record));
           break;
@@ -244,8 +232,8 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
       }
     }
     link_.Buffer().Free();
-    if (link_.Cancelled()) {
-      doc_.SetTests(std::move(kept));
+    if (Cancelled()) {
+      doc.SetTests(std::move(kept));
       return Stop(result, DownloadOutcome::Cancelled);
     }
     host_.Progress(Percent(k + 1, n));
@@ -256,29 +244,26 @@ DownloadResult DownloadEngine::Results(DownloadResult result) {
   host_.TransferEnded();
   // The record index is a test's identity for the row commands: every kept test gets its own,
   // also one whose page carried no values.
-  doc_.SetTests(std::move(kept));
+  doc.SetTests(std::move(kept));
   link_.CloseLink();
 
-  DocSignalsFromGroupFlags(doc_);
-  workspace_.ResultsDownloaded(host_);
-  link_.CloseLink();
+  DocSignalsFromGroupFlags(doc);
   result.outcome = DownloadOutcome::Completed;
   return result;
 }
 
-DownloadResult DownloadEngine::Logging(DownloadResult result) {
-  doc_.LoggerDataLoaded = true;
-  doc_.LoggerBlocks.clear();
+DownloadResult DownloadEngine::Logging(DownloadResult result, Document& doc) {
+  doc.Kind = DocumentKind::Logging;
   host_.TransferStarted(texts_.Translate(kDownloadActivity));
   Pause(pauses_.BeforeLogging);
 
   std::string directory;
   if (!ReadDirectory(directory)) return Stop(result, DownloadOutcome::Failed);
 
-  doc_.LoggerBlocks = DecodeLoggingEntries(directory);
+  doc.LoggerBlocks = DecodeLoggingEntries(directory);
   // The person may take their time over the list: the instrument is not kept waiting.
   link_.CloseLink();
-  if (doc_.LoggerBlocks.empty()) {
+  if (doc.LoggerBlocks.empty()) {
     Tell(kMsgNoDataToDownL);
     return Stop(result, DownloadOutcome::Failed);
   }
@@ -287,20 +272,20 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
   for (;;) {
     // The list is a question: the transfer box must not cover it.
     host_.TransferEnded();
-    if (!host_.ChooseBlocksToDownload(doc_.LoggerBlocks)) {
+    if (!host_.ChooseBlocksToDownload(doc.LoggerBlocks)) {
       return Stop(result, DownloadOutcome::Declined);
     }
     host_.TransferStarted(texts_.Translate(kDownloadActivity));
     host_.Pump();
     std::vector<TLoggerRecord> chosen;
-    for (TLoggerRecord& b : doc_.LoggerBlocks) {
+    for (TLoggerRecord& b : doc.LoggerBlocks) {
       if (b.Selected == 0) continue;
       chosen.push_back(std::move(b));
       chosen.back().Selected = 0;
       totalPages += chosen.back().SampleCount;
     }
     if (!chosen.empty()) {
-      doc_.LoggerBlocks = std::move(chosen);
+      doc.LoggerBlocks = std::move(chosen);
       break;
     }
     // Nothing was moved out: the list is shown again as it was.
@@ -310,8 +295,8 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
   link_.PurgeSerialInput();
 
   int64_t pagesDone = 0;
-  for (size_t b = 0; b < doc_.LoggerBlocks.size(); ++b) {
-    TLoggerRecord& block = doc_.LoggerBlocks[b];
+  for (size_t b = 0; b < doc.LoggerBlocks.size(); ++b) {
+    TLoggerRecord& block = doc.LoggerBlocks[b];
     block.BeginTime = 0;
     block.IntervalSec = 0;
     block.SignalCount = 0;
@@ -328,14 +313,14 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
       }
       const uint8_t* page = link_.Buffer().Data();
       if (capture_ != nullptr) capture_->Page(static_cast<uint32_t>(address), page, sumHolds);
-      if (!sumHolds || DecodeLoggingPage(page, doc_, static_cast<int>(b), address, sample,
+      if (!sumHolds || DecodeLoggingPage(page, doc, static_cast<int>(b), address, sample,
                                          kPageBytes) == PageOutcome::Bad) {
         ++result.badPages;
       }
       ++sample;
       ++pagesDone;
       link_.Buffer().Free();
-      if (link_.Cancelled()) return Stop(result, DownloadOutcome::Cancelled);
+      if (Cancelled()) return Stop(result, DownloadOutcome::Cancelled);
       host_.Progress(Percent(static_cast<double>(pagesDone), static_cast<double>(totalPages)));
       host_.Pump();
     }
@@ -352,16 +337,33 @@ DownloadResult DownloadEngine::Logging(DownloadResult result) {
          " (" + std::to_string(result.badPages) + ")  " + std::string(kSuffixCorruptPages));
   }
 
-  if (doc_.LoggerBlocks.empty()) {
+  if (doc.LoggerBlocks.empty()) {
     Tell(kMsgNoDataToShow);
     return Stop(result, DownloadOutcome::Failed);
   }
-
-  if (workspace_.LoggingDownloaded(host_) == LoadOutcome::Cancelled) {
-    return Stop(result, DownloadOutcome::Declined);
-  }
-  link_.CloseLink();
   result.outcome = DownloadOutcome::Completed;
+  return result;
+}
+
+void InstallDownloaded(DownloadResult& result, Document doc, DocumentWorkspace& workspace,
+                       DocumentHost& host) {
+  if (!result.ok()) return;
+  if (workspace.InstallDownload(std::move(doc), result.today, host) == LoadOutcome::Cancelled) {
+    result.outcome = DownloadOutcome::Declined;
+  }
+}
+
+DownloadResult RunDownload(DownloadEngine& engine, DocumentWorkspace& workspace,
+                           DownloadHost& host) {
+  if (!workspace.ConfirmDiscard(host, DiscardCommand::Replace)) {
+    DownloadResult declined;
+    declined.outcome = DownloadOutcome::Declined;
+    return declined;
+  }
+  workspace.PrepareRowEditing();
+  Document downloaded;
+  DownloadResult result = engine.Run(downloaded);
+  InstallDownloaded(result, std::move(downloaded), workspace, host);
   return result;
 }
 

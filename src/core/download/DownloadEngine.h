@@ -1,8 +1,12 @@
 // The download: reads the instrument's results memory or chosen blocks of its logging memory
-// into the document, asking the host for every answer and showing it every step.
+// into a new document, asking the host for every answer and showing it every step. The open
+// document is not touched: whoever runs the download installs the new one in the workspace once
+// the run completed.
 //
-// Every way out closes the link. A run that is already going refuses a second start (a GUI
-// pumps events while it waits, so the command can be clicked again meanwhile).
+// Phases: connect and identify, the memory choice, the directory, (logging) the block list, the
+// pages with their decoding. The run goes on the thread that calls Run (in the application a
+// worker); the host's questions and messages are asked from it, in order. Every way out closes
+// the link; Cancel, from any thread, ends the run within a poll slice.
 #pragma once
 
 #include "app/TextCatalog.h"
@@ -26,7 +30,7 @@ inline constexpr const char* kDownloadActivity = "DLoadData_35";
 inline constexpr const char* kConnectActivity = "Connecting_35";
 
 enum class DownloadOutcome {
-  Completed,  // the document holds the downloaded data (the workspace shows what it can)
+  Completed,  // the new document holds the downloaded data, to be installed
   Declined,   // the person said no: a save prompt, the memory choice or a block list
   Cancelled,  // Cancel during the transfer
   Failed,     // an error, already told to the person
@@ -52,6 +56,7 @@ struct DownloadResult {
   int droppedPages = 0;                // result pages of kinds 2, 3 and 4
   int resentPages = 0;                 // pages asked for again because their sum was wrong
   std::vector<LostTest> lostTests;     // results: the bad pages, in transfer order
+  DateTime today = 0;                  // when the memory was chosen: the file name, the report
   bool ok() const { return outcome == DownloadOutcome::Completed; }
 };
 
@@ -79,23 +84,26 @@ class MemoryCapture {
 
 class DownloadEngine {
  public:
-  // All four must outlive the engine. `link` pumps `host` as well (its LinkHost).
-  DownloadEngine(DocumentWorkspace& workspace, Link& link, DownloadHost& host,
-                 const TextCatalog& texts);
+  // All must outlive the engine. `link` pumps `host` as well (its LinkHost). The pauses are
+  // waited on `clock`.
+  DownloadEngine(Link& link, DownloadHost& host, const TextCatalog& texts,
+                 Clock& clock = SystemClock::Instance());
 
-  DownloadResult Run();
-  bool Running() const { return running_; }
-  // The transfer dialog's Cancel: the transfer stops after the current page.
-  void Cancel() { link_.Cancel(); }
+  // The whole download into `doc`, a new document (its kind, instrument, tests or blocks).
+  DownloadResult Run(Document& doc);
+  bool Running() const { return running_.load(); }
+  // The transfer dialog's Cancel, from any thread: the run ends at the next poll or page.
+  void Cancel();
 
   void SetPauses(const DownloadPauses& pauses) { pauses_ = pauses; }
   // Hands every block and page read to `capture` as well (null: none). It must outlive Run.
   void SetCapture(MemoryCapture* capture) { capture_ = capture; }
 
  private:
-  DownloadResult RunGuarded();
-  DownloadResult Results(DownloadResult result);
-  DownloadResult Logging(DownloadResult result);
+  DownloadResult RunGuarded(Document& doc);
+  DownloadResult Results(DownloadResult result, Document& doc);
+  DownloadResult Logging(DownloadResult result, Document& doc);
+  bool Cancelled() const { return cancel_.Raised() || link_.Cancelled(); }
   // ":MEM:R\n" with its length and checksum tests; false once the person has been told why.
   bool ReadDirectory(std::string& directory);
   // Stops the run: link closed, transfer box gone.
@@ -109,19 +117,30 @@ class DownloadEngine {
   void Tell(const Notice& notice) {
     if (notice.key != nullptr) Tell(notice.key, notice.suffix, notice.icon);
   }
+  // Waits on the clock; a Cancel ends the wait at once.
   void Pause(std::chrono::milliseconds ms);
   // Asks for the page until its byte sum holds, at most kPageAttempts times; the buffer holds
   // the last copy. `sumHolds` says whether it did in the end.
   LinkOutcome FetchPage(uint32_t address, DownloadResult& result, bool& sumHolds);
 
-  DocumentWorkspace& workspace_;
-  Document& doc_;
   Link& link_;
   DownloadHost& host_;
   const TextCatalog& texts_;
+  Clock& clock_;
   DownloadPauses pauses_;
-  bool running_ = false;
+  std::atomic<bool> running_{false};
+  CancelFlag cancel_;
   MemoryCapture* capture_ = nullptr;
 };
+
+// What follows a completed transfer, on the thread that owns the workspace: the new document
+// installed (shown, or its block chosen). A block list cancelled there makes the run Declined.
+void InstallDownloaded(DownloadResult& result, Document doc, DocumentWorkspace& workspace,
+                       DocumentHost& host);
+
+// The whole download on the caller's thread, as the command-line tool runs it: the save
+// questions (a Yes whose save does not happen stops it), the transfer, the install.
+DownloadResult RunDownload(DownloadEngine& engine, DocumentWorkspace& workspace,
+                           DownloadHost& host);
 
 }  // namespace qv

@@ -244,7 +244,7 @@ void WriteCsv(ByteSink& out, const Document& doc, const TextCatalog& texts,
   CsvWriter csv(out);
   if (options.byteOrderMark) csv.Raw("\xEF\xBB\xBF");
   const std::string_view units = options.displayUnits;
-  if (doc.ResultsDataLoaded) {
+  if (doc.ResultsDataLoaded()) {
     const int columns = std::clamp(doc.ColumnCount, 0, kMaxSignalCode);
     for (const char* key : {"Level1_8", "Level2_8", "BeginTime_10", "EndTime_10"})
       csv.Field(codec.Decode(texts.Translate(key)));
@@ -261,7 +261,7 @@ void WriteCsv(ByteSink& out, const Document& doc, const TextCatalog& texts,
         csv.Value(FromShown(ShownTestValue(doc.ColumnSignals[j], t, units, '.')));
       if (!csv.EndLine()) return;
     }
-  } else if (const TLoggerRecord* block = doc.LoggerDataLoaded ? doc.Current() : nullptr) {
+  } else if (const TLoggerRecord* block = doc.LoggerDataLoaded() ? doc.Current() : nullptr) {
     const int signalCount = std::clamp(block->SignalCount, 0, kLoggerSignals);
     csv.Field(codec.Decode(texts.Translate("Time_10")));
     for (int k = 0; k < signalCount; ++k)
@@ -295,9 +295,9 @@ void WriteJson(ByteSink& out, const Document& doc, const TextCatalog& texts,
   };
   JsonWriter json(out);
   json.BeginObject();
-  if (doc.ResultsDataLoaded) {
+  if (doc.ResultsDataLoaded()) {
     // Members in key order: "instrument", "kind", "tests", "units".
-  } else if (doc.LoggerDataLoaded) {
+  } else if (doc.LoggerDataLoaded()) {
     json.Key("blocks");
     json.BeginArray();
     for (const TLoggerRecord& b : doc.LoggerBlocks) {
@@ -377,8 +377,8 @@ void WriteJson(ByteSink& out, const Document& doc, const TextCatalog& texts,
   json.String(codec.Decode(i.InstrumentType));
   json.EndObject();
   json.Key("kind");
-  json.String(doc.ResultsDataLoaded ? "tests" : doc.LoggerDataLoaded ? "logging" : "none");
-  if (doc.ResultsDataLoaded) {
+  json.String(doc.ResultsDataLoaded() ? "tests" : doc.LoggerDataLoaded() ? "logging" : "none");
+  if (doc.ResultsDataLoaded()) {
     json.Key("tests");
     json.BeginArray();
     const int docSignals = std::clamp(doc.DocSignalCount, 0, kMaxSignalCode);
@@ -447,7 +447,7 @@ QByteArray ExportJsonText(const Document& doc, const TextCatalog& texts,
 
 Outcome ExportData(ByteSink& out, DataFormat format, const Document& doc, const TextCatalog& texts,
                    const DataExportOptions& options) {
-  const bool something = doc.ResultsDataLoaded || (doc.LoggerDataLoaded && doc.Current());
+  const bool something = doc.ResultsDataLoaded() || (doc.LoggerDataLoaded() && doc.Current());
   if (!something) return Outcome::Refusal(texts.Translate("msgNoDatToExp_50"));
   if (format == DataFormat::Csv) {
     WriteCsv(out, doc, texts, options);
@@ -460,7 +460,7 @@ Outcome ExportData(ByteSink& out, DataFormat format, const Document& doc, const 
 Outcome ExportData(const QString& path, DataFormat format, const Document& doc,
                    const TextCatalog& texts, const DataExportOptions& options) {
   // Refused before the file is touched.
-  const bool something = doc.ResultsDataLoaded || (doc.LoggerDataLoaded && doc.Current());
+  const bool something = doc.ResultsDataLoaded() || (doc.LoggerDataLoaded() && doc.Current());
   if (!something) return Outcome::Refusal(texts.Translate("msgNoDatToExp_50"));
   const TextCodec codec(options.codePage);
   SafeFileSink file(path, codec);

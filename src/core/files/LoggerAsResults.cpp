@@ -8,27 +8,33 @@
 
 namespace qv {
 
-Outcome ConvertSamplesToResults(Document& doc, int blockIndex, int first, int last,
-                                const TextCatalog& texts) {
+ConvertedResults ConvertSamplesToResults(const Document& logging, int blockIndex, int first,
+                                         int last, const TextCatalog& texts) {
+  ConvertedResults converted;
   const int64_t count = static_cast<int64_t>(last) - first + 1;
-  if (count > kMaxSamplesAsResults) return Outcome::Refusal(texts.Translate("msgMaxLogRow"));
-  if (blockIndex < 0 || blockIndex >= static_cast<int>(doc.LoggerBlocks.size())) {
-    return Outcome::Refusal("There is no logging block " + std::to_string(blockIndex + 1));
+  if (count > kMaxSamplesAsResults) {
+    converted.outcome = Outcome::Refusal(texts.Translate("msgMaxLogRow"));
+    return converted;
   }
-  const TLoggerRecord& block = doc.LoggerBlocks[blockIndex];
+  if (blockIndex < 0 || blockIndex >= static_cast<int>(logging.LoggerBlocks.size())) {
+    converted.outcome =
+        Outcome::Refusal("There is no logging block " + std::to_string(blockIndex + 1));
+    return converted;
+  }
+  const TLoggerRecord& block = logging.LoggerBlocks[static_cast<size_t>(blockIndex)];
   if (count < 0 || (count > 0 && (first < 1 || last > block.SampleCount))) {
-    return Outcome::Refusal("Samples " + std::to_string(first) + " to " + std::to_string(last) +
-                            " are not in logging block " + std::to_string(blockIndex + 1) +
-                            ", which holds " + std::to_string(block.SampleCount) + " samples");
+    converted.outcome = Outcome::Refusal(
+        "Samples " + std::to_string(first) + " to " + std::to_string(last) +
+        " are not in logging block " + std::to_string(blockIndex + 1) + ", which holds " +
+        std::to_string(block.SampleCount) + " samples");
+    return converted;
   }
 
-  doc.ClearReportChoice();
+  Document& doc = converted.doc;
+  doc.Kind = DocumentKind::Results;
+  doc.InstrumentInfo = logging.InstrumentInfo;
+  doc.Header = logging.Header;
   doc.ColumnCount = doc.DocSignalCount = block.SignalCount;
-  doc.AllTests.clear();
-  doc.SignalGroupFlags.fill(false);
-  // Entries past the block's 64 codes would otherwise keep the codes of an earlier results
-  // document and be written with these results.
-  doc.DocSignals.fill(0);
   for (int k = 1; k <= kLoggerSignals; ++k)
     doc.DocSignals[k] = block.SignalCodes[k - 1];
 
@@ -52,31 +58,18 @@ Outcome ConvertSamplesToResults(Document& doc, int blockIndex, int first, int la
     }
   }
   doc.ShowAllTests();
-  return Outcome::Success();
+  converted.outcome = Outcome::Success();
+  return converted;
 }
 
-Outcome ConvertBlockToResults(Document& doc, int blockIndex, const TextCatalog& texts) {
-  if (blockIndex < 0 || blockIndex >= static_cast<int>(doc.LoggerBlocks.size())) {
-    return ConvertSamplesToResults(doc, blockIndex, 1, 0, texts);
+ConvertedResults ConvertBlockToResults(const Document& logging, int blockIndex,
+                                       const TextCatalog& texts) {
+  if (blockIndex < 0 || blockIndex >= static_cast<int>(logging.LoggerBlocks.size())) {
+    return ConvertSamplesToResults(logging, blockIndex, 1, 0, texts);
   }
-  return ConvertSamplesToResults(doc, blockIndex, 1, doc.LoggerBlocks[blockIndex].SampleCount,
-                                 texts);
-}
-
-Outcome SaveConvertedResults(const QString& path, Document& doc, const TextCatalog& texts,
-                             const SaveOptions& options) {
-  // Only a converted copy was written: the logging blocks themselves are as unsaved as before,
-  // and closing them must still ask.
-  const bool notSaved = doc.DocNotSaved;
-  const bool modified = doc.DocModified;
-  Outcome outcome;
-  {
-    SavingLoggerAsResultsScope scope(doc);
-    outcome = SaveResultsFile(path, doc, texts, options);
-  }
-  doc.DocNotSaved = notSaved;
-  doc.DocModified = modified;
-  return outcome;
+  return ConvertSamplesToResults(
+      logging, blockIndex, 1, logging.LoggerBlocks[static_cast<size_t>(blockIndex)].SampleCount,
+      texts);
 }
 
 }  // namespace qv

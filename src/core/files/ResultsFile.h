@@ -57,7 +57,7 @@ struct SaveOptions {
 
 // The translated "msgNoDataToSave_35" when the document may not be saved now, tested in this
 // order: table hidden and DocNotSaved clear; no results and no logging blocks; results wanted
-// (ResultsDataLoaded or SavingLoggerAsResults) but none; logging blocks wanted but none.
+// (a results document) but none; logging blocks wanted but none.
 // Callers ask before they show the save dialog.
 std::optional<Bytes> SaveRefusal(const Document& doc, bool tableHidden, const TextCatalog& texts);
 
@@ -83,8 +83,8 @@ Outcome SaveResultsFile(const QString& path, Document& doc, const TextCatalog& t
 
 enum class MeasurementsKind {
   None,    // a kind line other than the two: nothing loaded, the opening still completes
-  Tests,   // "$QUOR-Tests%": ResultsDataLoaded set
-  Logger,  // "$QUOR-Logger%": LoggerDataLoaded set
+  Tests,   // "$QUOR-Tests%": a results document
+  Logger,  // "$QUOR-Logger%": a logging document
 };
 
 struct OpenOutcome {
@@ -98,8 +98,8 @@ struct OpenOutcome {
   std::vector<Bytes> warnings;
 };
 
-// Reads a results file's bytes into the document. The kind flags and SavingLoggerAsResults
-// are cleared first; the print header, comments, settings block and identification texts, and
+// Reads a results file's bytes into the document, which the workspace gives fresh and installs
+// only when the reading succeeded. Its kind is cleared first; the print header, comments, settings block and identification texts, and
 // the results (AllTests, ShownTests = AllTests, DocSignals, ColumnSignals, the counts) or the
 // logging blocks are replaced as far as the file is read: a failure part-way leaves what was
 // read. The report choice is cleared. The building tree, the block choice, CurrentBlock and

@@ -323,9 +323,7 @@ class Reader {
   }
 
   void Read() {
-    doc_.LoggerDataLoaded = false;
-    doc_.ResultsDataLoaded = false;
-    doc_.SavingLoggerAsResults = false;
+    doc_.Kind = DocumentKind::None;
 
     // An editor that saved the file as UTF-8 put this mark first; every line would then be read
     // as something it is not.
@@ -379,12 +377,12 @@ class Reader {
     doc_.ClearReportChoice();
     if (kind == "$QUOR-Tests%") {
       result_.kind = MeasurementsKind::Tests;
-      doc_.ResultsDataLoaded = true;
+      doc_.Kind = DocumentKind::Results;
       FormatDigit();
       ReadResults();
     } else if (kind == "$QUOR-Logger%") {
       result_.kind = MeasurementsKind::Logger;
-      doc_.LoggerDataLoaded = true;
+      doc_.Kind = DocumentKind::Logging;
       doc_.LoggerBlocks.clear();
       FormatDigit();
       ReadBlocks();

@@ -225,8 +225,8 @@ bool LoggerSection(Bytes& out, const Document& doc, char sep) {
 }  // namespace
 
 std::optional<Bytes> SaveRefusal(const Document& doc, bool tableHidden, const TextCatalog& texts) {
-  const bool resultsWanted = doc.ResultsDataLoaded || doc.SavingLoggerAsResults;
-  const bool loggerWanted = doc.LoggerDataLoaded && !doc.SavingLoggerAsResults;
+  const bool resultsWanted = doc.ResultsDataLoaded();
+  const bool loggerWanted = doc.LoggerDataLoaded();
   if ((tableHidden && !doc.DocNotSaved) || (doc.AllTests.empty() && doc.LoggerBlocks.empty()) ||
       (resultsWanted && doc.AllTests.empty()) || (loggerWanted && doc.LoggerBlocks.empty())) {
     return texts.Translate("msgNoDataToSave_35");
@@ -265,8 +265,8 @@ std::optional<ResultsFileParts> ComposeResultsFile(const Document& doc, const By
   Line(parts.instrument, "");
 
   Bytes& m = parts.measurements;
-  const bool results = doc.ResultsDataLoaded || doc.SavingLoggerAsResults;
-  const bool logger = doc.LoggerDataLoaded && !doc.SavingLoggerAsResults;
+  const bool results = doc.ResultsDataLoaded();
+  const bool logger = doc.LoggerDataLoaded();
   if (results || logger) {
     Line(m, "$MEASUREMENTS%");
     Line(m, results ? "$QUOR-Tests%" : "$QUOR-Logger%");

@@ -141,11 +141,11 @@ Bytes ExportLoggerText(const TLoggerRecord& block, const TextCatalog& texts,
 
 Outcome ExportTable(ByteSink& out, const Document& doc, const TextCatalog& texts,
                     const ExportOptions& options) {
-  const TLoggerRecord* block = doc.LoggerDataLoaded ? doc.Current() : nullptr;
-  if (!doc.ResultsDataLoaded && !block) {
+  const TLoggerRecord* block = doc.LoggerDataLoaded() ? doc.Current() : nullptr;
+  if (!doc.ResultsDataLoaded() && !block) {
     return Outcome::Refusal(texts.Translate("msgNoDatToExp_50"));
   }
-  if (doc.ResultsDataLoaded) WriteResultsText(out, doc, texts, options);
+  if (doc.ResultsDataLoaded()) WriteResultsText(out, doc, texts, options);
   if (block) WriteLoggerText(out, *block, texts, options);
   return Outcome::Success();
 }
@@ -153,8 +153,8 @@ Outcome ExportTable(ByteSink& out, const Document& doc, const TextCatalog& texts
 Outcome ExportTable(const QString& path, const Document& doc, const TextCatalog& texts,
                     const ExportOptions& options) {
   // Refused before the file is touched.
-  const TLoggerRecord* block = doc.LoggerDataLoaded ? doc.Current() : nullptr;
-  if (!doc.ResultsDataLoaded && !block) {
+  const TLoggerRecord* block = doc.LoggerDataLoaded() ? doc.Current() : nullptr;
+  if (!doc.ResultsDataLoaded() && !block) {
     return Outcome::Refusal(texts.Translate("msgNoDatToExp_50"));
   }
   const TextCodec codec(options.codePage);

@@ -43,8 +43,8 @@ Bytes ExportResultsText(const Document& doc, const TextCatalog& texts,
 Bytes ExportLoggerText(const TLoggerRecord& block, const TextCatalog& texts,
                        const ExportOptions& options);
 
-// ExportTable: the results part when ResultsDataLoaded, the logging part of the current block
-// when LoggerDataLoaded, written so that a failure never leaves a half-written file in place
+// ExportTable: the results part of a results document, the logging part of the current block
+// of a logging document, written so that a failure never leaves a half-written file in place
 // of an earlier one (the system's error text). Refused with the translated "msgNoDatToExp_50"
 // when there is nothing of either kind to export.
 Outcome ExportTable(const QString& path, const Document& doc, const TextCatalog& texts,

@@ -36,8 +36,8 @@ void LinkBuffer::Free() {
   size_ = 0;
 }
 
-Link::Link(LinkHost& host, const FtdiApi& ftdi)
-    : host_(host), usb_(ftdi), serial_(std::make_unique<SerialTransport>()) {}
+Link::Link(LinkHost& host, const FtdiApi& ftdi, Clock& clock)
+    : host_(host), clock_(clock), usb_(ftdi), serial_(std::make_unique<SerialTransport>()) {}
 
 Link::~Link() {
   usb_.Close();
@@ -161,7 +161,7 @@ LinkOutcome Link::Connect() {
 LinkOutcome Link::Identify() {
   ByteTransport* t = Active();
   buffer_.Allocate(kIdentifyBufferSize);
-  const auto start = LinkClock::now();
+  const auto start = clock_.Now();
   bool found = false;
   std::string answer;  // the last reply that was not the instrument's
   do {
@@ -171,7 +171,7 @@ LinkOutcome Link::Identify() {
     Send(t, kIdentifyCommand);
     host_.Pump();
     if (Cancelled()) break;
-    const auto attemptEnd = LinkClock::now() + timings_.IdentifyAttempt;
+    const auto attemptEnd = clock_.Now() + timings_.IdentifyAttempt;
     const size_t got = ReadPumping(buffer_.Data(), kIdentifyReply.size(), attemptEnd);
     buffer_.SetSize(got);
     if (got == kIdentifyReply.size()) found = buffer_.View() == kIdentifyReply;
@@ -188,11 +188,11 @@ LinkOutcome Link::Identify() {
     // second. The attempt's time runs out first, its late bytes read and dropped.
     if (!found && got > 0) {
       uint8_t late[64];
-      while (LinkClock::now() < attemptEnd && !Cancelled() && !t->Gone()) {
+      while (clock_.Now() < attemptEnd && !Cancelled() && !t->Gone()) {
         ReadPumping(late, sizeof late, attemptEnd);
       }
     }
-  } while (!found && LinkClock::now() - start < timings_.IdentifyTotal);
+  } while (!found && clock_.Now() - start < timings_.IdentifyTotal);
   buffer_.Free();
   if (found) return {};
 
@@ -207,16 +207,16 @@ LinkOutcome Link::Identify() {
   return outcome;
 }
 
-size_t Link::ReadPumping(uint8_t* buf, size_t n, LinkClock::time_point deadline) {
+size_t Link::ReadPumping(uint8_t* buf, size_t n, Clock::TimePoint deadline) {
   ByteTransport* t = Active();
   size_t got = 0;
   if (t == nullptr || n == 0) return 0;
   for (;;) {
-    const auto slice = std::min(deadline, LinkClock::now() + timings_.PollSlice);
+    const auto slice = std::min(deadline, clock_.Now() + timings_.PollSlice);
     const size_t chunk = t->Read(buf + got, n - got, slice);
     if (trace_ != nullptr) trace_->Received(buf + got, chunk);
     got += chunk;
-    if (got >= n || Cancelled() || t->Gone() || LinkClock::now() >= deadline) break;
+    if (got >= n || Cancelled() || t->Gone() || clock_.Now() >= deadline) break;
     host_.Pump();
     if (Cancelled()) break;
   }
@@ -256,7 +256,7 @@ AckResult Link::CommandWithAck(std::string_view command, std::string_view expect
   AckResult result;
   // A closed link cannot answer: asking again for 57.6 minutes would only hang the caller.
   const bool open = t != nullptr && t->IsOpen();
-  const auto start = LinkClock::now();
+  const auto start = clock_.Now();
   int attempt = 0;
   while (open) {
     // The mend of the original: stale bytes (a late reply to an earlier attempt, the tail of
@@ -271,7 +271,7 @@ AckResult Link::CommandWithAck(std::string_view command, std::string_view expect
     Send(t, command);
     if (Cancelled()) break;
     uint8_t ack[kAckSize];
-    const size_t got = ReadPumping(ack, kAckSize, LinkClock::now() + timings_.CommandAttempt);
+    const size_t got = ReadPumping(ack, kAckSize, clock_.Now() + timings_.CommandAttempt);
     if (got == kAckSize &&
         std::string_view(reinterpret_cast<const char*>(ack), kAckText.size()) == expected) {
       result.length = ReadBigEndian24(ack + kAckText.size());
@@ -285,7 +285,7 @@ AckResult Link::CommandWithAck(std::string_view command, std::string_view expect
     }
     // Resending to a device that is gone would only wait out the whole limit.
     if (Cancelled() || t->Gone()) break;
-    if (LinkClock::now() - start >= timings_.CommandTotal) break;
+    if (clock_.Now() - start >= timings_.CommandTotal) break;
   }
   result.outcome = Failure(LinkStatus::NoAcknowledge);
   return result;
@@ -298,7 +298,7 @@ LinkOutcome Link::ReceiveBlock(size_t n) {
   if (t == nullptr || !t->IsOpen() || n > buffer_.Capacity()) {
     return Failure(LinkStatus::BlockFailed);
   }
-  const auto deadline = LinkClock::now() + timings_.BlockLimit(n, Rate());
+  const auto deadline = clock_.Now() + timings_.BlockLimit(n, Rate());
   host_.Pump();
   const size_t got = ReadPumping(buffer_.Data(), n, deadline);
   buffer_.SetSize(got);

@@ -2,12 +2,14 @@
 // bridge by description, else the RS-232 port), identification, commands with their
 // acknowledgement, data blocks of known length, and closing the link.
 //
-// Everything runs on the caller's thread. Waits poll the transport in slices of at most
-// 10 ms, returning as soon as the bytes are there, and call LinkHost::Pump between slices;
-// Cancel() (from the pumped transfer dialog, or a signal handler) ends any wait without a
-// message. Every operation returns what it came to; the link tells the person nothing itself.
+// Everything runs on the caller's thread, in the application a worker thread of its own. Waits
+// wait on the transport in slices of at most 10 ms, returning as soon as the bytes are there,
+// and call LinkHost::Pump between slices; Cancel() (from the transfer dialog on another thread,
+// or a signal handler) ends any wait without a message. Time comes from an injectable clock.
+// Every operation returns what it came to; the link tells the person nothing itself.
 #pragma once
 
+#include "base/Clock.h"
 #include "base/Message.h"
 #include "link/ByteTransport.h"
 #include "link/LinkHost.h"
@@ -106,7 +108,9 @@ class Link {
  public:
   // The RS-232 side starts as a SerialTransport without a device (SetSerialPort); the USB
   // side uses the run-time loaded bridge library.
-  explicit Link(LinkHost& host, const FtdiApi& ftdi = SystemFtdi());
+  // Its time limits are measured on `clock` (tests give one they move by hand).
+  explicit Link(LinkHost& host, const FtdiApi& ftdi = SystemFtdi(),
+                Clock& clock = SystemClock::Instance());
   ~Link();
   Link(const Link&) = delete;
   Link& operator=(const Link&) = delete;
@@ -160,6 +164,8 @@ class Link {
   UsbBridge& Usb() { return usb_; }
   const std::string& UsbDescription() const { return usb_.Description(); }
 
+  // The clock its time limits are measured on.
+  Clock& TimeSource() { return clock_; }
   // The transfer dialog's Cancel; safe to call from another thread or a signal handler.
   void Cancel() { cancelled_.store(true); }
   bool Cancelled() const { return cancelled_.load(); }
@@ -177,11 +183,12 @@ class Link {
   LinkOutcome Identify();
   // Reads up to n bytes until the deadline in slices, pumping between them; stops early on
   // Cancel. Returns the count read.
-  size_t ReadPumping(uint8_t* buf, size_t n, LinkClock::time_point deadline);
+  size_t ReadPumping(uint8_t* buf, size_t n, Clock::TimePoint deadline);
   // A failed exchange: Cancelled when Cancel ended it, else `status` with its message.
   LinkOutcome Failure(LinkStatus status) const;
 
   LinkHost& host_;
+  Clock& clock_;
   LinkTimings timings_;
   UsbBridge usb_;
   std::unique_ptr<ByteTransport> serial_;

@@ -1,5 +1,5 @@
-// The open document: results or logging blocks with everything the views share.
-// One object, owned by the application and passed by reference.
+// A document: results or logging blocks with everything the views share. A download, a file
+// read or a conversion builds a new one; the workspace installs it whole.
 #pragma once
 
 #include "store/Records.h"
@@ -8,6 +8,8 @@
 #include <vector>
 
 namespace qv {
+
+enum class DocumentKind { None, Results, Logging };
 
 class Document {
  public:
@@ -24,11 +26,14 @@ class Document {
   std::array<int32_t, kMaxSignalCode + 1> ColumnSignals{};  // entries 1..ColumnCount
   int32_t ColumnCount = 0;
 
+  // What it holds: tests or logging blocks, never both; None once closed (the data stay until
+  // the next download or open replaces them).
+  DocumentKind Kind = DocumentKind::None;
+  bool ResultsDataLoaded() const { return Kind == DocumentKind::Results; }
+  bool LoggerDataLoaded() const { return Kind == DocumentKind::Logging; }
+
   bool DocNotSaved = false;
   bool DocModified = false;
-  bool ResultsDataLoaded = false;
-  bool LoggerDataLoaded = false;
-  bool SavingLoggerAsResults = false;
   bool HeaderLoadedFromFile = false;
 
   PrintHeader Header;

@@ -95,10 +95,10 @@ FileInfoTexts DescribeFile(const Document& doc) {
   FileInfoTexts info;
   info.SerNo = Indented(doc.InstrumentInfo.SerialNumber);
   info.FirmwVer = "   ver. " + doc.InstrumentInfo.FirmwareVersion;
-  if (doc.LoggerDataLoaded) {
+  if (doc.LoggerDataLoaded()) {
     info.LoggingPanels = true;
     if (const TLoggerRecord* block = doc.Current()) DescribeBlock(*block, info);
-  } else if (doc.ResultsDataLoaded) {
+  } else if (doc.ResultsDataLoaded()) {
     info.NumOfRes = Indented(doc.TestCount());
     const int count = std::clamp(doc.DocSignalCount, 0, kMaxSignalCode);
     for (int i = 1; i <= count; ++i)

@@ -25,7 +25,7 @@ enum class TableView {
 // A document holds either tests or logging blocks; the logging view wins if both flags are
 // ever set, as the logging download sets its flag before anything else.
 inline TableView ActiveView(const Document& doc) {
-  return doc.LoggerDataLoaded ? TableView::Logging : TableView::Results;
+  return doc.LoggerDataLoaded() ? TableView::Logging : TableView::Results;
 }
 
 // A rectangle of cells, inclusive; column 0 and row 0 are never part of a selection.

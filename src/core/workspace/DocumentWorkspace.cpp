@@ -78,19 +78,16 @@ void DocumentWorkspace::PrepareRowEditing() {
   NotifyFlags();
 }
 
-void DocumentWorkspace::BeginDownload(DateTime today, const char* memory) {
-  doc_.LoggerDataLoaded = false;
-  doc_.ResultsDataLoaded = false;
-  suggestedName_ = DownloadFileName(memory, today);
+LoadOutcome DocumentWorkspace::InstallDownload(Document doc, DateTime today, DocumentHost& host) {
+  // The header is the person's, kept in the header dialog: a download brings none.
+  doc.Header = doc_.Header;
+  doc.HeaderLoadedFromFile = doc_.HeaderLoadedFromFile;
+  const bool results = doc.ResultsDataLoaded();
+  doc_ = std::move(doc);
+  suggestedName_ = DownloadFileName(results ? "Results" : "Logging", today);
   Replace();
-}
-
-void DocumentWorkspace::DownloadDeclined() {
-  SetTitle({true, false, {}});
-}
-
-void DocumentWorkspace::InstrumentIdentified(DateTime today) {
   CopyInstrumentToReport(doc_.InstrumentInfo, today, report_);
+  return results ? ResultsDownloaded(host) : LoggingDownloaded(host);
 }
 
 bool DocumentWorkspace::InstallTests() {
@@ -113,8 +110,6 @@ LoadOutcome DocumentWorkspace::ShowInstalledTests(DocumentHost& host) {
 }
 
 LoadOutcome DocumentWorkspace::ResultsDownloaded(DocumentHost& host) {
-  doc_.ResultsDataLoaded = true;
-  doc_.LoggerDataLoaded = false;
   if (!InstallTests()) {
     Tell(host, kMsgNoDataToShow);
     return LoadOutcome::NothingToShow;
@@ -149,8 +144,6 @@ LoadOutcome DocumentWorkspace::ChooseBlockLoop(DocumentHost& host) {
 }
 
 LoadOutcome DocumentWorkspace::LoggingDownloaded(DocumentHost& host) {
-  doc_.LoggerDataLoaded = true;
-  doc_.ResultsDataLoaded = false;
   doc_.DocNotSaved = true;
   NotifyFlags();
   const LoadOutcome outcome = ChooseBlockLoop(host);
@@ -166,12 +159,10 @@ LoadOutcome DocumentWorkspace::LoggingDownloaded(DocumentHost& host) {
 OpenedDocument DocumentWorkspace::Open(const QString& path, DocumentHost& host,
                                        const OpenOptions& options) {
   OpenedDocument result;
-  doc_.LoggerDataLoaded = false;
-  doc_.ResultsDataLoaded = false;
-  // The opened file's name is proposed when it is saved again, whatever the opening comes to.
-  suggestedName_ = QFileInfo(path).fileName().toStdString();
-  Replace();
-  const OpenOutcome opened = OpenResultsFile(path, doc_, texts_, options.codePage);
+  // Texts an older file does not carry keep the person's.
+  Document read;
+  read.Header = doc_.Header;
+  const OpenOutcome opened = OpenResultsFile(path, read, texts_, options.codePage);
   PrepareRowEditing();
   result.read = opened.outcome;
   result.kind = opened.kind;
@@ -180,6 +171,10 @@ OpenedDocument DocumentWorkspace::Open(const QString& path, DocumentHost& host,
   // Texts cut to the longest this program writes: said before anything is shown.
   for (const Bytes& warning : opened.warnings)
     host.Message(MessageIcon::Warning, warning);
+  doc_ = std::move(read);
+  // The opened file's name is proposed when it is saved again, whatever the opening comes to.
+  suggestedName_ = QFileInfo(path).fileName().toStdString();
+  Replace();
   CopyHeaderToReport(doc_.InstrumentInfo, doc_.Header, options.today, report_);
 
   if (opened.kind == MeasurementsKind::Tests) {
@@ -228,8 +223,7 @@ bool DocumentWorkspace::Close(DocumentHost& host) {
     return false;
   }
   if (!ConfirmDiscard(host, DiscardCommand::Close)) return false;
-  doc_.LoggerDataLoaded = false;
-  doc_.ResultsDataLoaded = false;
+  doc_.Kind = DocumentKind::None;
   // The store keeps its data until the next download or open replaces them.
   Replace();
   return true;

@@ -100,21 +100,17 @@ class DocumentWorkspace {
   bool ConfirmDiscard(PromptHost& host, DiscardCommand command);
   // A download is about to ask the instrument: the row-editing entries appear.
   void PrepareRowEditing();
-  // The memory of a download was chosen: loaded flags cleared, nothing shown, bare title; the
-  // old document's views close. `memory` is "results" or "logging", for the proposed name.
-  void BeginDownload(DateTime today, const char* memory);
-  // The memory choice was cancelled after the instrument answered.
-  void DownloadDeclined();
-  // The instrument's identification is in Doc().InstrumentInfo: the report takes it.
-  void InstrumentIdentified(DateTime today);
-  // A results download left its tests in AllTests (page order) and its signals in DocSignals:
-  // tree built and sorted, all tests shown, DocNotSaved set when there is something to show.
-  LoadOutcome ResultsDownloaded(DocumentHost& host);
-  // A logging download left its blocks in LoggerBlocks: DocNotSaved set, the person chooses
-  // the block to show; a cancelled list asks the save questions (the data go away).
-  LoadOutcome LoggingDownloaded(DocumentHost& host);
-  // File > Open of `path` (the save questions were asked before the path was chosen). A read
-  // failure is returned, not told; every other message goes to `host`.
+  // A download came to its end: its document (tests in page order with their signals, or the
+  // chosen blocks) replaces the open one whole. The old views close; the print header stays the
+  // person's; the report takes the instrument and `today`. Results: tree built and sorted, all
+  // tests shown, DocNotSaved set when there is something to show. Logging: DocNotSaved set, the
+  // person chooses the block to show; a cancelled list asks the save questions (the data go
+  // away). Until then, whatever the download came to, the open document is not touched.
+  LoadOutcome InstallDownload(Document doc, DateTime today, DocumentHost& host);
+  // File > Open of `path` (the save questions were asked before the path was chosen). The file
+  // is read into a new document, installed whole once it was read; a read failure leaves the
+  // open document, its title and its flags as they were, and is returned, not told. Every other
+  // message goes to `host`.
   OpenedDocument Open(const QString& path, DocumentHost& host, const OpenOptions& options);
   // File > Close: "msgNoFileOpened_35" when nothing is shown, then the save questions, then
   // nothing shown. False when the person kept the document.
@@ -151,6 +147,8 @@ class DocumentWorkspace {
   void SetShown(ShownView shown);
   void SetTitle(const DocumentTitle& title);
   void Replace();
+  LoadOutcome ResultsDownloaded(DocumentHost& host);
+  LoadOutcome LoggingDownloaded(DocumentHost& host);
   // Builds and sorts the tree and shows every test; false when the tree cannot be built.
   bool InstallTests();
   LoadOutcome ShowInstalledTests(DocumentHost& host);

@@ -66,13 +66,14 @@ bool TDocumentCommands::ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) {
 // ---- Commands ----
 
 bool TDocumentCommands::mmFileSaveAsClick() {
-  return SaveDocument(false);
+  return SaveDocument(nullptr);
 }
 
-bool TDocumentCommands::SaveDocument(bool converted) {
+bool TDocumentCommands::SaveDocument(Document* converted) {
   DocumentWorkspace& workspace = ctx_.Workspace;
-  Document& doc = workspace.Doc();
-  const bool tableHidden = !workspace.TableShown();
+  Document& doc = converted != nullptr ? *converted : workspace.Doc();
+  // Converted samples come from the block on show.
+  const bool tableHidden = converted == nullptr && !workspace.TableShown();
   if (const std::optional<Bytes> refusal = SaveRefusal(doc, tableHidden, ctx_.Texts)) {
     Message(MessageIcon::Information, *refusal);
     return false;
@@ -85,7 +86,6 @@ bool TDocumentCommands::SaveDocument(bool converted) {
     path = prompter_.ChooseFile(*sdSaveDialog_);
   }
   if (path.isEmpty()) return false;
-  QCoreApplication::processEvents();
 
   SaveOptions options;
   options.decimalSeparator = LocaleDecimalSeparator();
@@ -94,8 +94,7 @@ bool TDocumentCommands::SaveDocument(bool converted) {
   Outcome outcome;
   {
     BusyCursor busy;
-    outcome = converted ? SaveConvertedResults(path, doc, ctx_.Texts, options)
-                        : SaveResultsFile(path, doc, ctx_.Texts, options);
+    outcome = SaveResultsFile(path, doc, ctx_.Texts, options);
   }
   if (!outcome.ok()) {
     Message(outcome.status == Outcome::Status::Refused ? MessageIcon::Information
@@ -103,33 +102,31 @@ bool TDocumentCommands::SaveDocument(bool converted) {
             outcome.message);
     return false;
   }
-  // A converted copy is another file: the open document keeps its name and its flags.
-  if (converted) return true;
+  // A converted copy is another document: the open one keeps its name and its flags.
+  if (converted != nullptr) return true;
   const QString name = QFileInfo(path).fileName();
   workspace.Saved(ctx_.Codec.Encode(name), name.toStdString());
   return true;
 }
 
 void TDocumentCommands::mmFileSaveLogAsResClick() {
-  Document& doc = ctx_.Workspace.Doc();
-  if (!doc.LoggerDataLoaded) return;
+  const Document& doc = ctx_.Workspace.Doc();
+  if (!doc.LoggerDataLoaded()) return;
   SaveConverted(ConvertBlockToResults(doc, doc.CurrentBlock, ctx_.Texts));
 }
 
 void TDocumentCommands::ppSaveSelAsResClick(int first, int last) {
-  Document& doc = ctx_.Workspace.Doc();
-  if (!doc.LoggerDataLoaded || first < 1 || last < first) return;
+  const Document& doc = ctx_.Workspace.Doc();
+  if (!doc.LoggerDataLoaded() || first < 1 || last < first) return;
   SaveConverted(ConvertSamplesToResults(doc, doc.CurrentBlock, first, last, ctx_.Texts));
 }
 
-void TDocumentCommands::SaveConverted(const Outcome& conversion) {
-  if (!conversion.ok()) {
-    Message(MessageIcon::Information, conversion.message);
+void TDocumentCommands::SaveConverted(ConvertedResults converted) {
+  if (!converted.outcome.ok()) {
+    Message(MessageIcon::Information, converted.outcome.message);
     return;
   }
-  // The save's refusals read the flag: results are wanted, not the logging blocks.
-  const SavingLoggerAsResultsScope scope(ctx_.Workspace.Doc());
-  SaveDocument(true);
+  SaveDocument(&converted.doc);
 }
 
 void TDocumentCommands::mmFileExportClick() {

@@ -5,6 +5,7 @@
 
 #include "common/AppContext.h"
 #include "common/Prompter.h"
+#include "files/LoggerAsResults.h"
 
 #include <QObject>
 
@@ -50,8 +51,9 @@ class TDocumentCommands : public QObject, public DocumentHost {
 
  private:
   // Save As of the document, or (`converted`) of the results converted from logged samples.
-  bool SaveDocument(bool converted);
-  void SaveConverted(const Outcome& conversion);
+  // Save As of the open document, or of results converted from its logging block.
+  bool SaveDocument(Document* converted);
+  void SaveConverted(ConvertedResults converted);
 
   QWidget* window_;
   AppContext& ctx_;

@@ -167,7 +167,7 @@ void TfrmMainForm::BuildToolBar() {
     button->setMinimumWidth(kToolButtonWidth);
     button->setFocusPolicy(Qt::NoFocus);
     if (b.click) {
-      connect(button, &QToolButton::clicked, this, Guarded(b.click, Guard::Download));
+      connect(button, &QToolButton::clicked, this, b.click);
     } else {
       button->setEnabled(false);
     }
@@ -183,61 +183,89 @@ QMenu* TfrmMainForm::AddMenu(const char* name, const char* key) {
   return menu;
 }
 
-QAction* TfrmMainForm::AddEntry(QMenu* menu, const char* name, const char* key) {
-  QAction* action = menu->addAction(ctx_.Tr(key));
-  action->setObjectName(QString::fromLatin1(name));
+QAction* TfrmMainForm::AddEntry(QMenu* menu, QAction*& entry, const char* name, const char* key) {
+  entry = menu->addAction(ctx_.Tr(key));
+  entry->setObjectName(QString::fromLatin1(name));
   // Until a command is wired to it.
-  action->setProperty(kUnwired, true);
-  action->setEnabled(false);
-  return action;
+  entry->setProperty(kUnwired, true);
+  entry->setEnabled(false);
+  return entry;
 }
 
-std::function<void()> TfrmMainForm::Guarded(std::function<void()> command, Guard guard) {
-  return [this, command = std::move(command), guard] {
-    if (guard == Guard::Download && DownloadRunning()) return;
-    command();
-  };
-}
-
-void TfrmMainForm::Wire(QAction* action, std::function<void()> command, Guard guard) {
+void TfrmMainForm::Wire(QAction* action, std::function<void()> command) {
   action->setProperty(kUnwired, false);
   action->setEnabled(true);
-  connect(action, &QAction::triggered, this, Guarded(std::move(command), guard));
+  connect(action, &QAction::triggered, this, std::move(command));
 }
 
-void TfrmMainForm::Enable(const char* name, bool on) {
-  if (QAction* a = Action(QString::fromLatin1(name))) {
-    a->setEnabled(on && !a->property(kUnwired).toBool());
+void TfrmMainForm::Enable(QAction* entry, bool on) {
+  on = on && !entry->property(kUnwired).toBool();
+  // While a transfer runs, its rule holds the entry disabled; this is what it gets afterwards.
+  if (const auto held = held_.find(entry); held != held_.end()) {
+    held->second = on;
+    return;
+  }
+  entry->setEnabled(on);
+}
+
+std::vector<QAction*> TfrmMainForm::TransferLockedEntries() const {
+  std::vector<QAction*> locked;
+  for (QAction* entry : findChildren<QAction*>()) {
+    if (LockedWhileTransferring(entry->objectName().toStdString())) locked.push_back(entry);
+  }
+  return locked;
+}
+
+void TfrmMainForm::TransferRunning(bool running) {
+  // One rule instead of a guard per command: what would change or replace the document, or use
+  // the link, waits for the transfer, whose document replaces the open one when it ends.
+  if (running) {
+    for (QAction* entry : TransferLockedEntries()) {
+      held_.emplace(entry, entry->isEnabled());
+      entry->setEnabled(false);
+    }
+  } else {
+    const std::map<QAction*, bool> held = std::move(held_);
+    held_.clear();
+    for (const auto& [entry, on] : held)
+      entry->setEnabled(on);
+  }
+  for (QToolButton* button : pbButtons_->findChildren<QToolButton*>()) {
+    if (LockedWhileTransferring(button->objectName().toStdString())) button->setEnabled(!running);
+  }
+  if (!running && closeAfterTransfer_) {
+    closeAfterTransfer_ = false;
+    close();
   }
 }
 
 void TfrmMainForm::BuildMenus() {
   QMenu* file = AddMenu("mmFile", "mmFile_15");
-  Wire(AddEntry(file, "mmFileOpen", "mmFileOpen_15"), [this] { mmFileOpenClick(); });
-  Wire(AddEntry(file, "mmFileClose", "mmFileClose_15"), [this] { mmFileCloseClick(); });
-  Wire(AddEntry(file, "mmFileSaveAs", "mmFileSaveAs_15"), [this] { mmFileSaveAsClick(); });
-  Wire(AddEntry(file, "mmFileSaveLogAsRes", "mmFileSaveLogAsRes_15"),
+  Wire(AddEntry(file, mm_.mmFileOpen, "mmFileOpen", "mmFileOpen_15"), [this] { mmFileOpenClick(); });
+  Wire(AddEntry(file, mm_.mmFileClose, "mmFileClose", "mmFileClose_15"), [this] { mmFileCloseClick(); });
+  Wire(AddEntry(file, mm_.mmFileSaveAs, "mmFileSaveAs", "mmFileSaveAs_15"), [this] { mmFileSaveAsClick(); });
+  Wire(AddEntry(file, mm_.mmFileSaveLogAsRes, "mmFileSaveLogAsRes", "mmFileSaveLogAsRes_15"),
        [this] { commands_->mmFileSaveLogAsResClick(); });
   file->addSeparator();
-  Wire(AddEntry(file, "mmFileHeadSetUp", "mmFileHeadSetUp_15"),
+  Wire(AddEntry(file, mm_.mmFileHeadSetUp, "mmFileHeadSetUp", "mmFileHeadSetUp_15"),
        [this] { dialogs_.Header->mmSettHeaderClick(); });
-  Wire(AddEntry(file, "mmFilePreview", "mmFilePreview_15"),
+  Wire(AddEntry(file, mm_.mmFilePreview, "mmFilePreview", "mmFilePreview_15"),
        [this] { report_->mmFilePreviewClick(); });
-  Wire(AddEntry(file, "mmFileExportReport", "mmFileExportReport_25"),
+  Wire(AddEntry(file, mm_.mmFileExportReport, "mmFileExportReport", "mmFileExportReport_25"),
        [this] { report_->mmFileExportReportClick(); });
-  Wire(AddEntry(file, "mmFileInfo", "ppFileInfo_15"), [this] { dialogs_.Info->ppFileInfoClick(); });
+  Wire(AddEntry(file, mm_.mmFileInfo, "mmFileInfo", "ppFileInfo_15"), [this] { dialogs_.Info->ppFileInfoClick(); });
   file->addSeparator();
-  Wire(AddEntry(file, "mmFileExport", "mmFileExport_15"),
+  Wire(AddEntry(file, mm_.mmFileExport, "mmFileExport", "mmFileExport_15"),
        [this] { commands_->mmFileExportClick(); });
   file->addSeparator();
-  Wire(AddEntry(file, "mmFileExit", "mmFileExit_15"), [this] { mmFileExitClick(); });
+  Wire(AddEntry(file, mm_.mmFileExit, "mmFileExit", "mmFileExit_15"), [this] { mmFileExitClick(); });
   connect(file, &QMenu::aboutToShow, this, &TfrmMainForm::mmFileClick);
 
   QMenu* edit = AddMenu("mmEdit", "mmEdit_15");
-  QAction* copy = AddEntry(edit, "mmEditCopy", "mmEditCopy_15");
+  QAction* copy = AddEntry(edit, mm_.mmEditCopy, "mmEditCopy", "mmEditCopy_15");
   copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
   Wire(copy, [this] { views_->ppCopyClick(); });
-  QAction* selectAll = AddEntry(edit, "mmEditSelAll", "mmEditSelAll_15");
+  QAction* selectAll = AddEntry(edit, mm_.mmEditSelAll, "mmEditSelAll", "mmEditSelAll_15");
   selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
   Wire(selectAll, [this] { views_->ppSelectAllClick(); });
   connect(edit, &QMenu::aboutToShow, this, &TfrmMainForm::mmEditClick);
@@ -249,67 +277,58 @@ void TfrmMainForm::BuildMenus() {
   // Its single entry stands between two separators, which Qt would otherwise fold away.
   instrument->setSeparatorsCollapsible(false);
   instrument->addSeparator();
-  Wire(AddEntry(instrument, "mmInstrDownLoad", "mmInstrDwnLoad_15"),
+  Wire(AddEntry(instrument, mm_.mmInstrDownLoad, "mmInstrDownLoad", "mmInstrDwnLoad_15"),
        [this] { mmInstrDownLoadClick(); });
   instrument->addSeparator();
 
   QMenu* config = AddMenu("mmConfig", "mmConfig_15");
-  Wire(AddEntry(config, "mmConfigPort", "mmConfigPort_15"), [this] { mmConfigPortClick(); });
+  Wire(AddEntry(config, mm_.mmConfigPort, "mmConfigPort", "mmConfigPort_15"), [this] { mmConfigPortClick(); });
   Wire(
-      AddEntry(config, "mmConfigLanguage", "mmConfigLanguage_15"),
-      [this] { mmConfigLanguageClick(); }, Guard::None);
+      AddEntry(config, mm_.mmConfigLanguage, "mmConfigLanguage", "mmConfigLanguage_15"),
+      [this] { mmConfigLanguageClick(); });
   config->addSeparator();
-  Wire(AddEntry(config, "mmConfigLogList", "ppLogList_15"), [this] { ppLogListClick(); });
+  Wire(AddEntry(config, mm_.mmConfigLogList, "mmConfigLogList", "ppLogList_15"), [this] { ppLogListClick(); });
   Wire(
-      AddEntry(config, "mmConfigUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); },
-      Guard::None);
+      AddEntry(config, mm_.mmConfigUnits, "mmConfigUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); });
   connect(config, &QMenu::aboutToShow, this, &TfrmMainForm::mmConfigClick);
 
   QMenu* graph = AddMenu("mmGraph", "mmGraph_15");
-  Wire(AddEntry(graph, "mmGraphDraw", "mmGraphDraw_15"), [this] { mmGraphDrawClick(); });
+  Wire(AddEntry(graph, mm_.mmGraphDraw, "mmGraphDraw", "mmGraphDraw_15"), [this] { mmGraphDrawClick(); });
   Wire(
-      AddEntry(graph, "mmGraphRefresh", "mmGraphRefresh_15"), [this] { mmGraphRefreshClick(); },
-      Guard::None);
+      AddEntry(graph, mm_.mmGraphRefresh, "mmGraphRefresh", "mmGraphRefresh_15"), [this] { mmGraphRefreshClick(); });
   Wire(
-      AddEntry(graph, "mmGraphPrint", "mmGraphPrint_15"), [this] { mmGraphPrintClick(); },
-      Guard::None);
+      AddEntry(graph, mm_.mmGraphPrint, "mmGraphPrint", "mmGraphPrint_15"), [this] { mmGraphPrintClick(); });
   Wire(
-      AddEntry(graph, "mmGraphSaveImage", "mmGraphSaveImage_25"),
-      [this] { mmGraphSaveImageClick(); }, Guard::None);
+      AddEntry(graph, mm_.mmGraphSaveImage, "mmGraphSaveImage", "mmGraphSaveImage_25"),
+      [this] { mmGraphSaveImageClick(); });
   Wire(
-      AddEntry(graph, "mmGraphClose", "mmGraphClose_15"), [this] { mmGraphCloseClick(); },
-      Guard::None);
+      AddEntry(graph, mm_.mmGraphClose, "mmGraphClose", "mmGraphClose_15"), [this] { mmGraphCloseClick(); });
   Wire(
-      AddEntry(graph, "mmGraphCloseAll", "mmGraphCloseAll_15"), [this] { CloseAllMdiChildren(); },
-      Guard::None);
+      AddEntry(graph, mm_.mmGraphCloseAll, "mmGraphCloseAll", "mmGraphCloseAll_15"), [this] { CloseAllMdiChildren(); });
   connect(graph, &QMenu::aboutToShow, this, &TfrmMainForm::mmGraphClick);
 
   QMenu* window = AddMenu("mmWindow", "mmWindow_15");
   Wire(
-      AddEntry(window, "mmWinCascade", "mmWinCascade_15"), [this] { mmWinCascadeClick(); },
-      Guard::None);
+      AddEntry(window, mm_.mmWinCascade, "mmWinCascade", "mmWinCascade_15"), [this] { mmWinCascadeClick(); });
   Wire(
-      AddEntry(window, "mmWinHoriz", "mmWinHoriz_15"), [this] { mmWinHorizClick(); }, Guard::None);
+      AddEntry(window, mm_.mmWinHoriz, "mmWinHoriz", "mmWinHoriz_15"), [this] { mmWinHorizClick(); });
   Wire(
-      AddEntry(window, "mmWinVertic", "mmWinVertic_15"), [this] { mmWinVerticClick(); },
-      Guard::None);
+      AddEntry(window, mm_.mmWinVertic, "mmWinVertic", "mmWinVertic_15"), [this] { mmWinVerticClick(); });
   Wire(
-      AddEntry(window, "mmWinMinimize", "mmWinMinimize_15"), [this] { mmWinMinimizeClick(); },
-      Guard::None);
+      AddEntry(window, mm_.mmWinMinimize, "mmWinMinimize", "mmWinMinimize_15"), [this] { mmWinMinimizeClick(); });
   connect(window, &QMenu::aboutToShow, this, &TfrmMainForm::mmWindowClick);
 
   QMenu* help = AddMenu("mmHelp", "mmHelp_15");
   Wire(
-      AddEntry(help, "mmHelpContents", "mmHelpContents_15"), [this] { mmHelpContentsClick(); },
-      Guard::None);
+      AddEntry(help, mm_.mmHelpContents, "mmHelpContents", "mmHelpContents_15"), [this] { mmHelpContentsClick(); });
   Wire(
-      AddEntry(help, "mmHelpIndex", "mmHelpIndex_15"), [this] { mmHelpIndexClick(); }, Guard::None);
-  Wire(AddEntry(help, "mmHelpSaveTrace", "mmHelpSaveTrace_25"), [this] { mmHelpSaveTraceClick(); });
+      AddEntry(help, mm_.mmHelpIndex, "mmHelpIndex", "mmHelpIndex_15"), [this] { mmHelpIndexClick(); });
+  Wire(AddEntry(help, mm_.mmHelpSaveTrace, "mmHelpSaveTrace", "mmHelpSaveTrace_25"), [this] { mmHelpSaveTraceClick(); });
   connect(help, &QMenu::aboutToShow, this, [this] {
-    Enable("mmHelpSaveTrace", download_ != nullptr && !download_->LastTrace().Empty());
+    Enable(mm_.mmHelpSaveTrace, download_ != nullptr && !download_->LastTrace().Empty());
   });
   Wire(
-      AddEntry(help, "mmHelpAbout", "mmHelpAbout_15"), [this] { mmHelpAboutClick(); }, Guard::None);
+      AddEntry(help, mm_.mmHelpAbout, "mmHelpAbout", "mmHelpAbout_15"), [this] { mmHelpAboutClick(); });
 }
 
 void TfrmMainForm::BuildPopupMenu() {
@@ -317,36 +336,36 @@ void TfrmMainForm::BuildPopupMenu() {
   ppPopupMenu_->setObjectName(QStringLiteral("ppPopupMenu"));
   ppPopupMenu_->setSeparatorsCollapsible(false);
   QMenu* p = ppPopupMenu_;
-  Wire(AddEntry(p, "ppFileInfo", "ppFileInfo_15"), [this] { dialogs_.Info->ppFileInfoClick(); });
-  Wire(AddEntry(p, "ppInstrumentSettings", "frmInstrumentSettings_25"), [this] {
+  Wire(AddEntry(p, mm_.ppFileInfo, "ppFileInfo", "ppFileInfo_15"), [this] { dialogs_.Info->ppFileInfoClick(); });
+  Wire(AddEntry(p, mm_.ppInstrumentSettings, "ppInstrumentSettings", "frmInstrumentSettings_25"), [this] {
     dialogs_.InstrumentSettings->ppInstrumentSettingsClick(
         views_->Table()->State().SelectedRecordIndex);
   });
   p->addSeparator();
-  Wire(AddEntry(p, "ppCopy", "mmEditCopy_15"), [this] { views_->ppCopyClick(); });
-  Wire(AddEntry(p, "ppSelectAll", "mmEditSelAll_15"), [this] { views_->ppSelectAllClick(); });
+  Wire(AddEntry(p, mm_.ppCopy, "ppCopy", "mmEditCopy_15"), [this] { views_->ppCopyClick(); });
+  Wire(AddEntry(p, mm_.ppSelectAll, "ppSelectAll", "mmEditSelAll_15"), [this] { views_->ppSelectAllClick(); });
   ppRowSeparator_ = p->addSeparator();
-  Wire(AddEntry(p, "ppCutRow", "ppCutRow_15"), [this] { views_->ppCutRowClick(); });
-  Wire(AddEntry(p, "ppCopyRow", "ppCopyRow_15"), [this] { views_->ppCopyRowClick(); });
-  Wire(AddEntry(p, "ppPasteRow", "ppPasteRow_15"), [this] { views_->ppPasteRowClick(); });
-  QAction* deleteRow = AddEntry(p, "ppDeleteRow", "ppDeleteRow_15");
+  Wire(AddEntry(p, mm_.ppCutRow, "ppCutRow", "ppCutRow_15"), [this] { views_->ppCutRowClick(); });
+  Wire(AddEntry(p, mm_.ppCopyRow, "ppCopyRow", "ppCopyRow_15"), [this] { views_->ppCopyRowClick(); });
+  Wire(AddEntry(p, mm_.ppPasteRow, "ppPasteRow", "ppPasteRow_15"), [this] { views_->ppPasteRowClick(); });
+  QAction* deleteRow = AddEntry(p, mm_.ppDeleteRow, "ppDeleteRow", "ppDeleteRow_15");
   Wire(deleteRow, [this] { views_->ppDeleteRowClick(); });
   // Disabled until a row of a results document is selected.
-  for (const char* name : {"ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow"})
-    Enable(name, false);
+  for (QAction* entry : {mm_.ppCutRow, mm_.ppCopyRow, mm_.ppPasteRow, mm_.ppDeleteRow})
+    Enable(entry, false);
   deleteRow->setShortcut(QKeySequence(Qt::Key_Delete));
   deleteRow->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   views_->Table()->addAction(deleteRow);
   p->addSeparator();
-  Wire(AddEntry(p, "ppLogList", "ppLogList_15"), [this] { ppLogListClick(); });
-  Wire(AddEntry(p, "ppSaveSelAsRes", "ppSaveSelAsRes_15"), [this] {
+  Wire(AddEntry(p, mm_.ppLogList, "ppLogList", "ppLogList_15"), [this] { ppLogListClick(); });
+  Wire(AddEntry(p, mm_.ppSaveSelAsRes, "ppSaveSelAsRes", "ppSaveSelAsRes_15"), [this] {
     const TableState& state = views_->Table()->State();
     commands_->ppSaveSelAsResClick(state.RangeFirst, state.RangeLast);
   });
   // Disabled until a row range of the logging view is selected.
-  Enable("ppSaveSelAsRes", false);
+  Enable(mm_.ppSaveSelAsRes, false);
   Wire(
-      AddEntry(p, "ppUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); }, Guard::None);
+      AddEntry(p, mm_.ppUnits, "ppUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); });
   // Hidden until the first download or open.
   FlagsChanged();
   connect(p, &QMenu::aboutToShow, this, &TfrmMainForm::ppPopupMenuPopup);
@@ -391,6 +410,7 @@ bool TfrmMainForm::CreateDialogs() {
   download_ = std::make_unique<GuiDownload>(ctx_, *commands_, *dialogs_.DLSelect,
                                             *dialogs_.DownLoadList, *dialogs_.Transfering);
   download_->ApplyPortChoice(ctx_.Port);
+  connect(download_.get(), &GuiDownload::runningChanged, this, &TfrmMainForm::TransferRunning);
   return true;
 }
 
@@ -416,8 +436,8 @@ ShellState TfrmMainForm::State() const {
   ShellState s;
   s.TableVisible = TableVisible();
   s.MainPanelVisible = central_->currentWidget() == panMainPanel_;
-  s.LoggerDataLoaded = ctx_.Doc.LoggerDataLoaded;
-  s.ResultsDataLoaded = ctx_.Doc.ResultsDataLoaded;
+  s.LoggerDataLoaded = ctx_.Doc.LoggerDataLoaded();
+  s.ResultsDataLoaded = ctx_.Doc.ResultsDataLoaded();
   s.MdiChildCount = static_cast<int>(mdiArea_->subWindowList().size());
   s.SelectedRow = views_->SelectedRow();
   return s;
@@ -458,70 +478,69 @@ void TfrmMainForm::FlagsChanged() {
   UpdateTitle();
   const bool rows = ctx_.Workspace.RowEditingShown();
   ppRowSeparator_->setVisible(rows);
-  for (const char* name :
-       {"ppCutRow", "ppCopyRow", "ppPasteRow", "ppDeleteRow", "ppSaveSelAsRes"}) {
-    Action(QString::fromLatin1(name))->setVisible(rows);
+  for (QAction* entry : {mm_.ppCutRow, mm_.ppCopyRow, mm_.ppPasteRow, mm_.ppDeleteRow, mm_.ppSaveSelAsRes}) {
+    entry->setVisible(rows);
   }
 }
 
 void TfrmMainForm::ApplyClick(const ClickEffects& e) {
   if (e.RowCommands) {
-    for (const char* name : {"ppCutRow", "ppCopyRow", "ppDeleteRow"})
-      Enable(name, *e.RowCommands);
+    for (QAction* entry : {mm_.ppCutRow, mm_.ppCopyRow, mm_.ppDeleteRow})
+      Enable(entry, *e.RowCommands);
   }
-  if (e.PasteRow) Enable("ppPasteRow", *e.PasteRow);
+  if (e.PasteRow) Enable(mm_.ppPasteRow, *e.PasteRow);
   if (e.CopySelectAll) {
-    Enable("ppCopy", *e.CopySelectAll);
-    Enable("ppSelectAll", *e.CopySelectAll);
+    Enable(mm_.ppCopy, *e.CopySelectAll);
+    Enable(mm_.ppSelectAll, *e.CopySelectAll);
   }
-  if (e.SaveSelAsRes) Enable("ppSaveSelAsRes", *e.SaveSelAsRes);
+  if (e.SaveSelAsRes) Enable(mm_.ppSaveSelAsRes, *e.SaveSelAsRes);
 }
 
 // ---- Menu openings ----
 
 void TfrmMainForm::mmFileClick() {
   const FileMenuEnabling e = FileMenuRule(State());
-  Enable("mmFileClose", e.Close);
-  Enable("mmFileSaveAs", e.SaveAs);
-  Enable("mmFileSaveLogAsRes", e.SaveLogAsRes);
-  Enable("mmFilePreview", e.Preview);
-  Enable("mmFileExportReport", e.Preview);
-  Enable("mmFileInfo", e.Info);
-  Enable("mmFileExport", e.Export);
+  Enable(mm_.mmFileClose, e.Close);
+  Enable(mm_.mmFileSaveAs, e.SaveAs);
+  Enable(mm_.mmFileSaveLogAsRes, e.SaveLogAsRes);
+  Enable(mm_.mmFilePreview, e.Preview);
+  Enable(mm_.mmFileExportReport, e.Preview);
+  Enable(mm_.mmFileInfo, e.Info);
+  Enable(mm_.mmFileExport, e.Export);
 }
 
 void TfrmMainForm::mmEditClick() {
   const EditMenuEnabling e = EditMenuRule(State());
-  Enable("mmEditCopy", e.Copy);
-  Enable("mmEditSelAll", e.SelectAll);
+  Enable(mm_.mmEditCopy, e.Copy);
+  Enable(mm_.mmEditSelAll, e.SelectAll);
 }
 
 void TfrmMainForm::mmConfigClick() {
   const ConfigMenuEnabling e = ConfigMenuRule(State());
-  Enable("mmConfigLogList", e.LogList);
-  Enable("mmConfigUnits", e.Units);
+  Enable(mm_.mmConfigLogList, e.LogList);
+  Enable(mm_.mmConfigUnits, e.Units);
 }
 
 void TfrmMainForm::mmGraphClick() {
   const GraphMenuEnabling e = GraphMenuRule(State());
-  Enable("mmGraphDraw", e.Draw);
-  Enable("mmGraphRefresh", e.Refresh);
-  Enable("mmGraphPrint", e.Print);
-  Enable("mmGraphSaveImage", e.Print);
-  Enable("mmGraphClose", e.Close);
-  Enable("mmGraphCloseAll", e.CloseAll);
+  Enable(mm_.mmGraphDraw, e.Draw);
+  Enable(mm_.mmGraphRefresh, e.Refresh);
+  Enable(mm_.mmGraphPrint, e.Print);
+  Enable(mm_.mmGraphSaveImage, e.Print);
+  Enable(mm_.mmGraphClose, e.Close);
+  Enable(mm_.mmGraphCloseAll, e.CloseAll);
 }
 
 void TfrmMainForm::mmWindowClick() {
   const bool on = WindowMenuRule(State());
-  for (const char* name : {"mmWinCascade", "mmWinHoriz", "mmWinVertic", "mmWinMinimize"})
-    Enable(name, on);
+  for (QAction* entry : {mm_.mmWinCascade, mm_.mmWinHoriz, mm_.mmWinVertic, mm_.mmWinMinimize})
+    Enable(entry, on);
 }
 
 void TfrmMainForm::ppPopupMenuPopup() {
   const PopupMenuEnabling e = PopupMenuRule(State());
-  Enable("ppLogList", e.LogList);
-  Enable("ppInstrumentSettings", e.InstrumentSettings);
+  Enable(mm_.ppLogList, e.LogList);
+  Enable(mm_.ppInstrumentSettings, e.InstrumentSettings);
 }
 
 // ---- Window events ----
@@ -536,7 +555,9 @@ bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmMainForm::closeEvent(QCloseEvent* event) {
   if (DownloadRunning()) {
-    // The transfer dialog's Cancel ends a download; the window waits for it.
+    // The transfer is cancelled; the window closes, with its save questions, once it has ended.
+    closeAfterTransfer_ = true;
+    download_->Cancel();
     event->ignore();
     return;
   }

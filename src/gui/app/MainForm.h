@@ -11,7 +11,9 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QDialog;
@@ -92,7 +94,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   // The state the menu rules read.
   ShellState State() const;
   bool TableVisible() const;
-  // True while a download runs (it pumps events, so commands can be clicked meanwhile).
+  // True while a download runs, from its start to the installing of its document.
   bool DownloadRunning() const;
   // Shows the MDI area once a graph window exists and the main panel when none is left.
   void UpdateCentralArea();
@@ -153,15 +155,15 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   void BuildToolBar();
   void BuildMenus();
   void BuildPopupMenu();
-  QAction* AddEntry(QMenu* menu, const char* name, const char* key);
+  QAction* AddEntry(QMenu* menu, QAction*& entry, const char* name, const char* key);
   QMenu* AddMenu(const char* name, const char* key);
-  // Connects an entry to its command. A document command waits while a download runs (the
-  // download is still writing into the document and reading the port).
-  enum class Guard { None, Download };
-  std::function<void()> Guarded(std::function<void()> command, Guard guard);
-  void Wire(QAction* action, std::function<void()> command, Guard guard = Guard::Download);
+  // Connects an entry to its command.
+  void Wire(QAction* action, std::function<void()> command);
   // An entry without a command stays disabled, whatever its menu rule says.
-  void Enable(const char* name, bool on);
+  void Enable(QAction* entry, bool on);
+  // The entries the transfer rule holds disabled while a download runs.
+  std::vector<QAction*> TransferLockedEntries() const;
+  void TransferRunning(bool running);
   void ApplyClick(const ClickEffects& effects);
   void ComputeWidestSignalCaption();
   void UpdateTitle();
@@ -187,6 +189,25 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   QToolBar* pbButtons_ = nullptr;
   QMenu* ppPopupMenu_ = nullptr;
   QAction* ppRowSeparator_ = nullptr;
+
+  // Every entry of the menus and the table's pop-up, by its design name.
+  struct MenuEntries {
+    QAction *mmFileOpen, *mmFileClose, *mmFileSaveAs, *mmFileSaveLogAsRes, *mmFileHeadSetUp,
+        *mmFilePreview, *mmFileExportReport, *mmFileInfo, *mmFileExport, *mmFileExit;
+    QAction *mmEditCopy, *mmEditSelAll;
+    QAction* mmInstrDownLoad;
+    QAction *mmConfigPort, *mmConfigLanguage, *mmConfigLogList, *mmConfigUnits;
+    QAction *mmGraphDraw, *mmGraphRefresh, *mmGraphPrint, *mmGraphSaveImage, *mmGraphClose,
+        *mmGraphCloseAll;
+    QAction *mmWinCascade, *mmWinHoriz, *mmWinVertic, *mmWinMinimize;
+    QAction *mmHelpContents, *mmHelpIndex, *mmHelpSaveTrace, *mmHelpAbout;
+    QAction *ppFileInfo, *ppInstrumentSettings, *ppCopy, *ppSelectAll, *ppCutRow, *ppCopyRow,
+        *ppPasteRow, *ppDeleteRow, *ppLogList, *ppSaveSelAsRes, *ppUnits;
+  };
+  MenuEntries mm_{};
+  // The entries the transfer rule disabled, with what they get back when it ends.
+  std::map<QAction*, bool> held_;
+  bool closeAfterTransfer_ = false;
 
   int widestSignalCaption_ = 0;
   bool firstShow_ = true;

@@ -13,7 +13,6 @@
 #include "link/PortDialog.h"
 #include "view/UnitsDialog.h"
 
-#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -51,7 +50,6 @@ void TfrmMainForm::mmFileCloseClick() {
 
 void TfrmMainForm::mmFileExitClick() {
   if (!ctx_.Workspace.ConfirmDiscard(*commands_, DiscardCommand::Exit)) return;
-  QCoreApplication::processEvents();
   exitConfirmed_ = true;
   close();
 }
@@ -59,7 +57,7 @@ void TfrmMainForm::mmFileExitClick() {
 // ---- Instrument and Config ----
 
 void TfrmMainForm::mmInstrDownLoadClick() {
-  if (download_) download_->Run();
+  if (download_) download_->Start();
 }
 
 void TfrmMainForm::mmConfigPortClick() {
@@ -182,7 +180,7 @@ void TfrmMainForm::TileChildren(bool horizontal) {
 // ---- Graph ----
 
 void TfrmMainForm::mmGraphDrawClick() {
-  const TLoggerRecord* block = ctx_.Doc.LoggerDataLoaded ? ctx_.Doc.Current() : nullptr;
+  const TLoggerRecord* block = ctx_.Doc.LoggerDataLoaded() ? ctx_.Doc.Current() : nullptr;
   if (!GraphMenuRule(State()).Draw || block == nullptr) {
     prompter_.Message(this, ctx_.Tr("msgNoDataForGraph_35"), QMessageBox::Information);
     return;

@@ -18,28 +18,62 @@ GuiDownload::GuiDownload(AppContext& ctx, DocumentHost& documentHost, TfrmDLSele
       blockList_(blockList),
       transfer_(transfer),
       link_(std::make_unique<Link>(*this)),
-      engine_(std::make_unique<DownloadEngine>(ctx.Workspace, *link_, *this, ctx.Texts)) {
-  transfer_.SetCancelHandler([this] { engine_->Cancel(); });
+      engine_(std::make_unique<DownloadEngine>(*link_, *this, ctx.Texts)) {
+  qRegisterMetaType<qv::DownloadResult>("qv::DownloadResult");
+  transfer_.SetCancelHandler([this] { Cancel(); });
 }
 
 GuiDownload::~GuiDownload() {
+  if (worker_.joinable()) {
+    abandoned_.store(true);
+    engine_->Cancel();
+    worker_.join();
+  }
   SetBusyCursor(false);
 }
 
 void GuiDownload::ApplyPortChoice(const PortChoice& choice) {
+  if (running_) return;
   link_->SetSerialPort(choice.Device(), choice.BaudRateValue());
 }
 
-DownloadResult GuiDownload::Run() {
+void GuiDownload::Start() {
+  if (running_) return;
+  // A Yes whose save does not happen keeps the document and its flags: the download stops.
+  if (!ctx_.Workspace.ConfirmDiscard(documentHost_, DiscardCommand::Replace)) {
+    DownloadResult declined;
+    declined.outcome = DownloadOutcome::Declined;
+    emit finished(declined);
+    return;
+  }
+  ctx_.Workspace.PrepareRowEditing();
   trace_.Start();
   link_->SetTrace(&trace_);
-  const DownloadResult result = engine_->Run();
-  if (result.outcome != DownloadOutcome::Busy) TransferEnded();
+  running_ = true;
+  emit runningChanged(true);
+  worker_ = std::thread([this] {
+    auto doc = std::make_shared<Document>();
+    const DownloadResult result = engine_->Run(*doc);
+    Post([this, result, doc] { Finish(result, doc); });
+  });
+}
+
+void GuiDownload::Cancel() {
+  engine_->Cancel();
+}
+
+void GuiDownload::Finish(const DownloadResult& result, const std::shared_ptr<Document>& doc) {
+  if (worker_.joinable()) worker_.join();
+  HideTransfer();
+  DownloadResult outcome = result;
+  InstallDownloaded(outcome, std::move(*doc), ctx_.Workspace, documentHost_);
   // Tests left out for damaged pages are told after the transfer, as damaged logging pages are.
-  if (const std::optional<Notice> lost = result.ok() ? LostTestsNotice(result) : std::nullopt) {
-    Message(lost->icon, ctx_.Texts.Translate(lost->key) + lost->suffix);
+  if (const std::optional<Notice> lost = outcome.ok() ? LostTestsNotice(outcome) : std::nullopt) {
+    documentHost_.Message(lost->icon, ctx_.Texts.Translate(lost->key) + lost->suffix);
   }
-  return result;
+  running_ = false;
+  emit runningChanged(false);
+  emit finished(outcome);
 }
 
 void GuiDownload::SetBusyCursor(bool busy) {
@@ -52,45 +86,60 @@ void GuiDownload::SetBusyCursor(bool busy) {
   }
 }
 
-void GuiDownload::Pump() {
-  if (transfer_.isVisible()) transfer_.RepaintNow();
-  QCoreApplication::processEvents();
-}
-
 bool GuiDownload::Ask(std::string_view key) {
-  return documentHost_.Ask(key);
+  const std::string copy(key);
+  return AskOnGuiThread([this, copy] { return documentHost_.Ask(copy); }, false);
 }
 
 bool GuiDownload::SaveAs() {
-  return documentHost_.SaveAs();
+  return AskOnGuiThread([this] { return documentHost_.SaveAs(); }, false);
 }
 
 void GuiDownload::Message(MessageIcon icon, const Bytes& text) {
-  // Nothing may cover the message: the always-visible transfer box goes first.
-  transfer_.hide();
-  documentHost_.Message(icon, text);
+  // Nothing may cover the message: the always-visible transfer box goes first. The worker waits
+  // until the person has read it, so that what follows comes after it.
+  AskOnGuiThread(
+      [this, icon, text] {
+        HideTransfer();
+        documentHost_.Message(icon, text);
+        return true;
+      },
+      true);
 }
 
 bool GuiDownload::ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) {
-  transfer_.hide();
-  return documentHost_.ChooseBlockToShow(blocks);
+  return AskOnGuiThread(
+      [this, &blocks] {
+        HideTransfer();
+        return documentHost_.ChooseBlockToShow(blocks);
+      },
+      false);
 }
 
 std::optional<MemoryChoice> GuiDownload::ChooseMemory() {
-  transfer_.hide();
-  const ArrowWhileAsking arrow;
-  const int position = memoryChoice_.Choose();
-  if (position < 0) return std::nullopt;
-  return static_cast<MemoryChoice>(position);
+  return AskOnGuiThread(
+      [this]() -> std::optional<MemoryChoice> {
+        HideTransfer();
+        const ArrowWhileAsking arrow;
+        const int position = memoryChoice_.Choose();
+        if (position < 0) return std::nullopt;
+        return static_cast<MemoryChoice>(position);
+      },
+      std::optional<MemoryChoice>());
 }
 
 bool GuiDownload::ChooseBlocksToDownload(std::vector<TLoggerRecord>& blocks) {
-  transfer_.hide();
-  const ArrowWhileAsking arrow;
-  blockList_.SetBlocks(&blocks);
-  blockList_.SetMode(ListMode::DownLoad);
-  blockList_.SizeBlockList(static_cast<int>(blocks.size()));
-  return blockList_.ShowModal();
+  // The worker waits for the answer: the list works on its blocks meanwhile.
+  return AskOnGuiThread(
+      [this, &blocks] {
+        HideTransfer();
+        const ArrowWhileAsking arrow;
+        blockList_.SetBlocks(&blocks);
+        blockList_.SetMode(ListMode::DownLoad);
+        blockList_.SizeBlockList(static_cast<int>(blocks.size()));
+        return blockList_.ShowModal();
+      },
+      false);
 }
 
 void GuiDownload::ShowTransfer(const Bytes& activity) {
@@ -102,22 +151,25 @@ void GuiDownload::ShowTransfer(const Bytes& activity) {
   SetBusyCursor(true);
 }
 
+void GuiDownload::HideTransfer() {
+  transfer_.hide();
+  SetBusyCursor(false);
+}
+
 void GuiDownload::Connecting(const Bytes& activity) {
-  ShowTransfer(activity);
-  transfer_.RepaintNow();
+  Post([this, activity] { ShowTransfer(activity); });
 }
 
 void GuiDownload::TransferStarted(const Bytes& activity) {
-  ShowTransfer(activity);
+  Post([this, activity] { ShowTransfer(activity); });
 }
 
 void GuiDownload::Progress(int percent) {
-  transfer_.SetProgress(percent);
+  Post([this, percent] { transfer_.SetProgress(percent); });
 }
 
 void GuiDownload::TransferEnded() {
-  transfer_.hide();
-  SetBusyCursor(false);
+  Post([this] { HideTransfer(); });
 }
 
 }  // namespace qv

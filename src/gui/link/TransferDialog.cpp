@@ -3,7 +3,6 @@
 #include "common/WindowLook.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -57,13 +56,9 @@ void TfrmTransfering::SetCancelEnabled(bool enabled) {
   btnCancel_->setEnabled(enabled);
 }
 
-void TfrmTransfering::RepaintNow() {
-  if (isVisible()) repaint();
-}
-
 void TfrmTransfering::btnCancelClick() {
+  // The transfer on its worker stops at its next poll or page; the box goes at once.
   if (cancel_) cancel_();
-  QCoreApplication::processEvents();
   hide();
 }
 

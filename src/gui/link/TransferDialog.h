@@ -25,10 +25,8 @@ class TfrmTransfering : public QDialog {
   int Progress() const;
   void SetActivity(const QString& text);
   void SetCancelEnabled(bool enabled);
-  // Repaints at once; called between the link's polls.
-  void RepaintNow();
 
-  // Cancel: sets the flag, lets the events through and hides the window.
+  // Cancel: sets the flag and hides the window.
   void btnCancelClick();
 
  protected:

@@ -94,7 +94,6 @@ void TfrmUnits::ppUnitsClick() {
   }
   ctx_.Choices.UnitSel = ControlPosition();
   if (repaint_) repaint_();
-  QCoreApplication::processEvents();
   SaveInterfaceChoices(ctx_.Settings, ctx_.Choices);
 }
 

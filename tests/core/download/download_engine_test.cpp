@@ -109,16 +109,16 @@ class DownloadEngineTest : public ::testing::Test {
   DocumentWorkspace workspace{texts};
   Document& doc = workspace.Doc();
   Link link{host, NoFtdi()};
-  DownloadEngine engine{workspace, link, host, texts};
+  DownloadEngine engine{link, host, texts};
   CountingTransport* port = nullptr;
 };
 
 TEST_F(DownloadEngineTest, ResultsKeepEachTestWithItsOwnEntryInTreeOrder) {
   const emu::MemoryModel model = Model(kResultsMemory);
   Serve(Image(model));
-  doc.LoggerBlocks.resize(1);  // the other memory's part stays as it was
+  doc.LoggerBlocks.resize(1);  // of the document the download replaces
 
-  const DownloadResult result = engine.Run();
+  const DownloadResult result = RunDownload(engine, workspace, host);
 
   ASSERT_EQ(result.outcome, DownloadOutcome::Completed);
   EXPECT_EQ(result.badPages, 1);
@@ -132,10 +132,10 @@ TEST_F(DownloadEngineTest, ResultsKeepEachTestWithItsOwnEntryInTreeOrder) {
   EXPECT_EQ(result.lostTests[0].roomNo, 2);
   EXPECT_TRUE(host.messages.empty());
   ExpectLinkClosed();
-  EXPECT_TRUE(doc.ResultsDataLoaded);
-  EXPECT_FALSE(doc.LoggerDataLoaded);
+  EXPECT_TRUE(doc.ResultsDataLoaded());
+  EXPECT_FALSE(doc.LoggerDataLoaded());
   EXPECT_TRUE(doc.DocNotSaved);
-  EXPECT_EQ(doc.LoggerBlocks.size(), 1u);
+  EXPECT_TRUE(doc.LoggerBlocks.empty()) << "the new document holds what the download brought";
   EXPECT_EQ(doc.InstrumentInfo.InstrumentType, "QV-100");
   EXPECT_EQ(doc.InstrumentInfo.SerialNumber, "77");
   EXPECT_EQ(host.identified, "QV-100 77");
@@ -206,7 +206,7 @@ TEST_F(DownloadEngineTest, LoggingFetchesExactlyTheListedPagesOfTheChosenBlocks)
   };
   host.memory = MemoryChoice::Logging;
 
-  const DownloadResult result = engine.Run();
+  const DownloadResult result = RunDownload(engine, workspace, host);
 
   ASSERT_EQ(result.outcome, DownloadOutcome::Completed);
   EXPECT_EQ(host.downloadLists, 2);
@@ -217,7 +217,7 @@ TEST_F(DownloadEngineTest, LoggingFetchesExactlyTheListedPagesOfTheChosenBlocks)
   // The listed pages, and the corrupt one twice more.
   EXPECT_EQ(instrument.PagesSent(), 3 + 4 + 3 + (kPageAttempts - 1));
   EXPECT_TRUE(result.lostTests.empty());
-  EXPECT_TRUE(doc.LoggerDataLoaded);
+  EXPECT_TRUE(doc.LoggerDataLoaded());
   EXPECT_TRUE(doc.DocNotSaved);
   EXPECT_TRUE(workspace.TableShown());
   EXPECT_EQ(doc.CurrentBlock, 2);
@@ -274,7 +274,7 @@ TEST_F(DownloadEngineTest, ADamagedResultPageIsAskedForAgainAndToldWhenItStaysDa
     Serve(Image(Model(kTwoResults)), faults);
     workspace.Doc().DocNotSaved = false;
 
-    const DownloadResult result = engine.Run();
+    const DownloadResult result = RunDownload(engine, workspace, host);
 
     ASSERT_EQ(result.outcome, DownloadOutcome::Completed);
     EXPECT_EQ(doc.TestCount(), c.tests);
@@ -319,7 +319,7 @@ TEST_P(DownloadRefusalTest, StopsWithItsMessageAndClosesTheLink) {
   Serve(std::move(image));
   host.memory = c.memory;
 
-  const DownloadResult result = engine.Run();
+  const DownloadResult result = RunDownload(engine, workspace, host);
 
   EXPECT_EQ(result.outcome, DownloadOutcome::Failed);
   EXPECT_EQ(host.messages, std::vector<Bytes>{c.message});
@@ -328,7 +328,7 @@ TEST_P(DownloadRefusalTest, StopsWithItsMessageAndClosesTheLink) {
   EXPECT_FALSE(host.transferShown);
   EXPECT_FALSE(workspace.Title().file);
   EXPECT_FALSE(doc.DocNotSaved);
-  EXPECT_EQ(c.memory == MemoryChoice::Results ? doc.ResultsDataLoaded : doc.LoggerDataLoaded, true);
+  EXPECT_EQ(doc.Kind, DocumentKind::None) << "the open document stays as it was";
 }
 
 constexpr const char* kOneResult = R"({"results": [{"building": 1, "room": 1,
@@ -362,7 +362,7 @@ TEST_F(DownloadEngineTest, CancelStopsAfterThePageAndClosesTheLink) {
     if (percent >= 10) engine.Cancel();
   };
 
-  const DownloadResult result = engine.Run();
+  const DownloadResult result = RunDownload(engine, workspace, host);
 
   EXPECT_EQ(result.outcome, DownloadOutcome::Cancelled);
   EXPECT_TRUE(host.messages.empty());
@@ -371,7 +371,7 @@ TEST_F(DownloadEngineTest, CancelStopsAfterThePageAndClosesTheLink) {
   EXPECT_LT(instrument.PagesSent(), 10);
   EXPECT_FALSE(workspace.TableShown());
   EXPECT_FALSE(host.transferShown);
-  EXPECT_TRUE(doc.LoggerDataLoaded);
+  EXPECT_EQ(doc.Kind, DocumentKind::None) << "the open document stays as it was";
   EXPECT_FALSE(doc.DocNotSaved);
   EXPECT_EQ(host.showLists, 0);
 }
@@ -379,11 +379,12 @@ TEST_F(DownloadEngineTest, CancelStopsAfterThePageAndClosesTheLink) {
 TEST_F(DownloadEngineTest, ASecondStartWhileRunningIsRefused) {
   Serve(Image(Model(kOneResult)));
   std::optional<DownloadResult> nested;
+  Document other;
   host.onPump = [&] {
-    if (!nested) nested = engine.Run();
+    if (!nested) nested = engine.Run(other);
   };
 
-  const DownloadResult result = engine.Run();
+  const DownloadResult result = RunDownload(engine, workspace, host);
 
   EXPECT_EQ(result.outcome, DownloadOutcome::Completed);
   ASSERT_TRUE(nested);
@@ -398,7 +399,7 @@ TEST_F(DownloadEngineTest, ALostLinkIsToldAfterTheTransferBoxWentAway) {
   faults.stallAtPage = image.pages.begin()->first;
   Serve(std::move(image), faults);
 
-  const DownloadResult result = engine.Run();
+  const DownloadResult result = RunDownload(engine, workspace, host);
 
   EXPECT_EQ(result.outcome, DownloadOutcome::Failed);
   EXPECT_EQ(host.messages, std::vector<Bytes>{"Communication failed   Error #3"});
@@ -414,12 +415,12 @@ TEST_F(DownloadEngineTest, ALostLinkIsToldAfterTheTransferBoxWentAway) {
 TEST_F(DownloadEngineTest, AYesWhoseSaveFailsKeepsTheDocumentAndDoesNotConnect) {
   Serve(Image(Model(kOneResult)));
   doc.DocNotSaved = doc.DocModified = true;
-  doc.LoggerDataLoaded = true;
+  doc.Kind = DocumentKind::Logging;
   doc.LoggerBlocks.resize(2);
   host.answerYes = true;
   host.saveSucceeds = false;
 
-  const DownloadResult result = engine.Run();
+  const DownloadResult result = RunDownload(engine, workspace, host);
 
   EXPECT_EQ(result.outcome, DownloadOutcome::Declined);
   EXPECT_EQ(host.asked, std::vector<std::string>{"msgNotSaved_70"});
@@ -427,24 +428,24 @@ TEST_F(DownloadEngineTest, AYesWhoseSaveFailsKeepsTheDocumentAndDoesNotConnect) 
   EXPECT_EQ(port->opens, 0);
   EXPECT_TRUE(doc.DocNotSaved);
   EXPECT_TRUE(doc.DocModified);
-  EXPECT_TRUE(doc.LoggerDataLoaded);
+  EXPECT_TRUE(doc.LoggerDataLoaded());
   EXPECT_EQ(doc.LoggerBlocks.size(), 2u);
 }
 
 TEST_F(DownloadEngineTest, AnUnconfirmedMemoryChoiceChangesNothing) {
   Serve(Image(Model(kOneResult)));
-  doc.LoggerDataLoaded = true;
+  doc.Kind = DocumentKind::Logging;
   host.memory = std::nullopt;
 
-  const DownloadResult result = engine.Run();
+  const DownloadResult result = RunDownload(engine, workspace, host);
 
   EXPECT_EQ(result.outcome, DownloadOutcome::Declined);
   EXPECT_FALSE(result.memory);
   ExpectLinkClosed();
   EXPECT_EQ(port->opens, 1);
-  EXPECT_TRUE(workspace.Title().file);
-  EXPECT_TRUE(doc.LoggerDataLoaded);
-  EXPECT_FALSE(doc.ResultsDataLoaded);
+  EXPECT_FALSE(workspace.Title().file) << "the open document keeps its title";
+  EXPECT_TRUE(doc.LoggerDataLoaded());
+  EXPECT_FALSE(doc.ResultsDataLoaded());
 }
 
 TEST_F(DownloadEngineTest, CancellingTheShowListAsksBeforeTheBlocksGoAway) {
@@ -452,7 +453,7 @@ TEST_F(DownloadEngineTest, CancellingTheShowListAsksBeforeTheBlocksGoAway) {
   host.memory = MemoryChoice::Logging;
   host.chooseShow = [](std::vector<TLoggerRecord>&) { return false; };
 
-  const DownloadResult result = engine.Run();
+  const DownloadResult result = RunDownload(engine, workspace, host);
 
   EXPECT_EQ(result.outcome, DownloadOutcome::Declined);
   EXPECT_EQ(host.asked, std::vector<std::string>{"msgNotSaved_70"});

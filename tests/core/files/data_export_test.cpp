@@ -52,7 +52,7 @@ QByteArray QtJson(const Document& doc, const DataExportOptions& options) {
                                               {"serial", codec.Decode(i.SerialNumber)},
                                               {"producer", codec.Decode(i.Producer)}}},
                    {"units", QString::fromStdString(options.displayUnits)}};
-  if (doc.ResultsDataLoaded) {
+  if (doc.ResultsDataLoaded()) {
     root["kind"] = "tests";
     QJsonArray tests;
     for (const TTestsRecord& t : doc.AllTests) {
@@ -75,7 +75,7 @@ QByteArray QtJson(const Document& doc, const DataExportOptions& options) {
           {"values", values}});
     }
     root["tests"] = tests;
-  } else if (doc.LoggerDataLoaded) {
+  } else if (doc.LoggerDataLoaded()) {
     root["kind"] = "logging";
     QJsonArray blocks;
     for (const TLoggerRecord& b : doc.LoggerBlocks) {

@@ -13,7 +13,7 @@ constexpr DateTime kStart = 39141.5;  // 28.02.2007 12:00:00
 
 Document LoggerDocument(int samples) {
   Document doc;
-  doc.LoggerDataLoaded = true;
+  doc.Kind = DocumentKind::Logging;
   doc.DocNotSaved = true;
   TLoggerRecord b = test::Block({1, 13}, samples);
   b.BuildingName = "Plant";
@@ -30,31 +30,35 @@ Document LoggerDocument(int samples) {
 }
 
 TEST(LoggerAsResults, AtMost1500SamplesAtOnce) {
-  Document exact = LoggerDocument(1500);
-  EXPECT_TRUE(ConvertBlockToResults(exact, 0, Texts()).ok());
-  EXPECT_EQ(exact.AllTests.size(), 1500u);
+  const Document exact = LoggerDocument(1500);
+  const ConvertedResults all = ConvertBlockToResults(exact, 0, Texts());
+  EXPECT_TRUE(all.outcome.ok());
+  EXPECT_EQ(all.doc.AllTests.size(), 1500u);
 
-  Document over = LoggerDocument(1501);
-  over.AddTestRecord();  // an earlier conversion, which a refusal must leave alone
-  const Outcome whole = ConvertBlockToResults(over, 0, Texts());
-  EXPECT_EQ(whole.status, Outcome::Status::Refused);
-  EXPECT_EQ(whole.message, "Too many rows");
-  EXPECT_EQ(over.AllTests.size(), 1u);
+  const ConvertedResults whole = ConvertBlockToResults(LoggerDocument(1501), 0, Texts());
+  EXPECT_EQ(whole.outcome.status, Outcome::Status::Refused);
+  EXPECT_EQ(whole.outcome.message, "Too many rows");
+  EXPECT_TRUE(whole.doc.AllTests.empty());
 
-  Document larger = LoggerDocument(3000);
-  EXPECT_EQ(ConvertSamplesToResults(larger, 0, 100, 1600, Texts()).message, "Too many rows");
-  EXPECT_TRUE(larger.AllTests.empty());
-  // The refusal leaves nothing behind: the next command of 1500 rows converts them all.
-  EXPECT_TRUE(ConvertSamplesToResults(larger, 0, 101, 1600, Texts()).ok());
-  EXPECT_EQ(larger.TestCount(), 1500);
+  const Document larger = LoggerDocument(3000);
+  EXPECT_EQ(ConvertSamplesToResults(larger, 0, 100, 1600, Texts()).outcome.message,
+            "Too many rows");
+  EXPECT_EQ(ConvertSamplesToResults(larger, 0, 101, 1600, Texts()).doc.TestCount(), 1500);
 }
 
+// The samples become a results document of their own: the logging document, with its earlier
+// signals and report choice, is not touched.
 TEST(LoggerAsResults, RowsElevenToTwentyAtOneMinute) {
-  Document doc = LoggerDocument(30);
-  doc.DocSignals[66] = 66;  // left from an earlier results document
-  doc.ReportChosen[1] = true;
-  doc.ReportCodes = {1};
-  ASSERT_TRUE(ConvertSamplesToResults(doc, 0, 11, 20, Texts()).ok());
+  Document logging = LoggerDocument(30);
+  logging.DocSignals[66] = 66;  // left from an earlier results document
+  logging.ReportChosen[1] = true;
+  logging.ReportCodes = {1};
+  logging.Header.Lines[PrintHeader::Operator1] = "A. Berg";
+  logging.InstrumentInfo.SerialNumber = "1001";
+  const Document before = logging;
+  const ConvertedResults converted = ConvertSamplesToResults(logging, 0, 11, 20, Texts());
+  ASSERT_TRUE(converted.outcome.ok());
+  const Document& doc = converted.doc;
 
   EXPECT_EQ(doc.TestCount(), 10);
   EXPECT_EQ(doc.ShownTestCount(), 10);
@@ -65,8 +69,13 @@ TEST(LoggerAsResults, RowsElevenToTwentyAtOneMinute) {
   EXPECT_EQ(doc.DocSignals[3], 0);
   EXPECT_EQ(doc.DocSignals[66], 0);
   EXPECT_TRUE(doc.ReportCodes.empty());
-  EXPECT_TRUE(doc.LoggerDataLoaded);
-  EXPECT_FALSE(doc.ResultsDataLoaded);
+  EXPECT_TRUE(doc.ResultsDataLoaded());
+  EXPECT_EQ(doc.Header.Lines[PrintHeader::Operator1], "A. Berg");
+  EXPECT_EQ(doc.InstrumentInfo.SerialNumber, "1001");
+  EXPECT_TRUE(logging.AllTests.empty());
+  EXPECT_EQ(logging.DocSignals, before.DocSignals);
+  EXPECT_EQ(logging.ReportCodes, before.ReportCodes);
+  EXPECT_TRUE(logging.LoggerDataLoaded());
 
   ASSERT_EQ(doc.AllTests.size(), 10u);
   for (int i = 0; i < 10; ++i) {
@@ -87,15 +96,15 @@ TEST(LoggerAsResults, RowsElevenToTwentyAtOneMinute) {
 }
 
 TEST(LoggerAsResults, SavedFileHoldsOneResultPerSample) {
-  Document doc = LoggerDocument(30);
-  ASSERT_TRUE(ConvertSamplesToResults(doc, 0, 11, 20, Texts()).ok());
+  const Document logging = LoggerDocument(30);
+  ConvertedResults converted = ConvertSamplesToResults(logging, 0, 11, 20, Texts());
+  ASSERT_TRUE(converted.outcome.ok());
   QTemporaryDir dir;
   const QString path = dir.filePath("samples.QVL");
-  const Outcome out = SaveConvertedResults(path, doc, Texts());
+  const Outcome out = SaveResultsFile(path, converted.doc, Texts());
   ASSERT_TRUE(out.ok()) << out.message;
-  EXPECT_FALSE(doc.SavingLoggerAsResults);
   // A copy of some samples was written, not the logging blocks: they still want saving.
-  EXPECT_TRUE(doc.DocNotSaved);
+  EXPECT_TRUE(logging.DocNotSaved);
 
   const std::string file = test::ReadAll(path);
   EXPECT_NE(file.find("$QUOR-Tests%\r\n"), std::string::npos);
@@ -113,33 +122,25 @@ TEST(LoggerAsResults, SavedFileHoldsOneResultPerSample) {
   EXPECT_EQ(back.AllTests.size(), 10u);
 }
 
-TEST(LoggerAsResults, FlagClearedAfterAFailedOrRefusedSave) {
-  Document doc = LoggerDocument(0);
-  ASSERT_TRUE(ConvertBlockToResults(doc, 0, Texts()).ok());
+TEST(LoggerAsResults, AnEmptyConversionIsRefusedWhenSaved) {
+  ConvertedResults none = ConvertBlockToResults(LoggerDocument(0), 0, Texts());
+  ASSERT_TRUE(none.outcome.ok());
   QTemporaryDir dir;
-  const Outcome empty = SaveConvertedResults(dir.filePath("none.QVL"), doc, Texts());
-  EXPECT_EQ(empty.message, "Nothing to save");
-  EXPECT_FALSE(doc.SavingLoggerAsResults);
-
-  Document full = LoggerDocument(5);
-  ASSERT_TRUE(ConvertBlockToResults(full, 0, Texts()).ok());
-  const Outcome failed = SaveConvertedResults("/nonexistent-folder/x.QVL", full, Texts());
-  EXPECT_EQ(failed.status, Outcome::Status::Failed);
-  EXPECT_FALSE(full.SavingLoggerAsResults);
-  EXPECT_TRUE(full.DocNotSaved);
+  EXPECT_EQ(SaveResultsFile(dir.filePath("none.QVL"), none.doc, Texts()).message,
+            "Nothing to save");
 }
 
 TEST(LoggerAsResults, RangesOutsideTheBlockAreRefused) {
-  Document doc = LoggerDocument(10);
+  const Document doc = LoggerDocument(10);
   const struct {
     int block, first, last;
   } cases[] = {{0, 0, 5}, {0, 5, 11}, {0, 6, 4}, {1, 1, 1}, {-1, 1, 1}};
   for (const auto& c : cases) {
-    const Outcome out = ConvertSamplesToResults(doc, c.block, c.first, c.last, Texts());
-    EXPECT_EQ(out.status, Outcome::Status::Refused) << c.first << ".." << c.last;
-    EXPECT_FALSE(out.message.empty());
+    const ConvertedResults out = ConvertSamplesToResults(doc, c.block, c.first, c.last, Texts());
+    EXPECT_EQ(out.outcome.status, Outcome::Status::Refused) << c.first << ".." << c.last;
+    EXPECT_FALSE(out.outcome.message.empty());
+    EXPECT_TRUE(out.doc.AllTests.empty());
   }
-  EXPECT_TRUE(doc.AllTests.empty());
 }
 
 }  // namespace

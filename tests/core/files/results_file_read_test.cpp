@@ -20,17 +20,15 @@ double ValueOf(const TTestsRecord& t, int code) {
 TEST(ResultsFileRead, VersionOneResultsWithoutVersionLine) {
   Document doc;
   doc.Header.ProbeSerNo[PrintHeader::CO2] = "kept";
-  doc.LoggerDataLoaded = true;
-  doc.SavingLoggerAsResults = true;
+  doc.Kind = DocumentKind::Logging;
   const OpenOutcome r = ReadResultsFile(DataFile("ver1_results.qvl"), doc, Texts());
   ASSERT_TRUE(r.outcome.ok()) << r.outcome.message;
   EXPECT_EQ(r.version, 1);
   EXPECT_EQ(r.versionText, "Ver_1");
   EXPECT_EQ(r.fileName, "old.QVL");
   EXPECT_EQ(r.kind, MeasurementsKind::Tests);
-  EXPECT_TRUE(doc.ResultsDataLoaded);
-  EXPECT_FALSE(doc.LoggerDataLoaded);
-  EXPECT_FALSE(doc.SavingLoggerAsResults);
+  EXPECT_TRUE(doc.ResultsDataLoaded());
+  EXPECT_FALSE(doc.LoggerDataLoaded());
 
   // Sixteen probe lines: the adapter pair follows luminance, CO2 and CO are not in the file.
   EXPECT_EQ(doc.Header.Lines[PrintHeader::Footer], "Footer text");
@@ -101,7 +99,7 @@ TEST(ResultsFileRead, VersionTwoLoggerWithCommaSamples) {
   EXPECT_EQ(r.version, 2);
   EXPECT_EQ(r.kind, MeasurementsKind::Logger);
   EXPECT_EQ(r.formatDigit, 1);
-  EXPECT_TRUE(doc.LoggerDataLoaded);
+  EXPECT_TRUE(doc.LoggerDataLoaded());
   EXPECT_EQ(doc.Header.ProbeType[PrintHeader::CO], "S18");
   EXPECT_EQ(doc.Header.ProbeType[PrintHeader::Adap], "S20");
   EXPECT_EQ(doc.Header.Comments, "");
@@ -195,8 +193,8 @@ TEST(ResultsFileRead, AnotherKindLoadsNothingButCompletes) {
       Replaced(DataFile("ver3_results_comma.qvl"), "$QUOR-Tests%", "$QUOR-Other%"), doc, Texts());
   EXPECT_TRUE(r.outcome.ok());
   EXPECT_EQ(r.kind, MeasurementsKind::None);
-  EXPECT_FALSE(doc.ResultsDataLoaded);
-  EXPECT_FALSE(doc.LoggerDataLoaded);
+  EXPECT_FALSE(doc.ResultsDataLoaded());
+  EXPECT_FALSE(doc.LoggerDataLoaded());
   EXPECT_TRUE(doc.AllTests.empty());
 }
 

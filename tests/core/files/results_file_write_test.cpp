@@ -37,7 +37,7 @@ Document ResultsDocument() {
   Document doc;
   FillHeader(doc);
   doc.InstrumentInfo.SettingsBlock = std::string("A\0B\xFF\r\nC", 7);
-  doc.ResultsDataLoaded = true;
+  doc.Kind = DocumentKind::Results;
   doc.DocSignals[1] = 1;
   doc.DocSignals[2] = 5;
   doc.DocSignals[3] = 13;
@@ -101,7 +101,7 @@ TEST(ResultsFileWrite, RealsTakeTheGivenDecimalSeparator) {
 TEST(ResultsFileWrite, LoggerSectionByteForByte) {
   Document doc;
   FillHeader(doc);
-  doc.LoggerDataLoaded = true;
+  doc.Kind = DocumentKind::Logging;
   TLoggerRecord b = test::Block({1, 13}, 2);
   b.BuildingName = "Plant";
   b.RoomName = "Roof";
@@ -132,7 +132,7 @@ TEST(ResultsFileWrite, LoggerSectionByteForByte) {
 
 TEST(ResultsFileWrite, ComposeFailsWhenSamplesAreShorterThanTheBlockClaims) {
   Document doc;
-  doc.LoggerDataLoaded = true;
+  doc.Kind = DocumentKind::Logging;
   doc.DocNotSaved = true;
   TLoggerRecord b = test::Block({1}, 2);
   b.SampleCount = 3;
@@ -168,9 +168,10 @@ TEST(ResultsFileWrite, RefusalRulesInOrder) {
   for (const Case& c : cases) {
     Document doc;
     doc.DocNotSaved = c.notSaved;
-    doc.ResultsDataLoaded = c.results;
-    doc.LoggerDataLoaded = c.logger;
-    doc.SavingLoggerAsResults = c.savingAsResults;
+    // Logging data saved as results are a results document of their own.
+    doc.Kind = c.results || c.savingAsResults ? DocumentKind::Results
+               : c.logger                     ? DocumentKind::Logging
+                                              : DocumentKind::None;
     if (c.hasTests) doc.AddTestRecord();
     if (c.hasBlocks) doc.LoggerBlocks.emplace_back();
     const std::optional<Bytes> refusal = SaveRefusal(doc, c.tableHidden, Texts());

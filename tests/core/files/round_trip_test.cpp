@@ -26,7 +26,7 @@ Document Read(const std::string& bytes) {
 // Freshly measured values, as a download leaves them: more digits than any file keeps.
 Document FreshResults() {
   Document doc;
-  doc.ResultsDataLoaded = true;
+  doc.Kind = DocumentKind::Results;
   doc.Header.Lines = {" Operator ", "", "Site", "", "Page footer"};
   doc.Header.ProbeSerNo[PrintHeader::CO] = "CO-9";
   const int codes[] = {1, 4, 5, 13, 17, 21, 33, 45, 57, 65, 66, 67, 68};
@@ -70,7 +70,7 @@ Document FreshResults() {
 
 Document FreshLogger() {
   Document doc;
-  doc.LoggerDataLoaded = true;
+  doc.Kind = DocumentKind::Logging;
   for (int b = 0; b < 2; ++b) {
     TLoggerRecord block = test::Block({1, 5, 13, 20}, b == 0 ? 5 : 0);
     block.BuildingName = "Plant";

@@ -36,7 +36,7 @@ class FileSizeLimit {
 
 Document LargeResults() {
   Document doc;
-  doc.ResultsDataLoaded = true;
+  doc.Kind = DocumentKind::Results;
   doc.DocNotSaved = true;
   doc.DocModified = true;
   doc.InstrumentInfo.SettingsBlock = std::string(300, 'x');

@@ -20,7 +20,7 @@ ExportOptions Options(ExportDelimiter d, ExportLineEnd e, const char* units) {
 
 Document ResultsDocument() {
   Document doc;
-  doc.ResultsDataLoaded = true;
+  doc.Kind = DocumentKind::Results;
   TTestsRecord a;
   a.Values.fill(NoValue);
   a.UnitSystem = "SI";
@@ -107,12 +107,12 @@ TEST(TextExport, ExportTableWritesWhatIsShownOrRefuses) {
   const QString path = dir.filePath("out.txt");
   Document nothing;
   EXPECT_EQ(ExportTable(path, nothing, Texts()).message, "Nothing to export");
-  nothing.LoggerDataLoaded = true;  // but no current block
+  nothing.Kind = DocumentKind::Logging;  // but no current block
   EXPECT_EQ(ExportTable(path, nothing, Texts()).status, Outcome::Status::Refused);
   EXPECT_FALSE(QFile::exists(path));
 
   Document logger;
-  logger.LoggerDataLoaded = true;
+  logger.Kind = DocumentKind::Logging;
   logger.LoggerBlocks = {test::Block({5}, 1), test::Block({1}, 0)};
   logger.CurrentBlock = 1;
   const ExportOptions o = Options(ExportDelimiter::Semicolon, ExportLineEnd::Lf, "SI");

@@ -52,7 +52,7 @@ inline int AddTest(Document& doc, int building, int room, const char* buildingNa
 // code c being c + k / 10.
 inline Document LoggingDocument(int samples, std::initializer_list<int> codes) {
   Document doc;
-  doc.LoggerDataLoaded = true;
+  doc.Kind = DocumentKind::Logging;
   TLoggerRecord& b = doc.LoggerBlocks.emplace_back();
   b.UnitSystem = "SI";
   b.IntervalSec = 90;

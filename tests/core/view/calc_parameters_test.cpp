@@ -82,7 +82,7 @@ TEST(CalcParameters, TestsAndBlocksShowTheirSevenFieldsAlike) {
 // at that position nor one that is not shown.
 TEST(CalcParameters, SelectionNamesTheTestOrTheCurrentBlock) {
   Document doc;
-  doc.ResultsDataLoaded = true;
+  doc.Kind = DocumentKind::Results;
   for (int i = 0; i < 4; ++i) {
     const int t = test::AddTest(doc, 1, 1, "North", "Hall", {{1, 20.0}});
     Store(doc.AllTests[static_cast<size_t>(t)], {2, 100.0 + t, 0, 0, 0, 1, 1});

@@ -33,7 +33,7 @@ void Check(const CellDrawing& d, const Expect& e) {
 
 Document Results() {
   Document doc;
-  doc.ResultsDataLoaded = true;
+  doc.Kind = DocumentKind::Results;
   const int a = AddTest(doc, 1, 2, "North", "Hall", {{1, 59.96}, {5, 40.0}, {13, 0.04}});
   doc.AllTests[a].BeginTime = test::At(2024, 3, 5, 9, 7, 5);
   doc.AllTests[a].EndTime = test::At(2024, 3, 5, 10, 0, 0);

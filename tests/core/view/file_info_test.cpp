@@ -133,7 +133,7 @@ TEST(FileInfo, LoggingDocumentDescribesTheCurrentBlock) {
 
 TEST(FileInfo, ResultsDocumentCountsTestsAndTicksItsSignalsProbes) {
   Document doc;
-  doc.ResultsDataLoaded = true;
+  doc.Kind = DocumentKind::Results;
   doc.InstrumentInfo.SerialNumber = "77";
   for (int i = 0; i < 3; ++i)
     test::AddTest(doc, 1, 1, "North", "Hall", {{1, 20.0}});
@@ -178,7 +178,7 @@ TEST(FileInfo, MissingBlockOrDocumentOrDamagedCountsDescribeNothing) {
   EXPECT_EQ(info.NumOfRes, "");
 
   Document results;
-  results.ResultsDataLoaded = true;
+  results.Kind = DocumentKind::Results;
   results.DocSignalCount = 500;
   results.DocSignals.fill(13);
   EXPECT_EQ(Ticked(DescribeFile(results).Probes), "AirV Adap");

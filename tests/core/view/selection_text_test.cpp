@@ -22,7 +22,7 @@ const TextCatalog& Texts() {
 // Two tests of codes 1 and 5: the first SI with a high mark on code 1, the second in US units.
 Document Results() {
   Document doc;
-  doc.ResultsDataLoaded = true;
+  doc.Kind = DocumentKind::Results;
   const int a = AddTest(doc, 1, 2, "North", "Hall", {{1, 59.96}, {5, 40.0}});
   doc.AllTests[a].BeginTime = test::At(2024, 3, 5, 9, 7, 5);
   doc.AllTests[a].EndTime = test::At(2024, 3, 5, 10, 0, 0);

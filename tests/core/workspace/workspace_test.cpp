@@ -1,6 +1,7 @@
 // The document workspace: what follows a load, a block choice and an edit, in the order the
 // person sees it, and what the views are told.
 #include "core/view/ViewTestSupport.h"
+#include "support/Downloaded.h"
 #include "workspace/DocumentWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -178,8 +179,7 @@ TEST_F(WorkspaceTest, ResultsDownloadBuildsTheTreeAndShowsEveryTest) {
   test::AddTest(doc, 2, 1, "South", "Lab", {{1, 22.0}});
   doc.DocSignalCount = 1;
   doc.DocSignals[1] = 1;
-  ws.BeginDownload(0, "Results");
-  EXPECT_EQ(ws.ResultsDownloaded(host), LoadOutcome::Shown);
+  EXPECT_EQ(test::InstallAsDownloaded(ws, DocumentKind::Results, host), LoadOutcome::Shown);
   EXPECT_EQ(log, (Log{"replaced", "tests", "shown"}));
   EXPECT_TRUE(doc.DocNotSaved);
   EXPECT_TRUE(ws.Title().file);
@@ -194,7 +194,7 @@ TEST_F(WorkspaceTest, ResultsDownloadBuildsTheTreeAndShowsEveryTest) {
 
 TEST_F(WorkspaceTest, ResultsWithoutSignalsAreToldAndNeverMarkedUnsaved) {
   test::AddTest(ws.Doc(), 1, 1, "North", "Hall", {});
-  EXPECT_EQ(ws.ResultsDownloaded(host), LoadOutcome::NothingToShow);
+  EXPECT_EQ(test::InstallAsDownloaded(ws, DocumentKind::Results, host), LoadOutcome::NothingToShow);
   EXPECT_EQ(log, (Log{"tests", "tell No data"}));
   EXPECT_FALSE(ws.TableShown());
   EXPECT_FALSE(ws.Doc().DocNotSaved);
@@ -204,7 +204,7 @@ TEST_F(WorkspaceTest, CancelledShowListAfterALoggingDownloadAsksBeforeTheDataGo)
   ThreeBlocks();
   host.marks = {-2};
   host.answers = {false};
-  EXPECT_EQ(ws.LoggingDownloaded(host), LoadOutcome::Cancelled);
+  EXPECT_EQ(test::InstallAsDownloaded(ws, DocumentKind::Logging, host), LoadOutcome::Cancelled);
   EXPECT_EQ(log, (Log{"list", "ask msgNotSaved_70"}));
   EXPECT_FALSE(ws.Doc().DocNotSaved);  // nothing is shown: a No lets the data go
 }
@@ -271,7 +271,7 @@ TEST_F(WorkspaceTest, CloseWithNothingShownSaysSoAndKeepsTheFlags) {
   log.clear();
   EXPECT_TRUE(ws.Close(host));
   EXPECT_EQ(log, (Log{"ask msgNotSaved_70", "replaced", "hidden"}));
-  EXPECT_FALSE(ws.Doc().LoggerDataLoaded);
+  EXPECT_FALSE(ws.Doc().LoggerDataLoaded());
   EXPECT_EQ(ws.Doc().LoggerBlocks.size(), 3u) << "the store keeps its data until replaced";
 }
 
@@ -279,7 +279,7 @@ TEST_F(WorkspaceTest, AnEditIsAlwaysMarkedAndRebuildsTheTree) {
   Document& doc = ws.Doc();
   test::AddTest(doc, 1, 1, "North", "Hall", {{1, 20.0}});
   doc.DocSignalCount = 1;
-  ASSERT_EQ(ws.ResultsDownloaded(host), LoadOutcome::Shown);
+  ASSERT_EQ(test::InstallAsDownloaded(ws, DocumentKind::Results, host), LoadOutcome::Shown);
   doc.DocNotSaved = false;
   log.clear();
 
