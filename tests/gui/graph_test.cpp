@@ -448,8 +448,8 @@ TEST_F(Graphs, WithoutLoggingDataDrawSaysSo) {
   EXPECT_TRUE(Windows().empty());
 }
 
-// Sixteen windows tiled on a 1600 x 1000 main window are about 400 x 250: every status text
-// and value-axis title fits there, at rest and with values.
+// The smallest a graph window gets (its chart at the least any main window gives it): every
+// status text and value-axis title fits there, at rest and with values.
 TEST_F(Graphs, SmallWindowsKeepEveryTextWhole) {
   std::vector<int> codes;
   for (int c = 1; c <= 64; ++c)
@@ -469,7 +469,8 @@ TEST_F(Graphs, SmallWindowsKeepEveryTextWhole) {
   };
   for (int q = 1; q <= 16; ++q) {
     TfrmGraphChild w(*ctx_, prompter_, q, block);
-    w.resize(400, 250);
+    w.SetMinimumChartSize(QSize(400, 220));
+    w.resize(w.minimumSizeHint());
     w.show();
     QApplication::processEvents();
     w.Plot()->replot(QCustomPlot::rpImmediateRefresh);

@@ -29,7 +29,7 @@ namespace qv {
 namespace {
 
 // The least a chart needs for its title, legend, axes with their labels and a readable plot.
-constexpr int kLeastChartWidth = 360;
+constexpr int kLeastChartWidth = 400;
 constexpr int kLeastChartHeight = 220;
 
 }  // namespace

@@ -193,6 +193,7 @@ TGraphChart::TGraphChart(const GraphChartTexts& texts, const TLoggerRecord& bloc
     graph->setVisible(shown_[i]);
   }
   RebuildLegend();
+  legendFullWidth_ = legend->minimumOuterSizeHint().width();
 
   xAxis->setRange(ToAxis(data_.TimeMin), ToAxis(data_.TimeMax));
   yAxis->setRange(lower, upper);
@@ -293,14 +294,20 @@ void TGraphChart::FitTexts(QSize size) {
   titleFont.setPixelSize(size.height() < 300 ? 13 : 17);
   title_->setFont(titleFont);
   // The legend takes two rows where one is wider than the chart.
-  legend->setWrap(0);
-  RebuildLegend();
-  if (legend->minimumOuterSizeHint().width() > size.width() - 20) {
-    legend->setWrap(2);
+  const int wrap = legendFullWidth_ > size.width() - 20 ? 2 : 0;
+  if (wrap != legend->wrap()) {
+    legend->setWrap(wrap);
     RebuildLegend();
   }
+  // The value axis' title runs along the plot: the chart's height less the title, the legend
+  // and the time axis with labels of up to two lines and its own title.
+  const int timeAxis = 2 * QFontMetrics(xAxis->tickLabelFont()).height() +
+                       QFontMetrics(xAxis->labelFont()).height() + 32;
+  const int room =
+      std::max(40, size.height() -
+                       static_cast<QCPLayoutElement*>(title_)->minimumOuterSizeHint().height() -
+                       legend->minimumOuterSizeHint().height() - timeAxis);
   QFont axisFont = yAxis->labelFont();
-  const int room = std::max(40, size.height() - 110);
   int px = 12;
   axisFont.setPixelSize(px);
   while (px > 9 && QFontMetrics(axisFont).horizontalAdvance(valueTitle_) > room)

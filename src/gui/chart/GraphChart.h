@@ -94,6 +94,7 @@ class TGraphChart : public QCustomPlot {
   std::array<bool, kStatistics> shown_{};
   QCPTextElement* title_ = nullptr;
   QString valueTitle_;
+  int legendFullWidth_ = 0;  // the legend with every statistic in one row
   QSharedPointer<TimeAxisTicker> ticker_;
   QCPLayer* cursorLayer_ = nullptr;
   QCPItemStraightLine* cursor_ = nullptr;
