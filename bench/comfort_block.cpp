@@ -26,8 +26,8 @@ qv::TLoggerRecord MakeBlock(const char* units) {
   block.SampleCount = kSamples;
   block.IntervalSec = 10;
   block.BeginTime = 45000;
-  block.MetabolicRate = 1.2f;
-  block.Clothing = 0.7f;
+  block.Params.MetabolicRate = 1.2f;
+  block.Params.Clothing = 0.7f;
   const bool us = block.UnitSystem == "US";
   std::mt19937 rng(11);
   for (const Signal& s : kSignals) {

@@ -19,7 +19,7 @@ bool SameBits(const qv::TTestsRecord& a, const qv::TTestsRecord& b) {
          a.BuildingName == b.BuildingName && a.RoomName == b.RoomName &&
          std::memcmp(a.Values.data(), b.Values.data(), sizeof a.Values) == 0 &&
          std::memcmp(&a.BeginTime, &b.BeginTime, sizeof a.BeginTime) == 0 &&
-         a.DuctShape == b.DuctShape;
+         a.Params.DuctShape == b.Params.DuctShape;
 }
 
 qv::TTestsRecord Fresh() {

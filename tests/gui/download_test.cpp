@@ -86,7 +86,9 @@ TEST_F(GuiDownloadTest, LoggingMemoryGoesThroughBothBlockLists) {
     ++lists;
     if (lists == 1) {
       EXPECT_EQ(list->Mode(), ListMode::DownLoad);
-      offered = ctx_->Doc.LoggerBlocks.size();
+      // The blocks the directory lists, in the new document the transfer is making: a row each.
+      while (!list->Grid()->CellText(static_cast<int>(offered) + 1, 0).isEmpty())
+        ++offered;
       list->SelectCell(1, 0);
       list->SelectCell(2, 0);
       test::OnNextModal(answer);
@@ -265,9 +267,12 @@ TEST_F(GuiDownloadTest, TheEventLoopRunsOnAndCancelEndsTheTransferAtOnce) {
   qint64 last = 0, longestGap = 0;
   QTimer ticks;
   ticks.setInterval(5);
+  // Gaps count while the pages come (the transfer box is up), not while a question or the
+  // installing of the new document has the GUI thread's attention.
+  TfrmTransfering* transfer = form_->Forms().Transfering;
   QObject::connect(&ticks, &QTimer::timeout, [&] {
     const qint64 now = clock.elapsed();
-    longestGap = std::max(longestGap, now - last);
+    if (transfer->isVisible()) longestGap = std::max(longestGap, now - last);
     last = now;
   });
   QObject::connect(&form_->Download(), &GuiDownload::finished, [&] { ticks.stop(); });
@@ -294,7 +299,7 @@ TEST_F(GuiDownloadTest, TheEventLoopRunsOnAndCancelEndsTheTransferAtOnce) {
   cancel.setSingleShot(true);
   QObject::connect(&cancel, &QTimer::timeout, [&] {
     cancelledAt = clock.elapsed();
-    form_->Forms().Transfering->findChild<QPushButton*>("btnCancel")->click();
+    transfer->findChild<QPushButton*>("btnCancel")->click();
   });
   ChooseMemory(0);
   const DownloadResult cancelled = test::DownloadAndWait(*form_, [&] {

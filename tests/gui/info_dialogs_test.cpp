@@ -33,13 +33,13 @@ class InfoDialogs : public test::ViewTest {
     for (int shape : {1, 0}) {
       const int t = test::AddTest(doc, 1, 1, "North", "Hall", {{1, 21.5}, {5, 40}, {57, 800}});
       TTestsRecord& r = doc.AllTests[static_cast<size_t>(t)];
-      r.DuctShape = shape;
-      r.Altitude = shape == 1 ? 312 : -1;
-      r.SideA = 0.5;
-      r.SideB = 0.25;
-      r.Radius = 0.125;
-      r.MetabolicRate = 1.2;
-      r.Clothing = shape == 1 ? 0.5 : -1;
+      r.Params.DuctShape = shape;
+      r.Params.Altitude = shape == 1 ? 312 : -1;
+      r.Params.SideA = 0.5;
+      r.Params.SideB = 0.25;
+      r.Params.Radius = 0.125;
+      r.Params.MetabolicRate = 1.2;
+      r.Params.Clothing = shape == 1 ? 0.5 : -1;
     }
     doc.DocSignals[1] = 1;
     doc.DocSignals[2] = 5;

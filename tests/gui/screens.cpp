@@ -171,7 +171,7 @@ void SaveFileInfo(qv::TfrmMainForm& form, const qv::Document& doc, const std::st
 void SaveParameters(qv::TfrmMainForm& form, const qv::Document& doc, int shape,
                     const std::string& name) {
   for (int row = 0; row < doc.ShownTestCount(); ++row) {
-    if (doc.ShownTest(row)->DuctShape != shape) continue;
+    if (doc.ShownTest(row)->Params.DuctShape != shape) continue;
     form.Forms().InstrumentSettings->Fill(doc, doc.ShownTest(row)->RecordIndex);
     Save(form.Forms().InstrumentSettings, name.c_str());
     form.Forms().InstrumentSettings->hide();

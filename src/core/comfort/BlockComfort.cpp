@@ -110,11 +110,11 @@ ComfortSettingProblem CheckComfortSettings(const ComfortSettings& s) {
 }
 
 std::optional<double> BlockMetabolicRate(const TLoggerRecord& block) {
-  return BlockParameter(block.MetabolicRate);
+  return BlockParameter(block.Params.MetabolicRate);
 }
 
 std::optional<double> BlockClothing(const TLoggerRecord& block) {
-  return BlockParameter(block.Clothing);
+  return BlockParameter(block.Params.Clothing);
 }
 
 BlockComfort AnalyseBlockComfort(const TLoggerRecord& block, const ComfortSettings& settings) {

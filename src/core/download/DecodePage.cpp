@@ -111,13 +111,13 @@ std::optional<Parameters> ReadParameters(const PageBytes& p, size_t pos, size_t&
 
 template <typename Record>
 void ApplyParameters(const Parameters& src, Record& r) {
-  r.DuctShape = src.DuctShape;
-  if (src.Altitude) r.Altitude = *src.Altitude;
-  if (src.SideA) r.SideA = *src.SideA;
-  if (src.SideB) r.SideB = *src.SideB;
-  if (src.Radius) r.Radius = *src.Radius;
-  if (src.MetabolicRate) r.MetabolicRate = *src.MetabolicRate;
-  if (src.Clothing) r.Clothing = *src.Clothing;
+  r.Params.DuctShape = src.DuctShape;
+  if (src.Altitude) r.Params.Altitude = *src.Altitude;
+  if (src.SideA) r.Params.SideA = *src.SideA;
+  if (src.SideB) r.Params.SideB = *src.SideB;
+  if (src.Radius) r.Params.Radius = *src.Radius;
+  if (src.MetabolicRate) r.Params.MetabolicRate = *src.MetabolicRate;
+  if (src.Clothing) r.Params.Clothing = *src.Clothing;
 }
 
 // Calls `onValues` for every value entry and `onParameters` for the parameter entry, from
@@ -180,9 +180,9 @@ PageOutcome DecodeResult(const PageBytes& p, TTestsRecord& record, std::array<bo
 
   size_t pos = head->pos;
   ReadUnit(p, pos, record.UnitSystem);
-  record.DuctShape = -1;
-  record.Altitude = record.SideA = record.SideB = record.Radius = -1;
-  record.MetabolicRate = record.Clothing = -1;
+  record.Params.DuctShape = -1;
+  record.Params.Altitude = record.Params.SideA = record.Params.SideB = record.Params.Radius = -1;
+  record.Params.MetabolicRate = record.Params.Clothing = -1;
   WalkEntries(
       p, pos,
       [&](int t, const uint8_t* v) {

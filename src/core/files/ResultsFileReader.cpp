@@ -238,13 +238,13 @@ CalculationParameters ParseParameters(std::string_view fields, const Cursor& at)
 
 template <class Record>
 void Apply(const CalculationParameters& p, Record& r) {
-  r.DuctShape = p.ductShape;
-  r.Altitude = p.reals[0];
-  r.SideA = p.reals[1];
-  r.SideB = p.reals[2];
-  r.Radius = p.reals[3];
-  r.MetabolicRate = p.reals[4];
-  r.Clothing = p.reals[5];
+  r.Params.DuctShape = p.ductShape;
+  r.Params.Altitude = p.reals[0];
+  r.Params.SideA = p.reals[1];
+  r.Params.SideB = p.reals[2];
+  r.Params.Radius = p.reals[3];
+  r.Params.MetabolicRate = p.reals[4];
+  r.Params.Clothing = p.reals[5];
 }
 
 // Comments and instrument data: bytes up to "ÿ;". In both "ÿ*" stands for 0xFF; "ÿ=" is a

@@ -32,7 +32,7 @@ OpenError KindOfOpenError(QSerialPort::SerialPortError error) {
 
 }  // namespace
 
-SerialTransport::SerialTransport() : port_(std::make_unique<QSerialPort>()) {}
+SerialTransport::SerialTransport() = default;
 
 SerialTransport::SerialTransport(std::string device, int32_t baudRate) : SerialTransport() {
   SetPort(std::move(device), baudRate);
@@ -48,9 +48,11 @@ void SerialTransport::SetPort(std::string device, int32_t baudRate) {
 }
 
 OpenResult SerialTransport::Open() {
-  if (port_->isOpen()) return {true, {}};
+  if (IsOpen()) return {true, {}};
   gone_ = false;
   if (device_.empty()) return {};
+  // Made by the thread that opens it (the download's worker), which its waits then belong to.
+  port_ = std::make_unique<QSerialPort>();
   port_->setPortName(QString::fromStdString(device_));
   port_->setBaudRate(baudRate_);
   port_->setDataBits(QSerialPort::Data8);
@@ -65,7 +67,7 @@ OpenResult SerialTransport::Open() {
     // Qt reports a busy device and a forbidden one alike (PermissionError); the diagnosis
     // looks at the device itself to tell them apart.
     const QSerialPort::SerialPortError error = port_->error();
-    port_->clearError();
+    port_.reset();
     const FtdiApi& bridge = SystemFtdi();
     DiagnosisOptions options;
     options.bridgeKeepsSerialDevice = bridge.loaded && bridge.SetModuleDetachMode == nullptr;
@@ -81,18 +83,20 @@ OpenResult SerialTransport::Open() {
 
 void SerialTransport::Close() {
   gone_ = false;
-  if (!port_->isOpen()) return;
-  port_->clear(QSerialPort::AllDirections);
-  port_->close();
-  port_->clearError();
+  if (!port_) return;
+  if (port_->isOpen()) {
+    port_->clear(QSerialPort::AllDirections);
+    port_->close();
+  }
+  port_.reset();
 }
 
 bool SerialTransport::IsOpen() const {
-  return port_->isOpen();
+  return port_ && port_->isOpen();
 }
 
 size_t SerialTransport::Write(const uint8_t* data, size_t n) {
-  if (!port_->isOpen() || n == 0) return 0;
+  if (!IsOpen() || n == 0) return 0;
   const qint64 queued = port_->write(reinterpret_cast<const char*>(data), static_cast<qint64>(n));
   if (queued < 0) {
     gone_ = port_->error() == QSerialPort::ResourceError;
@@ -107,7 +111,7 @@ size_t SerialTransport::Write(const uint8_t* data, size_t n) {
 }
 
 size_t SerialTransport::Read(uint8_t* buf, size_t n, LinkClock::time_point deadline) {
-  if (!port_->isOpen()) return 0;
+  if (!IsOpen()) return 0;
   size_t got = 0;
   for (;;) {
     const qint64 r = port_->read(reinterpret_cast<char*>(buf + got), static_cast<qint64>(n - got));
@@ -130,7 +134,7 @@ size_t SerialTransport::Read(uint8_t* buf, size_t n, LinkClock::time_point deadl
 }
 
 size_t SerialTransport::BytesWaiting() {
-  if (!port_->isOpen()) return 0;
+  if (!IsOpen()) return 0;
   // Without an event loop QSerialPort only fetches bytes from the device when asked.
   port_->waitForReadyRead(0);
   port_->clearError();
@@ -138,7 +142,7 @@ size_t SerialTransport::BytesWaiting() {
 }
 
 void SerialTransport::PurgeInput() {
-  if (!port_->isOpen()) return;
+  if (!IsOpen()) return;
   port_->clear(QSerialPort::Input);
   port_->clearError();
 }

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 namespace qv {
 
-UsbBridge::UsbBridge(const FtdiApi& api) : api_(api) {}
+UsbBridge::UsbBridge(const FtdiApi& api, Clock& clock) : api_(api), clock_(clock) {}
 
 UsbBridge::~UsbBridge() {
   if (open_) UsbRelease();
@@ -100,7 +99,7 @@ int UsbBridge::UsbWrite(const uint8_t* data, size_t n) {
   return r < 0 ? -kUsbIoError : r;
 }
 
-int UsbBridge::UsbRead(uint8_t* buf, size_t n, LinkClock::time_point deadline) {
+int UsbBridge::UsbRead(uint8_t* buf, size_t n, Clock::TimePoint deadline) {
   if (!api_.loaded) return -kUsbNoLibrary;
   if (!open_) return -kUsbInvalidHandle;
   size_t got = std::min(n, pending_.size());
@@ -111,11 +110,12 @@ int UsbBridge::UsbRead(uint8_t* buf, size_t n, LinkClock::time_point deadline) {
     const int r = api_.ReadData(ctx_, buf + got, static_cast<int>(n - got));
     if (r < 0) break;
     got += static_cast<size_t>(r);
-    if (got >= n || LinkClock::now() >= deadline) break;
+    if (got >= n || clock_.Now() >= deadline) break;
     if (r == 0) {
-      // A bridge that answered at once with nothing: do not spin on it.
-      std::this_thread::sleep_for(
-          std::min<LinkClock::duration>(std::chrono::milliseconds(1), deadline - LinkClock::now()));
+      // A bridge that answered at once with nothing (the library has no wait for bytes): do not
+      // spin on it.
+      CancelFlag never;
+      clock_.WaitUntil(std::min(deadline, clock_.Now() + std::chrono::milliseconds(1)), never);
     }
   }
   return static_cast<int>(got);
@@ -150,7 +150,7 @@ size_t UsbBridge::Write(const uint8_t* data, size_t n) {
   return r < 0 ? 0 : static_cast<size_t>(r);
 }
 
-size_t UsbBridge::Read(uint8_t* buf, size_t n, LinkClock::time_point deadline) {
+size_t UsbBridge::Read(uint8_t* buf, size_t n, Clock::TimePoint deadline) {
   const int r = UsbRead(buf, n, deadline);
   return r < 0 ? 0 : static_cast<size_t>(r);
 }

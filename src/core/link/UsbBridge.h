@@ -2,6 +2,7 @@
 // parameters, and the same bridge as a byte transport for the protocol.
 #pragma once
 
+#include "base/Clock.h"
 #include "link/ByteTransport.h"
 #include "link/FtdiApi.h"
 
@@ -38,7 +39,8 @@ inline constexpr std::array<int, 5> kUsbProducts = {0x6001, 0x6010, 0x6011, 0x60
 
 class UsbBridge : public ByteTransport {
  public:
-  explicit UsbBridge(const FtdiApi& api = SystemFtdi());
+  // Its reads wait on `clock` (the link's).
+  explicit UsbBridge(const FtdiApi& api = SystemFtdi(), Clock& clock = SystemClock::Instance());
   ~UsbBridge() override;
   UsbBridge(const UsbBridge&) = delete;
   UsbBridge& operator=(const UsbBridge&) = delete;
@@ -56,7 +58,7 @@ class UsbBridge : public ByteTransport {
   // Bytes written, or -kUsb... status when nothing could be written.
   int UsbWrite(const uint8_t* data, size_t n);
   // Reads up to n bytes, waiting until they are all there or the deadline passes.
-  int UsbRead(uint8_t* buf, size_t n, LinkClock::time_point deadline);
+  int UsbRead(uint8_t* buf, size_t n, Clock::TimePoint deadline);
 
   bool LibraryLoaded() const { return api_.loaded; }
   // The library's text for why the last UsbOpen found a bridge but could not open it; "" when
@@ -71,7 +73,7 @@ class UsbBridge : public ByteTransport {
   void Close() override;
   bool IsOpen() const override { return open_; }
   size_t Write(const uint8_t* data, size_t n) override;
-  size_t Read(uint8_t* buf, size_t n, LinkClock::time_point deadline) override;
+  size_t Read(uint8_t* buf, size_t n, Clock::TimePoint deadline) override;
   size_t BytesWaiting() override;
   void PurgeInput() override;
 
@@ -79,6 +81,7 @@ class UsbBridge : public ByteTransport {
   FtdiContext* Context();
 
   FtdiApi api_;
+  Clock& clock_;
   FtdiContext* ctx_ = nullptr;
   bool open_ = false;
   std::string description_;

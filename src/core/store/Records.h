@@ -8,6 +8,18 @@
 
 namespace qv {
 
+// The calculation parameters a test or a logging block was measured with: the duct of a flow
+// measurement, the altitude, and the metabolic rate and clothing of a comfort measurement.
+struct TCalcParameters {
+  int32_t DuctShape = 0;  // 1 rectangular, 0 circular, -1 no parameters
+  double Altitude = 0;
+  double SideA = 0;
+  double SideB = 0;
+  double Radius = 0;
+  double MetabolicRate = 0;
+  double Clothing = 0;
+};
+
 // One result: a test measured at one place.
 struct TTestsRecord {
   Bytes UnitSystem;                                         // "SI", "US" or empty
@@ -19,13 +31,7 @@ struct TTestsRecord {
   int32_t RoomNo = 0;
   DateTime BeginTime = 0;
   DateTime EndTime = 0;
-  int32_t DuctShape = 0;  // 1 rectangular, 0 circular, -1 no parameters
-  double Altitude = 0;
-  double SideA = 0;
-  double SideB = 0;
-  double Radius = 0;
-  double MetabolicRate = 0;
-  double Clothing = 0;
+  TCalcParameters Params;
   std::array<double, kTestValueCount> Values{};  // by StoragePos(code)
 };
 
@@ -44,13 +50,7 @@ struct TLoggerRecord {
   Bytes RoomName;
   int32_t SampleCount = 0;
   int32_t SignalCount = 0;
-  int32_t DuctShape = 0;
-  double Altitude = 0;
-  double SideA = 0;
-  double SideB = 0;
-  double Radius = 0;
-  double MetabolicRate = 0;
-  double Clothing = 0;
+  TCalcParameters Params;
   std::array<std::vector<double>, kLoggerSignals> Samples;  // by StoragePos(code)
   // The memory pages the directory lists for this block, in directory order. A download
   // fetches exactly these (FirstPage..LastPage need not be contiguous in memory).

@@ -25,8 +25,7 @@ struct ParameterTexts {
 // The parameters of one test or block. -1 (no parameter entry, or a file of an older
 // version) leaves altitude, metabolic rate and clothing empty; a duct shape other than
 // 1 (rectangle) or 0 (circle) shows no dimensions.
-ParameterTexts DescribeParameters(const TTestsRecord& test, char decimalSeparator);
-ParameterTexts DescribeParameters(const TLoggerRecord& block, char decimalSeparator);
+ParameterTexts DescribeParameters(const TCalcParameters& params, char decimalSeparator);
 
 // The record the table's selection names: in the results view the first shown test whose
 // record index is `selectedRecordIndex`, in the logging view the current block. Everything

@@ -24,10 +24,10 @@ GuiDownload::GuiDownload(AppContext& ctx, DocumentHost& documentHost, TfrmDLSele
 }
 
 GuiDownload::~GuiDownload() {
-  if (worker_.joinable()) {
+  if (worker_) {
     abandoned_.store(true);
     engine_->Cancel();
-    worker_.join();
+    worker_->wait();
   }
   SetBusyCursor(false);
 }
@@ -51,11 +51,12 @@ void GuiDownload::Start() {
   link_->SetTrace(&trace_);
   running_ = true;
   emit runningChanged(true);
-  worker_ = std::thread([this] {
+  worker_.reset(QThread::create([this] {
     auto doc = std::make_shared<Document>();
     const DownloadResult result = engine_->Run(*doc);
     Post([this, result, doc] { Finish(result, doc); });
-  });
+  }));
+  worker_->start();
 }
 
 void GuiDownload::Cancel() {
@@ -63,7 +64,10 @@ void GuiDownload::Cancel() {
 }
 
 void GuiDownload::Finish(const DownloadResult& result, const std::shared_ptr<Document>& doc) {
-  if (worker_.joinable()) worker_.join();
+  if (worker_) {
+    worker_->wait();
+    worker_.reset();
+  }
   HideTransfer();
   DownloadResult outcome = result;
   InstallDownloaded(outcome, std::move(*doc), ctx_.Workspace, documentHost_);

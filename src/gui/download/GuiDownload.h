@@ -13,12 +13,12 @@
 #include "link/Link.h"
 
 #include <QObject>
+#include <QThread>
 
 #include <atomic>
 #include <chrono>
 #include <future>
 #include <memory>
-#include <thread>
 
 namespace qv {
 
@@ -94,7 +94,9 @@ class GuiDownload : public QObject, public DownloadHost {
   std::unique_ptr<Link> link_;
   LinkTrace trace_;
   std::unique_ptr<DownloadEngine> engine_;
-  std::thread worker_;
+  // The transfer's thread: a QThread, because the serial port it opens waits on the device with
+  // the toolkit's notifiers, which only such a thread may have.
+  std::unique_ptr<QThread> worker_;
   bool running_ = false;
   std::atomic<bool> abandoned_{false};
   bool busy_ = false;

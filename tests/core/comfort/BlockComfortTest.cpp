@@ -21,8 +21,8 @@ TLoggerRecord Block(const char* units, std::vector<std::pair<int, std::vector<do
   b.UnitSystem = units;
   b.IntervalSec = 600;
   b.BeginTime = 45000.25;
-  b.MetabolicRate = met;
-  b.Clothing = clo;
+  b.Params.MetabolicRate = met;
+  b.Params.Clothing = clo;
   b.SampleCount = static_cast<int>(codes.front().second.size());
   for (const auto& [code, samples] : codes) {
     b.SignalCodes[static_cast<size_t>(b.SignalCount++)] = code;

@@ -3,6 +3,9 @@
 // answers a test scripts and which records what a person would see.
 #pragma once
 
+#include "support/ScriptedHost.h"
+#include "support/ShortTimings.h"
+
 #include "app/TextCatalog.h"
 #include "download/DownloadHost.h"
 #include "link/Link.h"
@@ -144,97 +147,5 @@ inline TextCatalog DownloadTexts() {
       "msgCorupLogers_50=Corrupt logging pages\n"
       "DLoadData_35=Downloading\n");
 }
-
-// Limits short enough for tests.
-inline LinkTimings ShortTimings() {
-  LinkTimings t;
-  t.IdentifyTotal = 1500ms;
-  t.IdentifyAttempt = 300ms;
-  t.CommandTotal = 1500ms;
-  t.CommandAttempt = 300ms;
-  t.BlockMinimum = 500ms;
-  return t;
-}
-
-class ScriptedHost : public DownloadHost {
- public:
-  // LinkHost
-  void Pump() override {
-    if (onPump) onPump();
-  }
-  // DocumentHost
-  void Message(MessageIcon, const Bytes& text) override {
-    messages.push_back(text);
-    events.push_back(transferShown ? "message over the transfer box" : "message");
-  }
-  bool Ask(std::string_view key) override {
-    asked.emplace_back(key);
-    return answerYes;
-  }
-  bool SaveAs() override {
-    ++saves;
-    return saveSucceeds;
-  }
-  bool ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) override {
-    ++showLists;
-    if (chooseShow) return chooseShow(blocks);
-    if (blocks.empty()) return false;
-    blocks.back().Selected = 1;
-    return true;
-  }
-
-  std::optional<MemoryChoice> ChooseMemory() override {
-    if (transferShown) events.push_back("question under the transfer box");
-    return memory;
-  }
-  bool ChooseBlocksToDownload(std::vector<TLoggerRecord>& blocks) override {
-    if (transferShown) events.push_back("question under the transfer box");
-    ++downloadLists;
-    return chooseDownload ? chooseDownload(blocks) : MarkAll(blocks);
-  }
-  void InstrumentIdentified(const TInstrumentData& info) override {
-    identified = info.InstrumentType + " " + info.SerialNumber;
-  }
-  void Connecting(const Bytes& activity) override {
-    transferShown = true;
-    activities.push_back(activity);
-  }
-  void TransferStarted(const Bytes& activity) override {
-    transferShown = true;
-    activities.push_back(activity);
-  }
-  void Progress(int percent) override {
-    progress.push_back(percent);
-    if (onProgress) onProgress(percent);
-  }
-  void TransferEnded() override { transferShown = false; }
-
-  static bool MarkAll(std::vector<TLoggerRecord>& blocks) {
-    for (TLoggerRecord& b : blocks)
-      b.Selected = 1;
-    return true;
-  }
-
-  // Answers
-  bool answerYes = false;
-  bool saveSucceeds = false;
-  std::optional<MemoryChoice> memory = MemoryChoice::Results;
-  std::function<bool(std::vector<TLoggerRecord>&)> chooseDownload;
-  std::function<bool(std::vector<TLoggerRecord>&)> chooseShow;
-  std::function<void()> onPump;
-  std::function<void(int)> onProgress;
-
-  // What was seen
-  std::vector<Bytes> messages;
-  std::vector<std::string> events;
-  std::vector<Bytes> activities;
-  Bytes identified;
-  std::vector<std::string> asked;
-  std::vector<int> progress;
-  int saves = 0;
-  int downloadLists = 0;
-  int showLists = 0;
-  bool transferShown = false;
-};
 
 }  // namespace qv::test

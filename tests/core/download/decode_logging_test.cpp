@@ -74,8 +74,8 @@ TEST(LoggingPage, BlockFromItsPages) {
     EXPECT_EQ(Sample(doc, 8, k), 51.0 + k);
   }
   EXPECT_TRUE(b.Samples[StoragePos(9)].empty());
-  EXPECT_EQ(b.DuctShape, 0);  // no parameter entry: blocks keep 0, not -1
-  EXPECT_EQ(b.Altitude, 0);
+  EXPECT_EQ(b.Params.DuctShape, 0);  // no parameter entry: blocks keep 0, not -1
+  EXPECT_EQ(b.Params.Altitude, 0);
 }
 
 TEST(LoggingPage, IntervalFromTheFirstGoodPage) {
@@ -149,12 +149,12 @@ TEST(LoggingPage, ParametersAndOddEntries) {
   const TLoggerRecord& b = doc.LoggerBlocks[0];
   EXPECT_EQ(b.SignalCount, 8);
   EXPECT_EQ(Sample(doc, 5, 0), 50.0);
-  EXPECT_EQ(b.DuctShape, 0);
-  EXPECT_EQ(b.Altitude, 300);
-  EXPECT_EQ(b.Radius, 0.5);
-  EXPECT_EQ(b.MetabolicRate, 1.5);
-  EXPECT_EQ(b.Clothing, 0.25);
-  EXPECT_EQ(b.SideA, 0);
+  EXPECT_EQ(b.Params.DuctShape, 0);
+  EXPECT_EQ(b.Params.Altitude, 300);
+  EXPECT_EQ(b.Params.Radius, 0.5);
+  EXPECT_EQ(b.Params.MetabolicRate, 1.5);
+  EXPECT_EQ(b.Params.Clothing, 0.25);
+  EXPECT_EQ(b.Params.SideA, 0);
 }
 
 TEST(LoggingPage, EntriesAfterAParameterEntryKeepTheirPlace) {
@@ -176,7 +176,7 @@ TEST(LoggingPage, EntriesAfterAParameterEntryKeepTheirPlace) {
   emu::SealPage(page.data());
   Document doc = DocWithBlock(1);
   ASSERT_EQ(DecodeLoggingPage(page.data(), doc, 0, 10, 0), PageOutcome::Kept);
-  EXPECT_EQ(doc.LoggerBlocks[0].Altitude, 200);
+  EXPECT_EQ(doc.LoggerBlocks[0].Params.Altitude, 200);
   EXPECT_EQ(doc.LoggerBlocks[0].SignalCount, 4);
   EXPECT_EQ(Sample(doc, 1, 0), 20.0);
   EXPECT_EQ(Sample(doc, 4, 0), 20.5);

@@ -68,17 +68,17 @@ void ExpectTest(const TTestsRecord& r, const emu::ResultTest& t) {
     EXPECT_EQ(r.SignalPresent[code], expected[code] != NoValue ? 1 : 0) << "code " << code;
   }
   if (!t.params) {
-    EXPECT_EQ(r.DuctShape, -1);
+    EXPECT_EQ(r.Params.DuctShape, -1);
     return;
   }
   const emu::CalcParams& p = *t.params;
-  EXPECT_EQ(r.DuctShape, p.mode);
-  EXPECT_EQ(r.Altitude, p.altitude);
-  EXPECT_EQ(r.SideA, p.mode == 1 ? p.sideA : -1.0);
-  EXPECT_EQ(r.SideB, p.mode == 1 ? p.sideB : -1.0);
-  EXPECT_EQ(r.Radius, p.mode == 0 ? p.radius : -1.0);
-  EXPECT_EQ(r.MetabolicRate, p.metabolicRate);
-  EXPECT_EQ(r.Clothing, p.clothing);
+  EXPECT_EQ(r.Params.DuctShape, p.mode);
+  EXPECT_EQ(r.Params.Altitude, p.altitude);
+  EXPECT_EQ(r.Params.SideA, p.mode == 1 ? p.sideA : -1.0);
+  EXPECT_EQ(r.Params.SideB, p.mode == 1 ? p.sideB : -1.0);
+  EXPECT_EQ(r.Params.Radius, p.mode == 0 ? p.radius : -1.0);
+  EXPECT_EQ(r.Params.MetabolicRate, p.metabolicRate);
+  EXPECT_EQ(r.Params.Clothing, p.clothing);
 }
 
 TEST(DemoMemory, IdentificationAndResults) {
@@ -156,7 +156,7 @@ TEST(DemoMemory, LoggingBlocks) {
     EXPECT_EQ(block.IntervalSec, m.intervalSec);
     EXPECT_EQ(block.UnitSystem, m.unitByte == 1 ? "SI" : "US");
     EXPECT_EQ(block.BuildingName, m.buildingName);
-    EXPECT_EQ(block.DuctShape, m.params ? m.params->mode : 0);
+    EXPECT_EQ(block.Params.DuctShape, m.params ? m.params->mode : 0);
     std::vector<int> quantities = m.quantities;
     std::sort(quantities.begin(), quantities.end());
     ASSERT_EQ(block.SignalCount, static_cast<int>(4 * quantities.size()));
@@ -232,7 +232,7 @@ TEST(FaultyMemories, LoggingBlocksSplitByBit7AndBadPages) {
   EXPECT_EQ(co2[8], 0.0);  // page 206
   EXPECT_EQ(co2[9], 590.0);
   EXPECT_EQ(doc.LoggerBlocks[2].IntervalSec, 5);
-  EXPECT_EQ(doc.LoggerBlocks[2].SideB, 0.25);
+  EXPECT_EQ(doc.LoggerBlocks[2].Params.SideB, 0.25);
 }
 
 }  // namespace

@@ -125,8 +125,8 @@ TEST(ResultPage, WorkedExample) {
   EXPECT_TRUE(flags[1]);
   EXPECT_FALSE(flags[2]);
   // No parameter entry: every calculation parameter reads "none".
-  EXPECT_EQ(r.DuctShape, -1);
-  for (double p : {r.Altitude, r.SideA, r.SideB, r.Radius, r.MetabolicRate, r.Clothing})
+  EXPECT_EQ(r.Params.DuctShape, -1);
+  for (double p : {r.Params.Altitude, r.Params.SideA, r.Params.SideB, r.Params.Radius, r.Params.MetabolicRate, r.Params.Clothing})
     EXPECT_EQ(p, -1);
 }
 
@@ -163,13 +163,13 @@ TEST(ResultPage, ParameterEntryByMode) {
     TTestsRecord r = NewRecord();
     std::array<bool, 18> flags{};
     ASSERT_EQ(DecodeInto(ResultPage(t), r, flags), PageOutcome::Kept);
-    EXPECT_EQ(r.DuctShape, c.mode);
-    EXPECT_EQ(r.Altitude, c.altitude);
-    EXPECT_EQ(r.SideA, c.sideA);
-    EXPECT_EQ(r.SideB, c.sideB);
-    EXPECT_EQ(r.Radius, c.radius);
-    EXPECT_EQ(r.MetabolicRate, c.metabolic);
-    EXPECT_EQ(r.Clothing, c.clothing);
+    EXPECT_EQ(r.Params.DuctShape, c.mode);
+    EXPECT_EQ(r.Params.Altitude, c.altitude);
+    EXPECT_EQ(r.Params.SideA, c.sideA);
+    EXPECT_EQ(r.Params.SideB, c.sideB);
+    EXPECT_EQ(r.Params.Radius, c.radius);
+    EXPECT_EQ(r.Params.MetabolicRate, c.metabolic);
+    EXPECT_EQ(r.Params.Clothing, c.clothing);
     EXPECT_EQ(ValueOf(r, 1), 22.5);  // the value entry before it is read as usual
   }
 }
@@ -205,7 +205,7 @@ TEST(ResultPage, KindDecidesWhatIsKept) {
       EXPECT_EQ(r.BuildingName, "B");
       EXPECT_NEAR(r.BeginTime, At(2024, 5, 2, 10, 0, 0), 1e-9);
       EXPECT_EQ(r.UnitSystem, c.values ? "SI" : "xx");
-      EXPECT_EQ(r.DuctShape, c.values ? -1 : 0);
+      EXPECT_EQ(r.Params.DuctShape, c.values ? -1 : 0);
     }
   }
 }
@@ -331,8 +331,8 @@ TEST(ResultPage, HostilePagesAreReadWithinThePage) {
     emu::PutBe16(page.data() + 4, 258);
     TTestsRecord r = NewRecord();
     ASSERT_EQ(kept(page, r), PageOutcome::Kept);
-    EXPECT_EQ(r.DuctShape, -1);
-    EXPECT_EQ(r.Altitude, -1);
+    EXPECT_EQ(r.Params.DuctShape, -1);
+    EXPECT_EQ(r.Params.Altitude, -1);
   }
   {  // A page shorter than its head is bad; its bytes beyond the length given are not read.
     const Page page = ResultPage(SimpleTest());

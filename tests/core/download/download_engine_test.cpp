@@ -171,9 +171,9 @@ TEST_F(DownloadEngineTest, ResultsKeepEachTestWithItsOwnEntryInTreeOrder) {
     }
     EXPECT_EQ(doc.ShownTest(static_cast<int>(i))->BeginTime, r.BeginTime);
   }
-  EXPECT_EQ(doc.AllTests[1].DuctShape, 0);
-  EXPECT_EQ(doc.AllTests[1].Radius, 0.5);
-  EXPECT_EQ(doc.AllTests[0].DuctShape, -1);
+  EXPECT_EQ(doc.AllTests[1].Params.DuctShape, 0);
+  EXPECT_EQ(doc.AllTests[1].Params.Radius, 0.5);
+  EXPECT_EQ(doc.AllTests[0].Params.DuctShape, -1);
   // Every kept test has an identity of its own for the row commands.
   std::vector<int32_t> ids;
   for (const TTestsRecord& r : doc.AllTests)
@@ -417,7 +417,7 @@ TEST_F(DownloadEngineTest, AYesWhoseSaveFailsKeepsTheDocumentAndDoesNotConnect) 
   doc.DocNotSaved = doc.DocModified = true;
   doc.Kind = DocumentKind::Logging;
   doc.LoggerBlocks.resize(2);
-  host.answerYes = true;
+  host.answers = {true};
   host.saveSucceeds = false;
 
   const DownloadResult result = RunDownload(engine, workspace, host);

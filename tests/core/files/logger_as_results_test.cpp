@@ -87,7 +87,7 @@ TEST(LoggerAsResults, RowsElevenToTwentyAtOneMinute) {
     EXPECT_EQ(t.BuildingName, "Plant");
     EXPECT_EQ(t.RoomName, "Boiler");
     EXPECT_EQ(t.UnitSystem, "SI");
-    EXPECT_EQ(t.DuctShape, 0);
+    EXPECT_EQ(t.Params.DuctShape, 0);
     EXPECT_EQ(t.SignalPresent[1] + t.SignalPresent[13], 2);
     EXPECT_EQ(t.Values[StoragePos(1)], 30 + i);  // sample s sits at index s - 1
     EXPECT_EQ(t.Values[StoragePos(5)], NoValue);

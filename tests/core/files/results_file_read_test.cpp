@@ -66,8 +66,8 @@ TEST(ResultsFileRead, VersionOneResultsWithoutVersionLine) {
   EXPECT_EQ(a.RoomName, "Lab");
   EXPECT_DOUBLE_EQ(a.BeginTime, 39141.6076388889);
   EXPECT_DOUBLE_EQ(a.EndTime, 39141.6118055556);
-  EXPECT_EQ(a.DuctShape, -1);
-  EXPECT_EQ(a.Clothing, -1.0);
+  EXPECT_EQ(a.Params.DuctShape, -1);
+  EXPECT_EQ(a.Params.Clothing, -1.0);
   EXPECT_EQ(ValueOf(a, 1), 21.5);
   EXPECT_EQ(ValueOf(a, 5), 45.0);
   EXPECT_EQ(a.SignalPresent[13], 0);
@@ -116,7 +116,7 @@ TEST(ResultsFileRead, VersionTwoLoggerWithCommaSamples) {
   EXPECT_EQ(b.UnitSystem, "SI");
   EXPECT_EQ(b.SignalCount, 2);
   EXPECT_EQ(b.SignalPresent[5], 1);
-  EXPECT_EQ(b.DuctShape, -1);
+  EXPECT_EQ(b.Params.DuctShape, -1);
   EXPECT_EQ(b.Samples[StoragePos(1)], (std::vector<double>{21.5, 21.6, 21.7}));
   EXPECT_EQ(b.Samples[StoragePos(5)], (std::vector<double>{40.1, NoValue, 40.3}));
 
@@ -142,13 +142,13 @@ TEST(ResultsFileRead, VersionThreeWithCommaDecimals) {
   EXPECT_EQ(t.RoomNo, 7);
   EXPECT_DOUBLE_EQ(t.BeginTime, 39141.6076388889);
   EXPECT_DOUBLE_EQ(t.EndTime, 39141.75);
-  EXPECT_EQ(t.DuctShape, 1);
-  EXPECT_EQ(t.Altitude, 250);
-  EXPECT_EQ(t.SideA, 0.30);
-  EXPECT_EQ(t.SideB, 0.20);
-  EXPECT_EQ(t.Radius, 0);
-  EXPECT_EQ(t.MetabolicRate, 1.2);
-  EXPECT_EQ(t.Clothing, 0.5);
+  EXPECT_EQ(t.Params.DuctShape, 1);
+  EXPECT_EQ(t.Params.Altitude, 250);
+  EXPECT_EQ(t.Params.SideA, 0.30);
+  EXPECT_EQ(t.Params.SideB, 0.20);
+  EXPECT_EQ(t.Params.Radius, 0);
+  EXPECT_EQ(t.Params.MetabolicRate, 1.2);
+  EXPECT_EQ(t.Params.Clothing, 0.5);
   EXPECT_EQ(ValueOf(t, 13), 2.48);
   EXPECT_EQ(ValueOf(t, 17), 1234.5);
 }

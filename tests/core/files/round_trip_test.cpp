@@ -44,13 +44,13 @@ Document FreshResults() {
     t.RoomName = "Room " + std::to_string(i);
     t.BeginTime = 39141.6076388889 + i / 3.0;
     t.EndTime = t.BeginTime + 1 / 1440.0;
-    t.DuctShape = i - 1;
-    t.Altitude = 312.7;
-    t.SideA = 0.305;
-    t.SideB = 0.1249;
-    t.Radius = 0.15;
-    t.MetabolicRate = 1.15;
-    t.Clothing = 0.75;
+    t.Params.DuctShape = i - 1;
+    t.Params.Altitude = 312.7;
+    t.Params.SideA = 0.305;
+    t.Params.SideB = 0.1249;
+    t.Params.Radius = 0.15;
+    t.Params.MetabolicRate = 1.15;
+    t.Params.Clothing = 0.75;
     SetValue(t, 1, 21.449 + i);
     SetValue(t, 4, -20.04);
     SetValue(t, 5, 99.95);
@@ -78,8 +78,8 @@ Document FreshLogger() {
     block.BeginTime = 39141.6076388889 + b;
     block.IntervalSec = 60;
     block.UnitSystem = b == 0 ? "SI" : "US";
-    block.DuctShape = 1;
-    block.SideA = 0.5;
+    block.Params.DuctShape = 1;
+    block.Params.SideA = 0.5;
     for (int s = 0; s < block.SampleCount; ++s) {
       test::SamplesOf(block, 1)[s] = 20.04 + s * 0.333;
       test::SamplesOf(block, 5)[s] = s == 2 ? NoValue : 45.55;

@@ -6,6 +6,8 @@
 #include "link/ByteTransport.h"
 #include "link/Link.h"
 #include "link/LinkHost.h"
+#include "support/FakeClock.h"
+#include "support/ShortTimings.h"
 
 #include <algorithm>
 #include <chrono>
@@ -54,28 +56,19 @@ class RecordingHost : public LinkHost {
   int pumps = 0;
 };
 
-// Limits short enough for tests, with the ratios of the real ones kept roughly.
-inline LinkTimings ShortTimings() {
-  LinkTimings t;
-  t.IdentifyTotal = 400ms;
-  t.IdentifyAttempt = 80ms;
-  t.CommandTotal = 600ms;
-  t.CommandAttempt = 80ms;
-  t.BlockMinimum = 150ms;
-  return t;
-}
-
-// An in-memory line: every write goes to a responder, which queues reply bytes that
-// "arrive" after a delay. Purging drops only what has arrived, as a driver does.
+// An in-memory line on a clock the test moves: every write goes to a responder, which queues
+// reply bytes that "arrive" after a delay; writing takes the line's time at its baud rate, and a
+// wait for bytes moves the clock to their arrival or to the deadline. Purging drops only what
+// has arrived, as a driver does.
 class ScriptedTransport : public ByteTransport {
  public:
-  using Clock = LinkClock;
   using Responder = std::function<void(const std::string& written, ScriptedTransport& line)>;
 
-  explicit ScriptedTransport(Responder responder) : responder_(std::move(responder)) {}
+  ScriptedTransport(FakeClock& clock, Responder responder, int baud = 57600)
+      : clock_(clock), responder_(std::move(responder)), baud_(baud) {}
 
-  void Reply(std::string bytes, Clock::duration delay = 0ms) {
-    incoming_.push_back({Clock::now() + delay, std::move(bytes)});
+  void Reply(std::string bytes, Clock::Duration delay = 0ms) {
+    incoming_.push_back({clock_.Now() + delay, std::move(bytes)});
   }
 
   OpenResult Open() override {
@@ -91,15 +84,18 @@ class ScriptedTransport : public ByteTransport {
   bool IsOpen() const override { return open_; }
   size_t Write(const uint8_t* data, size_t n) override {
     if (!open_) return 0;
+    // Ten bits a byte on the wire.
+    clock_.Advance(std::chrono::duration_cast<Clock::Duration>(
+        std::chrono::duration<double>(10.0 * static_cast<double>(n) / baud_)));
     std::string bytes(reinterpret_cast<const char*>(data), n);
     written.push_back(bytes);
     responder_(bytes, *this);
     return n;
   }
-  size_t Read(uint8_t* buf, size_t n, Clock::time_point deadline) override {
+  size_t Read(uint8_t* buf, size_t n, Clock::TimePoint deadline) override {
     size_t got = 0;
     for (;;) {
-      while (got < n && !incoming_.empty() && incoming_.front().due <= Clock::now()) {
+      while (got < n && !incoming_.empty() && incoming_.front().due <= clock_.Now()) {
         std::string& front = incoming_.front().bytes;
         const size_t take = std::min(n - got, front.size());
         std::copy_n(front.begin(), take, buf + got);
@@ -107,22 +103,22 @@ class ScriptedTransport : public ByteTransport {
         front.erase(0, take);
         if (front.empty()) incoming_.pop_front();
       }
-      if (got >= n || Clock::now() >= deadline) return got;
-      Clock::time_point next = deadline;
+      if (got >= n || clock_.Now() >= deadline) return got;
+      Clock::TimePoint next = deadline;
       if (!incoming_.empty()) next = std::min(next, incoming_.front().due);
-      std::this_thread::sleep_until(next);
+      clock_.AdvanceTo(next);
     }
   }
   size_t BytesWaiting() override {
     size_t n = 0;
     for (const auto& chunk : incoming_) {
-      if (chunk.due <= Clock::now()) n += chunk.bytes.size();
+      if (chunk.due <= clock_.Now()) n += chunk.bytes.size();
     }
     return n;
   }
   void PurgeInput() override {
     ++purges;
-    while (!incoming_.empty() && incoming_.front().due <= Clock::now())
+    while (!incoming_.empty() && incoming_.front().due <= clock_.Now())
       incoming_.pop_front();
   }
 
@@ -135,10 +131,12 @@ class ScriptedTransport : public ByteTransport {
 
  private:
   struct Chunk {
-    Clock::time_point due;
+    Clock::TimePoint due;
     std::string bytes;
   };
+  FakeClock& clock_;
   Responder responder_;
+  int baud_;
   std::deque<Chunk> incoming_;
   bool open_ = false;
 };

@@ -1,5 +1,6 @@
-// The command protocol against a scripted line: identification, acknowledgements, blocks,
-// time limits, Cancel, refused lengths and the discarding of stale input.
+// The command protocol against a scripted line on a clock the test moves: identification,
+// acknowledgements, blocks, the real time limits to the tick, Cancel, refused lengths and the
+// discarding of stale input.
 #include "LinkTestSupport.h"
 #include "link/Link.h"
 
@@ -15,10 +16,9 @@ namespace {
 class ProtocolTest : public ::testing::Test {
  protected:
   void Use(ScriptedTransport::Responder responder) {
-    auto transport = std::make_unique<ScriptedTransport>(std::move(responder));
+    auto transport = std::make_unique<ScriptedTransport>(clock, std::move(responder));
     line = transport.get();
     link.SetSerialTransport(std::move(transport), 57600);
-    link.SetTimings(ShortTimings());
   }
   // Connects over a line that identifies at once and then answers with `commands`.
   void Connected(ScriptedTransport::Responder commands) {
@@ -31,21 +31,12 @@ class ProtocolTest : public ::testing::Test {
     });
     ASSERT_TRUE(host.Told(link.Connect()));
   }
-  double Seconds(LinkClock::time_point since) const {
-    return std::chrono::duration<double>(LinkClock::now() - since).count();
-  }
+  double Seconds(Clock::TimePoint since) const { return clock.Seconds(since); }
 
-  // Limits long enough that only a wait that ignores Cancel or a closed line could reach them.
-  static LinkTimings PatientTimings() {
-    LinkTimings t = ShortTimings();
-    t.IdentifyTotal = 30s;
-    t.CommandTotal = 30s;
-    t.BlockMinimum = 30s;
-    return t;
-  }
-
+  const LinkTimings real;  // the protocol's own limits
+  FakeClock clock;
   RecordingHost host;
-  Link link{host, NoFtdi()};
+  Link link{host, NoFtdi(), clock};
   ScriptedTransport* line = nullptr;
 };
 
@@ -67,7 +58,7 @@ TEST_F(ProtocolTest, IdentificationNeedsSerAtTheStartOfTheReply) {
     Use([reply](const std::string& w, ScriptedTransport& l) {
       if (w == ":MRD\n" && !reply.empty()) l.Reply(reply);
     });
-    const auto start = LinkClock::now();
+    const auto start = clock.Now();
     const LinkOutcome connected = link.Connect();
     EXPECT_EQ(host.Told(connected), c.found);
     EXPECT_EQ(link.Kind(), LinkKind::Serial);
@@ -76,11 +67,11 @@ TEST_F(ProtocolTest, IdentificationNeedsSerAtTheStartOfTheReply) {
       EXPECT_TRUE(line->IsOpen());
       EXPECT_EQ(line->written.size(), 1u);
     } else {
-      // Probed again until the whole limit, once per attempt also when a wrong answer comes at
-      // once (not thousands of times), then told and closed.
-      EXPECT_GE(Seconds(start), 0.4);
-      EXPECT_GE(line->written.size(), 4u);
-      EXPECT_LE(line->written.size(), 6u);
+      // Probed again until the whole 4.32 s, once per 0.864 s attempt also when a wrong answer
+      // comes at once (not thousands of times), then told and closed.
+      EXPECT_GE(Seconds(start), 4.32);
+      EXPECT_LT(Seconds(start), 4.32 + 0.864);
+      EXPECT_EQ(line->written.size(), 5u);
       EXPECT_FALSE(line->IsOpen());
       ASSERT_EQ(host.messages.size(), 1u);
       EXPECT_EQ(host.messages[0].icon, MessageIcon::Warning);
@@ -104,9 +95,8 @@ TEST_F(ProtocolTest, TwoBytesDoNotEndAnAttempt) {
     if (w == ":MRD\n") l.Reply("SE");
   });
   EXPECT_FALSE(host.Told(link.Connect()));
-  // 400 ms of 80 ms attempts: the probe goes out once per attempt, not once per reply.
-  EXPECT_GE(line->written.size(), 4u);
-  EXPECT_LE(line->written.size(), 6u);
+  // 4.32 s of 0.864 s attempts: the probe goes out once per attempt, not once per reply.
+  EXPECT_EQ(line->written.size(), 5u);
 }
 
 TEST_F(ProtocolTest, PortThatCannotBeOpenedIsReportedWithItsHint) {
@@ -159,12 +149,19 @@ TEST_F(ProtocolTest, WrongReplyEndsTheAttemptAndNoAckEndsInError2C) {
     ++commands;
     l.Reply(std::string("NO\r\n\x00\x00\x07", 7));
   });
-  const auto start = LinkClock::now();
+  // The whole limit is 57.6 minutes of resending; a shorter one shows the same in fewer turns.
+  LinkTimings t;
+  t.CommandTotal = 600ms;
+  t.CommandAttempt = 80ms;
+  link.SetTimings(t);
+  const auto start = clock.Now();
   const AckResult r = link.CommandWithAck(":MEM:R\n");
   EXPECT_FALSE(host.Told(r.outcome));
   EXPECT_GE(Seconds(start), 0.6);
-  // Each wrong reply ends its attempt at once: far more than 600 ms / 80 ms commands.
-  EXPECT_GT(commands, 20);
+  EXPECT_LT(Seconds(start), 0.6 + 0.08);
+  // Each wrong reply ends its attempt at once (the line's time only): far more than 600 ms /
+  // 80 ms commands.
+  EXPECT_GT(commands, 100);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].icon, MessageIcon::Warning);
   EXPECT_EQ(host.messages[0].text, "Communication failed   Error #2C");
@@ -175,20 +172,22 @@ TEST_F(ProtocolTest, StallEndsInError3AfterTheBlockLimit) {
     if (w == ":MEM:D\n") l.Reply(Ack(264));
     if (w.size() == 2) l.Reply(std::string(100, 'x'));  // then silence
   });
-  std::vector<LinkClock::time_point> pumps;
-  host.onPump = [&pumps] { pumps.push_back(LinkClock::now()); };
-  const auto start = LinkClock::now();
+  std::vector<Clock::TimePoint> pumps;
+  host.onPump = [this, &pumps] { pumps.push_back(clock.Now()); };
+  const auto start = clock.Now();
   EXPECT_FALSE(host.Told(link.RequestPage(7)));
-  EXPECT_GE(Seconds(start), 0.15);
+  // A page's limit at 57600 baud is the 2.592 s floor, from the page's request on.
+  const double limit = std::chrono::duration<double>(real.BlockLimit(264, 57600)).count();
+  EXPECT_NEAR(limit, 2.592, 1e-9);
+  EXPECT_GE(Seconds(start), limit);
+  EXPECT_LT(Seconds(start), limit + 0.011);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "Communication failed   Error #3");
   EXPECT_EQ(link.Buffer().Size(), 100u);
-  // The wait hands control back slice by slice, never once for the whole limit (a loaded
-  // machine may stretch a 10 ms slice, not to the 150 ms of the limit).
-  ASSERT_GE(pumps.size(), 5u);
-  for (size_t i = 1; i < pumps.size(); ++i) {
-    EXPECT_LT(pumps[i] - pumps[i - 1], std::chrono::milliseconds(140));
-  }
+  // The wait hands control back every 10 ms slice, never once for the whole limit.
+  ASSERT_GE(pumps.size(), 250u);
+  for (size_t i = 1; i < pumps.size(); ++i)
+    EXPECT_LE(pumps[i] - pumps[i - 1], real.PollSlice);
 }
 
 TEST_F(ProtocolTest, PageRequestSendsTheAddressHighByteFirst) {
@@ -232,14 +231,14 @@ TEST_F(ProtocolTest, StaleBytesAreDiscardedBeforeEachCommand) {
   Connected([&settings](const std::string& w, ScriptedTransport& l) {
     if (w == ":SE:R\n") {
       // The first answer comes late, after the command was already sent again: two answers.
-      l.Reply(Ack(4) + "SETS", ++settings == 1 ? 120ms : 0ms);
+      l.Reply(Ack(4) + "SETS", ++settings == 1 ? 864ms + 120ms : 0ms);
     }
     if (w == ":MEM:R\n") l.Reply(Ack(12) + "directory123");
   });
   std::string block;
   ASSERT_TRUE(host.Told(link.ReadSettingsBlock(block)));
   EXPECT_EQ(block, "SETS");
-  std::this_thread::sleep_for(150ms);  // the second answer has arrived by now
+  clock.Advance(150ms);  // the second answer has arrived by now
   link.Buffer().Allocate(kDirectoryBufferSize);
   const AckResult dir = link.CommandWithAck(":MEM:R\n");
   ASSERT_TRUE(host.Told(dir.outcome));
@@ -254,7 +253,7 @@ TEST_F(ProtocolTest, IdentificationTailDoesNotShiftTheFirstAck) {
     if (w == ":SE:R\n") l.Reply(Ack(2) + "ab", 2ms);
   });
   ASSERT_TRUE(host.Told(link.Connect()));
-  std::this_thread::sleep_for(5ms);
+  clock.Advance(5ms);
   std::string block;
   EXPECT_TRUE(host.Told(link.ReadSettingsBlock(block)));
   EXPECT_EQ(block, "ab");
@@ -265,16 +264,15 @@ TEST_F(ProtocolTest, CancelEndsWaitsWithoutMessageAndCloseLinkClearsIt) {
   Connected([](const std::string& w, ScriptedTransport& l) {
     if (w == ":MEM:D\n") l.Reply(Ack(264));
   });
-  link.SetTimings(PatientTimings());
   host.onPump = [this] {
     if (host.pumps == 3) link.Cancel();
   };
-  // During a block wait.
-  const auto start = LinkClock::now();
+  // During a block wait: it ends in the slice the Cancel came in, not at the 2.592 s limit.
+  const auto start = clock.Now();
   const LinkOutcome page = link.RequestPage(1);
   EXPECT_EQ(page.status, LinkStatus::Cancelled);
   EXPECT_FALSE(host.Told(page));
-  EXPECT_LT(Seconds(start), 10.0) << "the 30 s limit, not the Cancel, ended the wait";
+  EXPECT_LT(Seconds(start), 0.05);
   EXPECT_TRUE(link.Cancelled());
   EXPECT_TRUE(host.messages.empty());
   // While cancelled, a command gives up at once, still without a message.
@@ -287,15 +285,14 @@ TEST_F(ProtocolTest, CancelEndsWaitsWithoutMessageAndCloseLinkClearsIt) {
 
 TEST_F(ProtocolTest, CancelDuringIdentificationIsSilentAndCleared) {
   Use([](const std::string&, ScriptedTransport&) {});
-  link.SetTimings(PatientTimings());
   host.onPump = [this] {
     if (host.pumps == 5) link.Cancel();
   };
-  const auto start = LinkClock::now();
+  const auto start = clock.Now();
   const LinkOutcome connected = link.Connect();
   EXPECT_EQ(connected.status, LinkStatus::Cancelled);
   EXPECT_FALSE(host.Told(connected));
-  EXPECT_LT(Seconds(start), 10.0) << "the 30 s limit, not the Cancel, ended the wait";
+  EXPECT_LT(Seconds(start), 0.1) << "the 4.32 s limit, not the Cancel, ended the wait";
   EXPECT_TRUE(host.messages.empty());
   EXPECT_FALSE(link.Cancelled());
   EXPECT_FALSE(line->IsOpen());
@@ -303,12 +300,11 @@ TEST_F(ProtocolTest, CancelDuringIdentificationIsSilentAndCleared) {
 
 TEST_F(ProtocolTest, ClosedLinkFailsAtOnce) {
   Use([](const std::string&, ScriptedTransport& l) { l.Reply(Ack(0)); });
-  link.SetTimings(PatientTimings());
-  const auto start = LinkClock::now();
+  const auto start = clock.Now();
   EXPECT_FALSE(link.SendRaw("x"));
   EXPECT_FALSE(host.Told(link.CommandWithAck(":MEM:R\n").outcome));
   EXPECT_FALSE(host.Told(link.ReceiveBlock(1)));
-  EXPECT_LT(Seconds(start), 10.0) << "a closed line waited for its 30 s limit";
+  EXPECT_EQ(Seconds(start), 0.0) << "a closed line waited for its limits";
   ASSERT_EQ(host.messages.size(), 2u);
   EXPECT_EQ(host.messages[0].text, "Communication failed   Error #2C");
   EXPECT_EQ(host.messages[1].text, "Communication failed   Error #3");

@@ -102,17 +102,18 @@ class UsbTest : public ::testing::Test {
 
   // A link whose RS-232 side is a scripted line that also identifies itself.
   std::unique_ptr<Link> MakeLink(const FtdiApi& api) {
-    auto result = std::make_unique<Link>(host, api);
-    auto transport = std::make_unique<ScriptedTransport>([](const std::string& w, auto& l) {
-      if (w == ":MRD\n") l.Reply("SER");
-    });
+    auto result = std::make_unique<Link>(host, api, clock);
+    auto transport =
+        std::make_unique<ScriptedTransport>(clock, [](const std::string& w, auto& l) {
+          if (w == ":MRD\n") l.Reply("SER");
+        });
     serial = transport.get();
     result->SetSerialTransport(std::move(transport), 38400);
-    result->SetTimings(ShortTimings());
     return result;
   }
 
   FakeBridge bridge;
+  FakeClock clock;
   RecordingHost host;
   TextCatalog texts = LinkTexts();
   ScriptedTransport* serial = nullptr;
@@ -128,7 +129,7 @@ TEST_F(UsbTest, MissingLibraryMakesEveryWrapperReportStatus5) {
   EXPECT_EQ(usb.UsbRelease(), kUsbNoLibrary);
   // The data wrappers give the status negated, so that it never reads as a byte count.
   EXPECT_EQ(usb.UsbWrite(buf, 4), -kUsbNoLibrary);
-  EXPECT_EQ(usb.UsbRead(buf, 4, LinkClock::now()), -kUsbNoLibrary);
+  EXPECT_EQ(usb.UsbRead(buf, 4, SystemClock::Instance().Now()), -kUsbNoLibrary);
   EXPECT_FALSE(usb.Open().ok);
 }
 

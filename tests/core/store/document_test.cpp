@@ -16,7 +16,7 @@ TEST(Document, NewTestHasNoValuesAndNoFlags) {
     EXPECT_EQ(v, NoValue);
   for (uint8_t f : t.SignalPresent)
     EXPECT_EQ(f, 0);
-  EXPECT_EQ(t.DuctShape, 0);
+  EXPECT_EQ(t.Params.DuctShape, 0);
   EXPECT_TRUE(t.BuildingName.empty());
 }
 

@@ -11,15 +11,16 @@ struct Seven {
   double altitude, sideA, sideB, radius, metabolic, clothing;
 };
 
-template <class Record>
-void Store(Record& r, const Seven& s) {
-  r.DuctShape = s.shape;
-  r.Altitude = s.altitude;
-  r.SideA = s.sideA;
-  r.SideB = s.sideB;
-  r.Radius = s.radius;
-  r.MetabolicRate = s.metabolic;
-  r.Clothing = s.clothing;
+TCalcParameters Stored(const Seven& s) {
+  TCalcParameters p;
+  p.DuctShape = s.shape;
+  p.Altitude = s.altitude;
+  p.SideA = s.sideA;
+  p.SideB = s.sideB;
+  p.Radius = s.radius;
+  p.MetabolicRate = s.metabolic;
+  p.Clothing = s.clothing;
+  return p;
 }
 
 ParameterTexts Texts(const char* altitude, const char* a, const char* b, const char* r,
@@ -38,8 +39,8 @@ std::string Show(const ParameterTexts& t) {
          std::to_string(static_cast<int>(t.Highlight));
 }
 
-// Tests and blocks follow one rule, so every case is checked on both.
-TEST(CalcParameters, TestsAndBlocksShowTheirSevenFieldsAlike) {
+// Tests and blocks carry one parameter record, shown by one rule.
+TEST(CalcParameters, TheSevenFieldsAreShownByOneRule) {
   constexpr DuctHighlight Rect = DuctHighlight::Rectangle;
   constexpr DuctHighlight Circ = DuctHighlight::Circle;
   constexpr DuctHighlight None = DuctHighlight::None;
@@ -64,17 +65,10 @@ TEST(CalcParameters, TestsAndBlocksShowTheirSevenFieldsAlike) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(&c - cases);
-    TTestsRecord test;
-    Store(test, c.stored);
-    TLoggerRecord block;
-    Store(block, c.stored);
-    EXPECT_EQ(Show(DescribeParameters(test, '.')), Show(c.shown)) << "test";
-    EXPECT_EQ(Show(DescribeParameters(block, '.')), Show(c.shown)) << "block";
+    EXPECT_EQ(Show(DescribeParameters(Stored(c.stored), '.')), Show(c.shown));
   }
 
-  TTestsRecord comma;
-  Store(comma, {1, 312, 0.5, 0.25, 0.3, 1.2, 0.5});
-  EXPECT_EQ(Show(DescribeParameters(comma, ',')),
+  EXPECT_EQ(Show(DescribeParameters(Stored({1, 312, 0.5, 0.25, 0.3, 1.2, 0.5}), ',')),
             Show(Texts("312 m", "0,50 m", "0,25 m", "", "1,2", "0,5", Rect)));
 }
 
@@ -85,7 +79,7 @@ TEST(CalcParameters, SelectionNamesTheTestOrTheCurrentBlock) {
   doc.Kind = DocumentKind::Results;
   for (int i = 0; i < 4; ++i) {
     const int t = test::AddTest(doc, 1, 1, "North", "Hall", {{1, 20.0}});
-    Store(doc.AllTests[static_cast<size_t>(t)], {2, 100.0 + t, 0, 0, 0, 1, 1});
+    doc.AllTests[static_cast<size_t>(t)].Params = Stored({2, 100.0 + t, 0, 0, 0, 1, 1});
   }
   doc.AllTests[3].RecordIndex = 1;  // a pasted test can share a record index
   doc.AllTests[2].RecordIndex = 7;
@@ -99,9 +93,9 @@ TEST(CalcParameters, SelectionNamesTheTestOrTheCurrentBlock) {
   EXPECT_EQ(DescribeSelectedParameters(doc, 25, '.'), ParameterTexts{});
 
   Document logging = test::LoggingDocument(3, {1});
-  Store(logging.LoggerBlocks[0], {1, 5, 1, 2, 0, 1, 1});
+  logging.LoggerBlocks[0].Params = Stored({1, 5, 1, 2, 0, 1, 1});
   logging.LoggerBlocks.push_back(logging.LoggerBlocks[0]);
-  logging.LoggerBlocks[1].Altitude = 6;
+  logging.LoggerBlocks[1].Params.Altitude = 6;
   logging.CurrentBlock = 1;
   // The row selection of a results table does not reach the logging view.
   EXPECT_EQ(DescribeSelectedParameters(logging, -1, '.').Altitude, "6 m");

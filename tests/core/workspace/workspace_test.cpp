@@ -2,6 +2,7 @@
 // person sees it, and what the views are told.
 #include "core/view/ViewTestSupport.h"
 #include "support/Downloaded.h"
+#include "support/ScriptedHost.h"
 #include "workspace/DocumentWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -17,40 +18,12 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// Answers from a script and records, in one log with the views' notifications, what the
-// person would have seen.
-class ScriptedHost : public DocumentHost {
- public:
-  explicit ScriptedHost(Log& log) : log_(log) {}
-  std::deque<int> marks;  // block to mark at each showing of the list; -1 marks none, -2 cancels
-  std::deque<bool> answers;
-  bool saveSucceeds = true;
-
-  bool Ask(std::string_view key) override {
-    log_.push_back("ask " + std::string(key));
-    const bool yes = !answers.empty() && answers.front();
-    if (!answers.empty()) answers.pop_front();
-    return yes;
-  }
-  bool SaveAs() override {
-    log_.push_back("save");
-    return saveSucceeds;
-  }
-  void Message(MessageIcon, const Bytes& text) override { log_.push_back("tell " + text); }
-  bool ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) override {
-    log_.push_back("list");
-    if (marks.empty()) return false;
-    const int mark = marks.front();
-    marks.pop_front();
-    if (mark == -2) return false;
-    for (size_t i = 0; i < blocks.size(); ++i)
-      blocks[i].Selected = static_cast<int>(i) == mark;
-    return true;
-  }
-
- private:
-  Log& log_;
-};
+// A person who cancels every list the test did not script.
+test::ScriptedHost Host(Log& log) {
+  test::ScriptedHost host(&log);
+  host.cancelUnscriptedLists = true;
+  return host;
+}
 
 class RecordingObserver : public WorkspaceObserver {
  public:
@@ -91,7 +64,7 @@ class WorkspaceTest : public ::testing::Test {
 
   Log log;
   DocumentWorkspace ws{WorkspaceTexts()};
-  ScriptedHost host{log};
+  test::ScriptedHost host = Host(log);
   RecordingObserver observer{log, ws};
 };
 
@@ -157,7 +130,7 @@ TEST_F(WorkspaceTest, CancelledListAsksToSaveOnlyWhenNoTableIsShown) {
     DocumentWorkspace fresh{WorkspaceTexts()};
     fresh.Doc() = test::LoggingDocument(5, {1});
     Log seen;
-    ScriptedHost answers{seen};
+    test::ScriptedHost answers = Host(seen);
     if (c.tableShown) {
       ASSERT_TRUE(fresh.ShowBlock(0, answers));
     }
@@ -195,7 +168,7 @@ TEST_F(WorkspaceTest, ResultsDownloadBuildsTheTreeAndShowsEveryTest) {
 TEST_F(WorkspaceTest, ResultsWithoutSignalsAreToldAndNeverMarkedUnsaved) {
   test::AddTest(ws.Doc(), 1, 1, "North", "Hall", {});
   EXPECT_EQ(test::InstallAsDownloaded(ws, DocumentKind::Results, host), LoadOutcome::NothingToShow);
-  EXPECT_EQ(log, (Log{"tests", "tell No data"}));
+  EXPECT_EQ(log, (Log{"replaced", "tests", "tell No data"}));
   EXPECT_FALSE(ws.TableShown());
   EXPECT_FALSE(ws.Doc().DocNotSaved);
 }
@@ -205,7 +178,7 @@ TEST_F(WorkspaceTest, CancelledShowListAfterALoggingDownloadAsksBeforeTheDataGo)
   host.marks = {-2};
   host.answers = {false};
   EXPECT_EQ(test::InstallAsDownloaded(ws, DocumentKind::Logging, host), LoadOutcome::Cancelled);
-  EXPECT_EQ(log, (Log{"list", "ask msgNotSaved_70"}));
+  EXPECT_EQ(log, (Log{"replaced", "list", "ask msgNotSaved_70"}));
   EXPECT_FALSE(ws.Doc().DocNotSaved);  // nothing is shown: a No lets the data go
 }
 
@@ -226,7 +199,7 @@ TEST_F(WorkspaceTest, OpenedFilesAreShownTitledAndReported) {
     Log seen;
     RecordingObserver views{seen, fresh};
     fresh.AddObserver(views);
-    ScriptedHost answers{seen};
+    test::ScriptedHost answers = Host(seen);
     answers.marks = c.marks;
     OpenOptions options;
     options.today = 45000;
@@ -247,15 +220,26 @@ TEST_F(WorkspaceTest, OpenedFilesAreShownTitledAndReported) {
   }
 }
 
-TEST_F(WorkspaceTest, UnreadableFileIsReturnedNotToldAndShowsNothing) {
+// A file that cannot be read replaces nothing: the open document stays on show with its
+// title, its flags and the name its save proposes.
+TEST_F(WorkspaceTest, UnreadableFileIsReturnedNotToldAndLeavesTheOpenDocument) {
   ThreeBlocks();
   ASSERT_TRUE(ws.ShowBlock(0, host));
+  ws.Doc().DocNotSaved = true;
+  const DocumentTitle title = ws.Title();
+  const std::string name = ws.SuggestedFileName();
   log.clear();
   const OpenedDocument opened = ws.Open(QStringLiteral("/nonexistent/x.QVL"), host, {});
   EXPECT_FALSE(opened.read.ok());
   EXPECT_FALSE(opened.read.message.empty());
   EXPECT_EQ(opened.load, LoadOutcome::Failed);
-  EXPECT_EQ(log, (Log{"replaced", "hidden"}));
+  EXPECT_TRUE(log.empty());
+  EXPECT_TRUE(ws.TableShown());
+  EXPECT_TRUE(ws.Doc().LoggerDataLoaded());
+  EXPECT_EQ(ws.Doc().LoggerBlocks.size(), 3u);
+  EXPECT_TRUE(ws.Doc().DocNotSaved);
+  EXPECT_EQ(ws.Title(), title);
+  EXPECT_EQ(ws.SuggestedFileName(), name);
   EXPECT_TRUE(ws.RowEditingShown());
 }
 
