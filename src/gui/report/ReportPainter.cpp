@@ -267,10 +267,14 @@ void PaintReportTitle(QPainter& p, double top, const ReportHeader& h, const std:
   const double width = block.Lefts.size() > 1
                            ? std::min(kProbeWidth, block.Lefts[1] - block.Lefts[0] - 2.0)
                            : kProbeWidth;
+  // Down to 8 pixels (6 points on paper) there: ten names share the width of eight.
   QFont names = name;
   if (width < kProbeWidth) {
-    for (const ReportProbe shown : block.Shown)
-      names = Fitted(names, Tr(kProbeNames[static_cast<size_t>(shown)]), width);
+    for (const ReportProbe shown : block.Shown) {
+      const QString text = Tr(kProbeNames[static_cast<size_t>(shown)]);
+      while (names.pixelSize() > 8 && QFontMetricsF(names).horizontalAdvance(text) > width)
+        names.setPixelSize(names.pixelSize() - 1);
+    }
   }
   for (size_t i = 0; i < block.Shown.size(); ++i) {
     const size_t k = static_cast<size_t>(block.Shown[i]);
