@@ -270,6 +270,13 @@ void TGraphChart::SetLimitLine(LimitSide side, std::optional<double> value,
   RebuildLegend();
 }
 
+void TGraphChart::SetMarkersShown(bool shown) {
+  for (size_t i = 0; i < kStatistics; ++i) {
+    graphs_[i]->setScatterStyle(shown ? QCPScatterStyle(kMarkers[i], kSeriesColors[i], 4)
+                                      : QCPScatterStyle(QCPScatterStyle::ssNone));
+  }
+}
+
 std::optional<double> TGraphChart::LimitLine(LimitSide side) const {
   return limits_[side == LimitSide::Upper ? 0 : 1];
 }

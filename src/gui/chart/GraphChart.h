@@ -63,6 +63,9 @@ class TGraphChart : public QCustomPlot {
   std::optional<double> LimitLine(LimitSide side) const;
   static QColor LimitLineColour(LimitSide side);
 
+  // The statistics' markers at every point (as a new chart has them) or lines alone.
+  void SetMarkersShown(bool shown);
+
   // Back to the whole block and the window's value range.
   void Unzoom();
   // The cursor line at `time` (date-time, days); none hides it. Only the line's own layer is

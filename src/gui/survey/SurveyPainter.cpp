@@ -30,10 +30,11 @@ constexpr double kRight = kReportBandWidth - 12;
 constexpr int kTextPx = 12;
 constexpr int kHeadingPx = 13;
 constexpr int kSmallestPx = 9;
-constexpr double kRowH = 20;      // a table row of one line
-constexpr double kLineH = 19;     // a line of the description and the comfort summary
-constexpr double kGap = 8;        // between the page header and the first piece, and so on
-constexpr double kGraphGap = 14;  // between the two graphs of a page
+constexpr double kRowH = 20;             // a table row of one line
+constexpr double kLineH = 19;            // a line of the description and the comfort summary
+constexpr double kGap = 8;               // between the page header and the first piece, and so on
+constexpr double kGraphGap = 14;         // between the two graphs of a page
+constexpr int kMostMarkedSamples = 240;  // a third of the graph's width in pixels
 
 // Decimals of the statistics of each quantity in SI and US units; the mean takes one more.
 constexpr std::array<std::array<int, 2>, kQuantityCount> kDecimals = {{
@@ -644,6 +645,9 @@ void SurveyPainter::PaintGraph(QCPPainter& p, int q, const QRectF& area) const {
     chart.SetLimitLine(TGraphChart::LimitSide::Lower, limits.Lower,
                        name("qrlLowerLimit_20", *limits.Lower));
   chart.xAxis->setRange(TGraphChart::ToAxis(survey_.Start), TGraphChart::ToAxis(survey_.End));
+  // Markers where they can be told apart; denser samples would only thicken the line, at the
+  // cost of a marker each in the file.
+  chart.SetMarkersShown(survey_.Range.Count <= kMostMarkedSamples);
   // Device pixels: the chart lays itself out at the target's size in screen pixels.
   const QTransform& t = p.transform();
   const QRect target = t.mapRect(area).toAlignedRect();
