@@ -210,6 +210,10 @@ TEST_F(SurveyCli, CarbonDioxideAgainstItsLimitsAndAnAirChangeRate) {
   EXPECT_EQ(limit["upper"].toDouble(), 900);
   EXPECT_NEAR(limit["hours_above"].toDouble(), above * 300.0 / 3600, 1e-9);
   EXPECT_NEAR(limit["share_above"].toDouble(), 100.0 * above / 576, 1e-9);
+  // "none" drops the stored limit.
+  const QJsonObject dropped =
+      Json(Run({"survey", Demo(), "--block", "1", "--json", "--limit", "57:none"}));
+  EXPECT_TRUE(dropped["quantities"].toArray()[2].toObject()["limit"].isNull());
 
   // Noon to 18:00 on the first day: samples 144 .. 216. The fit, worked out here by the
   // textbook formula of the slope; the file keeps the values to about seven digits, and a

@@ -67,6 +67,15 @@ TimeRange SamplesBetween(const TLoggerRecord& block, DateTime from, DateTime to)
   return r;
 }
 
+SampleRange SamplesWithin(const TLoggerRecord& block, DateTime from, DateTime to) {
+  const DateTime start = block.BeginTime;
+  const DateTime end = std::max(BlockEnd(block), start);
+  if (to < start - kSecondSlack / 86400 || from > end + kSecondSlack / 86400) return {};
+  const TimeRange r =
+      SamplesBetween(block, std::clamp(from, start, end), std::clamp(to, start, end));
+  return r.Problem == RangeProblem::None ? r.Range : SampleRange{};
+}
+
 std::vector<int> LoggedQuantities(const TLoggerRecord& block) {
   std::vector<int> quantities;
   for (int q = 1; q <= kQuantityCount; ++q) {

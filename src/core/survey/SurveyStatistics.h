@@ -39,8 +39,8 @@ struct SampleRange {
 };
 SampleRange WholeBlock(const TLoggerRecord& block);
 
-// The time of sample i (counted from 0), and the block's end: its start plus count x interval, as the
-// file information shows it.
+// The time of sample i (counted from 0), and the block's end: its start plus count x interval, as
+// the file information shows it.
 DateTime TimeOfSample(const TLoggerRecord& block, int i);
 DateTime BlockEnd(const TLoggerRecord& block);
 
@@ -57,6 +57,10 @@ struct TimeRange {
 };
 // The samples of a stretch of the block; times to the second, as the person types them.
 TimeRange SamplesBetween(const TLoggerRecord& block, DateTime from, DateTime to);
+
+// The samples of whatever part of `from` .. `to` lies within the block (a zoomed graph's
+// visible stretch): none (Count 0) where nothing does.
+SampleRange SamplesWithin(const TLoggerRecord& block, DateTime from, DateTime to);
 
 // The quantities whose current values the block logs, in ascending order.
 std::vector<int> LoggedQuantities(const TLoggerRecord& block);

@@ -307,6 +307,11 @@ TEST(SurveyStatistics, TypedTimesPickTheSamplesBetweenThem) {
     }
   }
   EXPECT_NEAR(BlockEnd(block), at(600), 1e-9);
+  // A graph's visible stretch may reach beyond the block: what lies within counts.
+  EXPECT_EQ(SamplesWithin(block, at(-30), at(90)), (SampleRange{0, 2}));
+  EXPECT_EQ(SamplesWithin(block, at(500), at(900)), (SampleRange{9, 1}));
+  EXPECT_EQ(SamplesWithin(block, at(-900), at(-60)), (SampleRange{}));
+  EXPECT_EQ(SamplesWithin(block, at(130), at(170)), (SampleRange{}));
   TLoggerRecord empty = block;
   empty.SampleCount = 0;
   EXPECT_EQ(SamplesBetween(empty, kStart, kStart).Problem, RangeProblem::NoSamples);
