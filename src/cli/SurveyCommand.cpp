@@ -52,7 +52,7 @@ constexpr const char* kHelp =
     "  --limit CODE:VALUE   an upper limit of the quantity whose first signal code is CODE\n"
     "                       (1, 5, 9, ... 61; CO2 is 57) in the display units; VALUE none\n"
     "                       drops a stored limit. Repeat for more quantities. Without it the\n"
-    "                       limits of Settings > Limits apply (by default CO2 above 1000 ppm)\n"
+    "                       limits stored in the settings apply (by default CO2 above 1000 ppm)\n"
     "  --limit-below CODE:VALUE\n"
     "                       a lower limit, likewise\n"
     "  --from TIME, --to TIME\n"
