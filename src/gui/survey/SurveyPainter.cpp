@@ -58,7 +58,7 @@ constexpr std::array<std::array<int, 2>, kQuantityCount> kDecimals = {{
 
 // The statistics table's columns: quantity, unit, samples, minimum, mean, maximum, limit, hours
 // beyond, share beyond (widths in report pixels, kLeft to kRight).
-constexpr std::array<double, 9> kStatColumns = {166, 46, 64, 66, 66, 66, 68, 72, 80};
+constexpr std::array<double, 9> kStatColumns = {160, 46, 64, 68, 66, 70, 68, 72, 80};
 // The air change table's: start, end, samples, outdoor CO2, rate, R².
 constexpr std::array<double, 6> kAchColumns = {150, 150, 70, 94, 130, 100};
 
