@@ -16,6 +16,7 @@ int RunComfort(const QStringList& args);
 #ifdef QV_CLI_REPORT
 int RunReport(const QStringList& args);
 int RunGraph(const QStringList& args);
+int RunSurvey(const QStringList& args);
 #endif
 
 }  // namespace qv::cli

@@ -45,6 +45,7 @@ constexpr const char* kUsage =
 #ifdef QV_CLI_REPORT
     "  report    write the printed report of a results file as a PDF\n"
     "  graph     draw quantities of a logging block as PDF pages or pictures\n"
+    "  survey    statistics of a logging block against limits, air change rates, survey report\n"
 #endif
     "\n"
     "'quorvantel-cli COMMAND --help' describes a command; 'quorvantel-cli --version' prints\n"
@@ -75,7 +76,8 @@ int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     g_qtMessages = qInstallMessageHandler(QuietRuntimeFolder);
     app = std::make_unique<QGuiApplication>(argc, argv);
-  } else if (argc > 1 && std::strcmp(argv[1], "graph") == 0) {
+  } else if (argc > 1 &&
+             (std::strcmp(argv[1], "graph") == 0 || std::strcmp(argv[1], "survey") == 0)) {
     // The chart is a widget, drawn but never shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     g_qtMessages = qInstallMessageHandler(QuietRuntimeFolder);
@@ -117,10 +119,11 @@ int main(int argc, char* argv[]) {
 #ifdef QV_CLI_REPORT
   if (command == QLatin1String("report")) return qv::cli::RunReport(rest);
   if (command == QLatin1String("graph")) return qv::cli::RunGraph(rest);
+  if (command == QLatin1String("survey")) return qv::cli::RunSurvey(rest);
 #endif
   std::fprintf(stderr,
                "quorvantel-cli: unknown command \"%s\" (download, info, export, convert, ports, "
-               "dump, comfort, report, graph)\n",
+               "dump, comfort, report, graph, survey)\n",
                command.toLocal8Bit().constData());
   return qv::cli::kExitUsage;
 }

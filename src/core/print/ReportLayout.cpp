@@ -107,13 +107,18 @@ ProbeBlock FitProbeBlock(ProbeBlock block, double captionWidth, double columnWid
   constexpr int kCaptionLeft = 41;
   constexpr int kGap = 6;
   const int n = static_cast<int>(block.Lefts.size());
-  const int first = static_cast<int>(std::ceil(kCaptionLeft + captionWidth + kGap));
-  if (n == 0 || first <= kFirstProbeLeft) return block;
+  if (n == 0) return block;
+  int first = static_cast<int>(std::ceil(kCaptionLeft + captionWidth + kGap));
+  const bool inside = block.Lefts.back() + columnWidth <= bandWidth;
+  if (first <= kFirstProbeLeft && inside) return block;
+  first = std::max(first, kFirstProbeLeft);
   int step = kProbeStep;
   if (n > 1) {
     const double room = bandWidth - columnWidth - first;
-    step = std::clamp(static_cast<int>(std::floor(room / (n - 1))),
-                      static_cast<int>(std::ceil(columnWidth)) + 2, kProbeStep);
+    const int narrowest = static_cast<int>(std::ceil(columnWidth)) + 2;
+    step = std::clamp(static_cast<int>(std::floor(room / (n - 1))), narrowest, kProbeStep);
+    if (first + (n - 1) * step + columnWidth > bandWidth)
+      step = static_cast<int>(std::floor((bandWidth - first + 2) / n));
   }
   for (int i = 0; i < n; ++i)
     block.Lefts[static_cast<size_t>(i)] = first + i * step;

@@ -72,9 +72,11 @@ ProbeBlock LayoutProbeBlock(const std::vector<int>& codes);
 
 // The block made room for its row captions ("Type", "Serial No."), which start at report pixel
 // 41 and are `captionWidth` wide: where they would reach the first probe, the probes move right,
-// and their step narrows (never below `columnWidth` plus a gap) only as far as keeping the last
-// column of `columnWidth` inside the band's `bandWidth` needs. Where the captions fit, the block
-// stays as laid out.
+// and their step narrows (not below `columnWidth` plus a gap) only as far as keeping the last
+// column of `columnWidth` inside the band's `bandWidth` needs. Where the captions fit and the
+// probes stay inside the band, the block stays as laid out. More probes than the band holds at
+// that width (a survey of a block logging everything has ten) get narrower columns: the step
+// less a gap of two pixels, the last column ending at the band's edge.
 ProbeBlock FitProbeBlock(ProbeBlock block, double captionWidth, double columnWidth,
                          double bandWidth);
 

@@ -12,6 +12,7 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <cmath>
 
 namespace qv {
 
@@ -198,9 +199,10 @@ TGraphChart::TGraphChart(const GraphChartTexts& texts, const TLoggerRecord& bloc
   xAxis->setRange(ToAxis(data_.TimeMin), ToAxis(data_.TimeMax));
   yAxis->setRange(lower, upper);
   // The value floor: a zoom never goes below the window's own minimum.
+  floor_ = lower;
   connect(yAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
-          [this, lower](const QCPRange& range) {
-            if (range.lower < lower) yAxis->setRangeLower(lower);
+          [this](const QCPRange& range) {
+            if (range.lower < floor_) yAxis->setRangeLower(floor_);
           });
 
   addLayer(QStringLiteral("cursor"), nullptr, QCustomPlot::limAbove);
@@ -220,6 +222,64 @@ void TGraphChart::RebuildLegend() {
   for (size_t i = 0; i < kStatistics; ++i) {
     if (shown_[i]) graphs_[i]->addToLegend();
   }
+  for (size_t i = 0; i < limitGraphs_.size(); ++i) {
+    if (limits_[i]) limitGraphs_[i]->addToLegend();
+  }
+}
+
+QCPRange TGraphChart::ValueRange() const {
+  const QCPRange window(1.05 * bounds_.Lower, 1.05 * bounds_.Upper);
+  QCPRange range = window;
+  // A limit line stands a twentieth of the range clear of the frame; the range goes below zero
+  // only for a limit below it.
+  for (const std::optional<double>& limit : limits_) {
+    if (!limit) continue;
+    const double margin = std::max(window.size(), std::fabs(*limit)) / 20;
+    range.upper = std::max(range.upper, *limit + margin);
+    double lower = std::min(range.lower, *limit - margin);
+    if (window.lower >= 0 && *limit >= 0) lower = std::max(lower, std::min(window.lower, 0.0));
+    range.lower = lower;
+  }
+  return range;
+}
+
+QColor TGraphChart::LimitLineColour(LimitSide side) {
+  return side == LimitSide::Upper ? QColor(230, 110, 0) : QColor(0, 140, 180);
+}
+
+void TGraphChart::SetLimitLine(LimitSide side, std::optional<double> value,
+                               const QString& legendName) {
+  const size_t i = side == LimitSide::Upper ? 0 : 1;
+  if (value && !std::isfinite(*value)) value.reset();
+  const QCPRange before = ValueRange();
+  const bool wholeShown = yAxis->range() == before;
+  limits_[i] = value;
+  if (value) {
+    if (limitGraphs_[i] == nullptr) {
+      limitGraphs_[i] = addGraph();
+      QPen pen(LimitLineColour(side), 2, Qt::DashLine);
+      limitGraphs_[i]->setPen(pen);
+    }
+    limitGraphs_[i]->setName(legendName);
+    limitGraphs_[i]->setData(QVector<double>{ToAxis(data_.TimeMin), ToAxis(data_.TimeMax)},
+                             QVector<double>{*value, *value}, true);
+  }
+  if (limitGraphs_[i] != nullptr) limitGraphs_[i]->setVisible(value.has_value());
+  const QCPRange after = ValueRange();
+  floor_ = std::min(1.05 * bounds_.Lower, after.lower);
+  if (wholeShown) yAxis->setRange(after);
+  RebuildLegend();
+}
+
+void TGraphChart::SetMarkersShown(bool shown) {
+  for (size_t i = 0; i < kStatistics; ++i) {
+    graphs_[i]->setScatterStyle(shown ? QCPScatterStyle(kMarkers[i], kSeriesColors[i], 4)
+                                      : QCPScatterStyle(QCPScatterStyle::ssNone));
+  }
+}
+
+std::optional<double> TGraphChart::LimitLine(LimitSide side) const {
+  return limits_[side == LimitSide::Upper ? 0 : 1];
 }
 
 void TGraphChart::SetStatisticShown(int statistic, bool shown) {
@@ -245,7 +305,7 @@ QStringList TGraphChart::LegendNames() const {
 
 void TGraphChart::Unzoom() {
   xAxis->setRange(ToAxis(data_.TimeMin), ToAxis(data_.TimeMax));
-  yAxis->setRange(1.05 * bounds_.Lower, 1.05 * bounds_.Upper);
+  yAxis->setRange(ValueRange());
   replot();
 }
 
@@ -350,8 +410,7 @@ bool PrintCharts(const std::vector<TGraphChart*>& charts, QPagedPaintDevice& dev
       return false;
     }
     first = false;
-    PaintChart(*chart, painter, QRect(0, 0, device.width(), device.height()),
-               device.logicalDpiX());
+    PaintChart(*chart, painter, QRect(0, 0, device.width(), device.height()), device.logicalDpiX());
   }
   return painter.end();
 }
@@ -381,9 +440,9 @@ bool SaveChartImage(TGraphChart& chart, const QString& path, QSize size, QString
     QPdfWriter pdf(&file);
     pdf.setResolution(static_cast<int>(kScreenDpi));
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    pdf.setPageSize(QPageSize(QSizeF(size.width() * 72.0 / kScreenDpi,
-                                     size.height() * 72.0 / kScreenDpi),
-                              QPageSize::Point, QString(), QPageSize::ExactMatch));
+    pdf.setPageSize(
+        QPageSize(QSizeF(size.width() * 72.0 / kScreenDpi, size.height() * 72.0 / kScreenDpi),
+                  QPageSize::Point, QString(), QPageSize::ExactMatch));
     ok = PrintCharts({&chart}, pdf);
   } else if (ok) {
     const QPixmap picture = chart.toPixmap(size.width(), size.height());

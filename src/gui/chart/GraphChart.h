@@ -50,10 +50,21 @@ class TGraphChart : public QCustomPlot {
   const std::array<StatisticBox, kStatistics>& InitialBoxes() const { return boxes_; }
 
   // Shows or hides a statistic's series; the points stay. The legend names the shown ones,
-  // always in the order Current, Minimum, Average, Maximum.
+  // always in the order Current, Minimum, Average, Maximum (then the limit lines).
   void SetStatisticShown(int statistic, bool shown);
   bool StatisticShown(int statistic) const;
   QStringList LegendNames() const;
+
+  // A limit of the quantity (display units) as a horizontal line across the block in a colour
+  // of its own, named in the legend after the statistics; none removes it. The window's value
+  // range widens to show the line, and so does the view when it showed the whole range.
+  enum class LimitSide { Upper, Lower };
+  void SetLimitLine(LimitSide side, std::optional<double> value, const QString& legendName = {});
+  std::optional<double> LimitLine(LimitSide side) const;
+  static QColor LimitLineColour(LimitSide side);
+
+  // The statistics' markers at every point (as a new chart has them) or lines alone.
+  void SetMarkersShown(bool shown);
 
   // Back to the whole block and the window's value range.
   void Unzoom();
@@ -85,6 +96,7 @@ class TGraphChart : public QCustomPlot {
 
  private:
   void RebuildLegend();
+  QCPRange ValueRange() const;
 
   int q_;
   AxisBounds bounds_;
@@ -98,6 +110,9 @@ class TGraphChart : public QCustomPlot {
   QSharedPointer<TimeAxisTicker> ticker_;
   QCPLayer* cursorLayer_ = nullptr;
   QCPItemStraightLine* cursor_ = nullptr;
+  std::array<QCPGraph*, 2> limitGraphs_{};  // upper, lower; created when first set
+  std::array<std::optional<double>, 2> limits_;
+  double floor_ = 0;  // the value axis never goes below it
 };
 
 // Paints `chart` into `target` (device coordinates) as it looks on screen: laid out anew at the

@@ -88,7 +88,6 @@ void HLine(QPainter& p, double x1, double x2, double y) {
   p.drawLine(QPointF(x1, y), QPointF(x2, y));
 }
 
-
 }  // namespace
 
 QFont SansFont(int pixelSize, bool bold, bool italic, bool underline) {
@@ -200,15 +199,26 @@ void ReportPainter::PaintPage(QPainter& p, int page) const {
 }
 
 void ReportPainter::PaintPageHeader(QPainter& p) const {
-  p.fillRect(QRectF(0, 0, kReportBandWidth, bands_.PageHeader), kBandGrey);
-  HLine(p, 0, kReportBandWidth, bands_.PageHeader);
+  PaintReportPageHeader(p, bands_, Tr("qrlPageHeader_50"));
+}
+
+void PaintReportPageHeader(QPainter& p, const ReportBands& bands, const QString& title) {
+  p.fillRect(QRectF(0, 0, kReportBandWidth, bands.PageHeader), kBandGrey);
+  HLine(p, 0, kReportBandWidth, bands.PageHeader);
   const QFont f = SansFont(kPageTitlePx, true, true);
-  DrawCentred(p, f, 0, kReportBandWidth, (bands_.PageHeader - QFontMetricsF(f).height()) / 2,
-              Tr("qrlPageHeader_50"));
+  DrawCentred(p, f, 0, kReportBandWidth, (bands.PageHeader - QFontMetricsF(f).height()) / 2, title);
 }
 
 void ReportPainter::PaintTitle(QPainter& p, double top) const {
-  const ReportHeader& h = *source_.Header;
+  PaintReportTitle(p, top, *source_.Header, codes_, *source_.Texts, *source_.Codec,
+                   source_.LocaleName);
+}
+
+void PaintReportTitle(QPainter& p, double top, const ReportHeader& h, const std::vector<int>& codes,
+                      const TextCatalog& texts, const TextCodec& codec,
+                      const std::string& localeName) {
+  const auto Tr = [&](const char* key) { return codec.Decode(texts.Translate(key)); };
+  const auto Text = [&](const Bytes& bytes) { return codec.Decode(bytes); };
   const PrintHeader& t = h.Texts;
   const QFont label = SansFont(kLabelPx, true, true, true);
   const QFont caption = SansFont(kCaptionPx, false, true, true);
@@ -239,7 +249,7 @@ void ReportPainter::PaintTitle(QPainter& p, double top) const {
   at(caption, 238, 156, Tr("qrlProducer_12"));
   within(value, 306, 156, 385, Text(h.Producer));
   at(label, 500, 110, Tr("qrlTestDate_30"));
-  if (h.Date > 0) at(value, 502, 135, QString::fromStdString(ShortDateText(h.Date, source_.LocaleName)));
+  if (h.Date > 0) at(value, 502, 135, QString::fromStdString(ShortDateText(h.Date, localeName)));
   p.fillRect(QRectF(25, top + 181, 669, 2), Qt::black);
 
   at(label, 41, 192, Tr("gbProbeData_30"));
@@ -248,17 +258,30 @@ void ReportPainter::PaintTitle(QPainter& p, double top) const {
   const double captions = std::max(nameMetrics.horizontalAdvance(Tr("qrlType_8")),
                                    nameMetrics.horizontalAdvance(Tr("qrlSerNo_12")));
   const ProbeBlock block =
-      FitProbeBlock(LayoutProbeBlock(codes_), captions, kProbeWidth, kReportBandWidth);
+      FitProbeBlock(LayoutProbeBlock(codes), captions, kProbeWidth, kReportBandWidth);
   if (block.Shown.empty()) return;
   const double captionRoom = block.Lefts.front() - 41 - 4;
   within(name, 41, 242, captionRoom, Tr("qrlType_8"));
   within(name, 41, 265, captionRoom, Tr("qrlSerNo_12"));
+  // Narrower columns where more probes than usual share the band, their names in one size.
+  const double width = block.Lefts.size() > 1
+                           ? std::min(kProbeWidth, block.Lefts[1] - block.Lefts[0] - 2.0)
+                           : kProbeWidth;
+  // Down to 8 pixels (6 points on paper) there: ten names share the width of eight.
+  QFont names = name;
+  if (width < kProbeWidth) {
+    for (const ReportProbe shown : block.Shown) {
+      const QString text = Tr(kProbeNames[static_cast<size_t>(shown)]);
+      while (names.pixelSize() > 8 && QFontMetricsF(names).horizontalAdvance(text) > width)
+        names.setPixelSize(names.pixelSize() - 1);
+    }
+  }
   for (size_t i = 0; i < block.Shown.size(); ++i) {
     const size_t k = static_cast<size_t>(block.Shown[i]);
     const double left = block.Lefts[i];
-    DrawWithin(p, name, left, top + 219, kProbeWidth, Tr(kProbeNames[k]));
-    DrawWithin(p, probe, left, top + 242, kProbeWidth, Text(t.ProbeType[k]));
-    DrawWithin(p, probe, left, top + 265, kProbeWidth, Text(t.ProbeSerNo[k]));
+    DrawWithin(p, names, left, top + 219, width, Tr(kProbeNames[k]));
+    DrawWithin(p, probe, left, top + 242, width, Text(t.ProbeType[k]));
+    DrawWithin(p, probe, left, top + 265, width, Text(t.ProbeSerNo[k]));
   }
   HLine(p, block.Lefts.front(), block.Lefts.front() + block.RuleLength, top + 235);
 }
@@ -326,20 +349,24 @@ void ReportPainter::PaintSummary(QPainter& p, double top) const {
 }
 
 void ReportPainter::PaintPageFooter(QPainter& p, int page) const {
-  const double child = bands_.Page - bands_.FooterChild;
-  const double top = child - bands_.PageFooter;
-  p.fillRect(QRectF(0, top, kReportBandWidth, bands_.Page - top), kBandGrey);
+  PaintReportPageFooter(p, bands_, Text(source_.Header->Texts.Lines[PrintHeader::Footer]),
+                        Tr("qrlPage_12"), page + 1);
+}
+
+void PaintReportPageFooter(QPainter& p, const ReportBands& bands, const QString& footerText,
+                           const QString& pageLabel, int pageNumber) {
+  const double child = bands.Page - bands.FooterChild;
+  const double top = child - bands.PageFooter;
+  p.fillRect(QRectF(0, top, kReportBandWidth, bands.Page - top), kBandGrey);
   HLine(p, 0, kReportBandWidth, top);
   HLine(p, 0, kReportBandWidth, child);
   const QFont footer = Font(kFooterFont);
   DrawCentred(p, footer, 0, kReportBandWidth,
-              top + (bands_.PageFooter - QFontMetricsF(footer).height()) / 2,
-              Text(source_.Header->Texts.Lines[PrintHeader::Footer]));
+              top + (bands.PageFooter - QFontMetricsF(footer).height()) / 2, footerText);
   const QFont f = SansFont(kLabelPx);
-  const double y = child + (bands_.FooterChild - QFontMetricsF(f).height()) / 2;
-  const QString label = Tr("qrlPage_12");
-  DrawAt(p, f, 365 - QFontMetricsF(f).horizontalAdvance(label), y, label);
-  DrawAt(p, f, 371, y, QString::number(page + 1));
+  const double y = child + (bands.FooterChild - QFontMetricsF(f).height()) / 2;
+  DrawAt(p, f, 365 - QFontMetricsF(f).horizontalAdvance(pageLabel), y, pageLabel);
+  DrawAt(p, f, 371, y, QString::number(pageNumber));
 }
 
 Outcome WriteReportPdf(const QString& path, const ReportSource& source) {

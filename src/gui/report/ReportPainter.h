@@ -29,7 +29,7 @@ struct ReportSource {
   const TextCodec* Codec = nullptr;
   std::string DisplayUnits = "SI";
   char DecimalSeparator = '.';
-  DateTime Now = 0;  // its "dd.mm.yy  hh:mm:ss" text sizes the time columns
+  DateTime Now = 0;        // its "dd.mm.yy  hh:mm:ss" text sizes the time columns
   std::string LocaleName;  // of the language, for the names of months in dates
 };
 
@@ -76,6 +76,17 @@ class ReportPainter {
   std::vector<int> firstRow_;  // first row (0-based) of each page
   std::vector<QString> comments_;
 };
+
+// The bands every printed page shares, for the reports that are not tables of tests, in report
+// pixels from the top left of the printable area: the grey page header with its title; the
+// title band at `top` (operator, test site, the instrument, the test date and the probes of
+// `codes`, ReportBands::Title high); the grey footer with its text and the page number.
+void PaintReportPageHeader(QPainter& painter, const ReportBands& bands, const QString& title);
+void PaintReportTitle(QPainter& painter, double top, const ReportHeader& header,
+                      const std::vector<int>& codes, const TextCatalog& texts,
+                      const TextCodec& codec, const std::string& localeName);
+void PaintReportPageFooter(QPainter& painter, const ReportBands& bands, const QString& footerText,
+                           const QString& pageLabel, int pageNumber);
 
 // The report of `source` as a PDF file at `path`. A file already there is replaced only when
 // the new one is complete.
