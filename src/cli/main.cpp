@@ -41,6 +41,7 @@ constexpr const char* kUsage =
     "  ports     list the serial devices and USB bridges, and what keeps each from opening\n"
     "  dump      save an instrument's memory as it comes over the wire, for the emulator\n"
     "  comfort   thermal comfort (PMV, PPD, draught rate) of a point or a logging block\n"
+    "  archive   keep results files in one database; list and query their measurements\n"
 #ifdef QV_CLI_REPORT
     "  report    write the printed report of a results file as a PDF\n"
     "  graph     draw quantities of a logging block as PDF pages or pictures\n"
@@ -108,13 +109,14 @@ int main(int argc, char* argv[]) {
   if (command == QLatin1String("ports")) return qv::cli::RunPorts(rest);
   if (command == QLatin1String("dump")) return qv::cli::RunDump(rest);
   if (command == QLatin1String("comfort")) return qv::cli::RunComfort(rest);
+  if (command == QLatin1String("archive")) return qv::cli::RunArchive(rest);
 #ifdef QV_CLI_REPORT
   if (command == QLatin1String("report")) return qv::cli::RunReport(rest);
   if (command == QLatin1String("graph")) return qv::cli::RunGraph(rest);
 #endif
   std::fprintf(stderr,
                "quorvantel-cli: unknown command \"%s\" (download, info, export, convert, ports, "
-               "dump, comfort, report, graph)\n",
+               "dump, comfort, archive, report, graph)\n",
                command.toLocal8Bit().constData());
   return qv::cli::kExitUsage;
 }
