@@ -66,7 +66,10 @@ constexpr const char* kHelp =
     "                       [{\"path\", \"message\"}]}; list: {\"buildings\": [{\"name\",\n"
     "                       \"rooms\": [{\"name\", \"visits\": [{\"date\", \"tests\": [...],\n"
     "                       \"blocks\": [...]}]}]}]}; query: {\"rows\": [{\"building\", \"room\",\n"
-    "                       \"time\", \"code\", \"value\", \"unit\", \"source\"}]}\n";
+    "                       \"time\", \"code\", \"value\", \"unit\", \"source\"}]}. The "
+    "\"samples\" of\n"
+    "                       add count logged values, one per signal of each sample; those of\n"
+    "                       a listed block its samples, as 'info' counts them.\n";
 
 std::atomic<bool> gStop{false};
 
@@ -243,8 +246,8 @@ int RunAdd(const QStringList& args) {
           std::string what;
           if (r.tests > 0) what = Plural(r.tests, "test");
           if (r.blocks > 0) {
-            what += (what.empty() ? "" : ", ") + Plural(r.blocks, "block") + " of " +
-                    Plural(r.samples, "sample");
+            what += (what.empty() ? "" : ", ") + Plural(r.blocks, "block") + " (" +
+                    Plural(r.samples, "logged value") + ")";
           }
           context.Out("added " + path + ": " + (what.empty() ? "nothing new" : what + " new"));
           break;
@@ -284,8 +287,9 @@ int RunAdd(const QStringList& args) {
     context.Out(out);
   } else {
     context.Out(Plural(summary.addedFiles, "file") + " added (" + Plural(summary.tests, "test") +
-                ", " + Plural(summary.blocks, "block") + ", " + Plural(summary.samples, "sample") +
-                "), " + std::to_string(summary.skippedFiles) + " skipped, " +
+                ", " + Plural(summary.blocks, "block") + ", " +
+                Plural(summary.samples, "logged value") + "), " +
+                std::to_string(summary.skippedFiles) + " skipped, " +
                 std::to_string(errors.size()) + " failed");
   }
   if (!summary.outcome.ok()) {

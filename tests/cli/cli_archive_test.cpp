@@ -265,7 +265,7 @@ TEST_F(CliArchive, ADamagedFileIsReportedAndTheOthersAdded) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "skipped " + Path("in/results.QVL").toStdString() +
                        ": added before\n"
-                       "0 files added (0 tests, 0 blocks, 0 samples), 1 skipped, 1 failed\n");
+                       "0 files added (0 tests, 0 blocks, 0 logged values), 1 skipped, 1 failed\n");
   EXPECT_EQ(r.err, "quorvantel-cli: " + Path("in2/damaged.QVL").toStdString() +
                        ": This is not a valid results file.   Error #1\n");
 }

@@ -30,6 +30,7 @@
 
 namespace qv {
 
+class ArchiveConnection;
 class TextCatalog;
 
 // The version of the database layout this program writes; older ones are upgraded on opening,
@@ -190,12 +191,9 @@ class Archive {
   Outcome LoadTests(const std::vector<int64_t>& ids, Document& doc);
   Outcome LoadBlocks(const std::vector<int64_t>& ids, Document& doc);
 
-  // The connection and what the archive's own source files share (ArchiveImpl.h).
-  class Impl;
-
  private:
   Archive() = default;
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<ArchiveConnection> impl_;
   QString path_;
   bool fullText_ = false;
 };

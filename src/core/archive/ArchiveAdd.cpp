@@ -2,7 +2,7 @@
 // transaction.
 #include "archive/Archive.h"
 
-#include "archive/ArchiveImpl.h"
+#include "archive/ArchiveConnection.h"
 #include "archive/ValueCodec.h"
 #include "files/ResultsFile.h"
 #include "format/DateTimeText.h"
@@ -19,15 +19,6 @@
 
 namespace qv {
 namespace {
-
-// An empty text is still a value: a null QByteArray would be bound as NULL.
-QVariant BlobValue(const QByteArray& b) {
-  return b.isNull() ? QVariant(QByteArray("", 0)) : QVariant(b);
-}
-
-QVariant BlobValue(const Bytes& b) {
-  return QVariant(QByteArray(b.data(), static_cast<qsizetype>(b.size())));
-}
 
 void Bind(QSqlQuery& q, std::initializer_list<QVariant> values) {
   int i = 0;
@@ -65,7 +56,7 @@ std::optional<QByteArray> ReadBytes(const QString& path, const TextCodec& codec,
 
 class Adder {
  public:
-  Adder(Archive::Impl& impl, const TextCatalog& texts) : impl_(impl), texts_(texts) {
+  Adder(ArchiveConnection& impl, const TextCatalog& texts) : impl_(impl), texts_(texts) {
     fileKnown_ = impl.Prepare(QStringLiteral("SELECT 1 FROM file WHERE sha256 = ?"));
     instrumentInsert_ = impl.Prepare(QStringLiteral(
         "INSERT INTO instrument(serial, type, model, producer, firmware) VALUES (?, ?, ?, ?, ?) "
@@ -265,7 +256,7 @@ class Adder {
     return samples;
   }
 
-  Archive::Impl& impl_;
+  ArchiveConnection& impl_;
   const TextCatalog& texts_;
   QSqlQuery fileKnown_, instrumentInsert_, instrumentId_, fileInsert_, probeInsert_, placeInsert_,
       placeId_, testInsert_, blockInsert_, seriesInsert_;

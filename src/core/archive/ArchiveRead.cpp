@@ -2,7 +2,7 @@
 // or blocks back as documents.
 #include "archive/Archive.h"
 
-#include "archive/ArchiveImpl.h"
+#include "archive/ArchiveConnection.h"
 #include "archive/ValueCodec.h"
 #include "files/ResultsFile.h"
 #include "format/DateTimeText.h"
@@ -36,10 +36,6 @@ struct Where {
       q.bindValue(i, binds[i]);
   }
 };
-
-QVariant BlobValue(const Bytes& b) {
-  return QVariant(QByteArray(b.data(), static_cast<qsizetype>(b.size())));
-}
 
 // The place conditions of a filter on the table aliased `p`.
 void PlaceTerms(const ArchiveFilter& f, Where& where) {
@@ -80,6 +76,9 @@ struct Source {
   int intervalSec = 0;
   int sampleCount = 0;
   int next = 0;  // the next sample of a block
+  // Looked up when the source starts (the archive's caches keep them in place).
+  const ArchiveConnection::Place* placeNames = nullptr;
+  const QString* path = nullptr;
 
   DateTime TimeOf(int sample) const {
     return AddSeconds(begin, static_cast<double>(intervalSec) * sample);
@@ -90,9 +89,9 @@ struct Source {
 
 Outcome Archive::List(const ArchiveFilter& filter, std::vector<ArchiveBuilding>& out) {
   out.clear();
-  Impl& impl = *impl_;
+  ArchiveConnection& impl = *impl_;
   try {
-    const std::optional<Impl::Matches> matches = impl.Search(filter.search);
+    const std::optional<ArchiveConnection::Matches> matches = impl.Search(filter.search);
     std::map<Bytes, std::map<Bytes, std::map<int, ArchiveVisit>>> tree;
     for (const bool blocks : {false, true}) {
       Where where;
@@ -138,7 +137,7 @@ Outcome Archive::List(const ArchiveFilter& filter, std::vector<ArchiveBuilding>&
       q.finish();
       for (Found& f : found) {
         f.item.source = impl.PathOf(f.file);
-        const Impl::Place& place = impl.PlaceOf(f.place);
+        const ArchiveConnection::Place& place = impl.PlaceOf(f.place);
         ArchiveVisit& visit = tree[place.building][place.room][DayOf(f.item.begin)];
         visit.day = DayOf(f.item.begin);
         (blocks ? visit.blocks : visit.tests).push_back(std::move(f.item));
@@ -163,7 +162,7 @@ Outcome Archive::List(const ArchiveFilter& filter, std::vector<ArchiveBuilding>&
 
 Outcome Archive::Query(const ArchiveFilter& filter,
                        const std::function<bool(const ArchiveRow&)>& each) {
-  Impl& impl = *impl_;
+  ArchiveConnection& impl = *impl_;
   try {
     std::vector<Source> sources;
 
@@ -247,6 +246,8 @@ Outcome Archive::Query(const ArchiveFilter& filter,
     size_t started = 0;
     const auto start = [&](size_t i) {
       Source& s = sources[i];
+      s.placeNames = &impl.PlaceOf(s.place);
+      s.path = &impl.PathOf(s.file);
       if (s.block) {
         for (const QByteArray& blob : s.encoded) {
           std::optional<std::vector<double>> series =
@@ -276,8 +277,8 @@ Outcome Archive::Query(const ArchiveFilter& filter,
       const size_t i = due.top().second;
       due.pop();
       Source& s = sources[i];
-      const Impl::Place& place = impl.PlaceOf(s.place);
-      const QString& path = impl.PathOf(s.file);
+      const ArchiveConnection::Place& place = *s.placeNames;
+      const QString& path = *s.path;
       if (!s.block) {
         for (size_t k = 0; k < s.codes.size(); ++k) {
           if (!each(ArchiveRow{place.building, place.room, s.begin, s.codes[k], s.values[k],
@@ -349,7 +350,7 @@ void ReadParameters(const QSqlQuery& q, int first, Record& r) {
 }
 
 // The print header, settings block and identification of a file.
-void LoadFileTexts(Archive::Impl& impl, int64_t fileId, Document& doc) {
+void LoadFileTexts(ArchiveConnection& impl, int64_t fileId, Document& doc) {
   QSqlQuery q = impl.Prepare(
       QStringLiteral("SELECT settings, operator1, operator2, site1, site2, footer, comments "
                      "FROM file WHERE id = ?"));
@@ -391,7 +392,7 @@ void ClearDocument(Document& doc) {
 }  // namespace
 
 Outcome Archive::LoadTests(const std::vector<int64_t>& ids, Document& doc) {
-  Impl& impl = *impl_;
+  ArchiveConnection& impl = *impl_;
   ClearDocument(doc);
   try {
     QSqlQuery q = impl.Prepare(QStringLiteral(
@@ -456,7 +457,7 @@ Outcome Archive::LoadTests(const std::vector<int64_t>& ids, Document& doc) {
 }
 
 Outcome Archive::LoadBlocks(const std::vector<int64_t>& ids, Document& doc) {
-  Impl& impl = *impl_;
+  ArchiveConnection& impl = *impl_;
   ClearDocument(doc);
   try {
     QSqlQuery q = impl.Prepare(QStringLiteral(

@@ -1,12 +1,14 @@
 // What the parts of the archive share: the connection and its statements.
 #pragma once
 
-#include "archive/Archive.h"
+#include "app/TextCodec.h"
+#include "files/Outcome.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <map>
 #include <set>
+#include <vector>
 
 namespace qv {
 
@@ -16,10 +18,10 @@ struct SqlFailure {
   QString text;
 };
 
-class Archive::Impl {
+class ArchiveConnection {
  public:
-  Impl(QString connectionName, QByteArray codePage);
-  ~Impl();
+  ArchiveConnection(QString connectionName, QByteArray codePage);
+  ~ArchiveConnection();
 
   QSqlQuery Prepare(const QString& sql);
   void Exec(QSqlQuery& q);
@@ -61,7 +63,9 @@ class Archive::Impl {
   std::map<int64_t, QString> paths_;
 };
 
+// A BLOB column's bytes, and bytes bound as a BLOB.
 Bytes BytesOf(const QVariant& v);
-QByteArray Blob(const Bytes& b);
+QVariant BlobValue(const Bytes& b);
+QVariant BlobValue(const QByteArray& b);
 
 }  // namespace qv
