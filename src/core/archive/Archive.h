@@ -11,9 +11,10 @@
 // signals) is not stored again. Each file is added in one transaction, so that an interrupted
 // run leaves every file before it complete and nothing of the one it was adding.
 //
-// An Archive is used from the thread that opened it (one Qt SQL connection each). Two
-// programs may use one database at once: a writer waits for the other's transaction (the busy
-// timeout) instead of failing.
+// An Archive is used from the thread that opened it (one Qt SQL connection each); a worker
+// thread that adds files opens an Archive of its own on the same path. Two programs, or two
+// threads, may use one database at once: a writer waits for the other's transaction (the busy
+// timeout) instead of failing, and readers are never kept waiting by a writer.
 #pragma once
 
 #include "app/TextCodec.h"
@@ -177,8 +178,9 @@ class Archive {
   Outcome List(const ArchiveFilter& filter, std::vector<ArchiveBuilding>& out);
 
   // Every test value and logged sample the filter selects, by time (ties in the order of the
-  // tests' and blocks' begin times, then codes), "no value" left out. `each` returns false to
-  // stop.
+  // tests' and blocks' begin times, then codes). What the viewers show as no value is left
+  // out: NoValue, anything at or above NoValueThreshold, numbers that are not finite. `each`
+  // returns false to stop.
   Outcome Query(const ArchiveFilter& filter, const std::function<bool(const ArchiveRow&)>& each);
 
   // The values of `code` in one room, a series per visit.

@@ -43,8 +43,10 @@ void PlaceTerms(const ArchiveFilter& f, Where& where) {
   if (f.room) where.Add(QStringLiteral("p.room = ?"), BlobValue(*f.room));
 }
 
+// "No value", and what the viewers show as none: the marker, anything at or above the
+// threshold, and numbers that are not finite.
 bool NoSample(double v) {
-  return !(v < NoValueThreshold);  // NaN too
+  return !std::isfinite(v) || v >= NoValueThreshold;
 }
 
 // The day of a time as its text shows it: rounded to the millisecond first, so that midnight

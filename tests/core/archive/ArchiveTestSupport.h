@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -170,6 +171,11 @@ inline std::ostream& operator<<(std::ostream& os, const Row& r) {
             << r.code << " = " << r.value << " " << r.units;
 }
 
+// What the viewers show as no value.
+inline bool NoSample(double v) {
+  return !std::isfinite(v) || v >= NoValueThreshold;
+}
+
 // The rows of one file, read back with the file reader: every test value and logged sample
 // with a value, as the archive must give them.
 inline std::vector<Row> RowsOfFile(const QString& path) {
@@ -180,7 +186,7 @@ inline std::vector<Row> RowsOfFile(const QString& path) {
   for (const TTestsRecord& t : doc.AllTests) {
     for (int code = 1; code <= kTestValueCount; ++code) {
       const double v = t.Values[static_cast<size_t>(StoragePos(code))];
-      if (t.SignalPresent[static_cast<size_t>(code)] == 0 || v >= NoValueThreshold) continue;
+      if (t.SignalPresent[static_cast<size_t>(code)] == 0 || NoSample(v)) continue;
       rows.push_back({t.BuildingName, t.RoomName, t.BeginTime, code, v, t.UnitSystem});
     }
   }
@@ -190,7 +196,7 @@ inline std::vector<Row> RowsOfFile(const QString& path) {
         const int code = b.SignalCodes[static_cast<size_t>(k)];
         if (code < 1 || code > kLoggerSignals) continue;
         const double v = b.Samples[static_cast<size_t>(StoragePos(code))][static_cast<size_t>(s)];
-        if (v >= NoValueThreshold) continue;
+        if (NoSample(v)) continue;
         rows.push_back({b.BuildingName, b.RoomName,
                         AddSeconds(b.BeginTime, static_cast<double>(b.IntervalSec) * s), code, v,
                         b.UnitSystem});
