@@ -39,16 +39,35 @@ std::optional<QByteArray> ReadBytes(const QString& path, const TextCodec& codec,
     *error = codec.Encode(file.errorString());
     return std::nullopt;
   }
-  // One byte more than the limit is asked for, so that a file that grew is seen too large.
-  QByteArray bytes = file.read(kMaxResultsFileBytes + 1);
+  const auto tooLarge = [&] {
+    *error = codec.Encode(
+        QStringLiteral("This file is larger than %1 MB, the most a results file can hold.")
+            .arg(kMaxResultsFileBytes / (1024 * 1024)));
+  };
+  if (info.size() > kMaxResultsFileBytes) {
+    tooLarge();
+    return std::nullopt;
+  }
+  // Room for the size seen, read in place; the reading goes on past it (1 MB at a time) only
+  // for a file that grew, up to one byte over the limit.
+  QByteArray bytes;
+  bytes.reserve(static_cast<qsizetype>(info.size()) + 1);
+  for (;;) {
+    const qsizetype have = bytes.size();
+    const qint64 spare = bytes.capacity() - have;
+    const qint64 room =
+        std::min<qint64>(spare > 0 ? spare : qint64{1} << 20, kMaxResultsFileBytes + 1 - have);
+    bytes.resize(have + static_cast<qsizetype>(room));
+    const qint64 got = file.read(bytes.data() + have, room);
+    bytes.resize(have + static_cast<qsizetype>(std::max<qint64>(got, 0)));
+    if (got <= 0 || bytes.size() > kMaxResultsFileBytes) break;
+  }
   if (file.error() != QFileDevice::NoError) {
     *error = codec.Encode(file.errorString());
     return std::nullopt;
   }
   if (bytes.size() > kMaxResultsFileBytes) {
-    *error = codec.Encode(
-        QStringLiteral("This file is larger than %1 MB, the most a results file can hold.")
-            .arg(kMaxResultsFileBytes / (1024 * 1024)));
+    tooLarge();
     return std::nullopt;
   }
   return bytes;

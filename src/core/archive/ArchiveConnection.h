@@ -1,4 +1,4 @@
-// What the parts of the archive share: the connection and its statements.
+// What the archive's source files share: the connection and its statements.
 #pragma once
 
 #include "app/TextCodec.h"

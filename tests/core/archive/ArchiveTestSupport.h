@@ -43,7 +43,7 @@ inline DateTime Day(int year, int month, int day, int hour = 0, int minute = 0, 
   return *EncodeDateTime({year, month, day, hour, minute, second, 0});
 }
 
-struct TestSpec {
+struct NewTest {
   Bytes building;
   Bytes room;
   DateTime begin;
@@ -51,7 +51,7 @@ struct TestSpec {
   Bytes units = "SI";
 };
 
-struct BlockSpec {
+struct NewBlock {
   Bytes building;
   Bytes room;
   DateTime begin;
@@ -80,7 +80,7 @@ inline void Identify(Document& doc, const Bytes& serial) {
   DecodeIdentification(doc.InstrumentInfo.SettingsBlock, doc.InstrumentInfo);
 }
 
-inline Document TestsDocument(const std::vector<TestSpec>& tests, const Bytes& serial = "24031907",
+inline Document TestsDocument(const std::vector<NewTest>& tests, const Bytes& serial = "24031907",
                               const Bytes& comments = {}) {
   Document doc;
   Identify(doc, serial);
@@ -89,19 +89,19 @@ inline Document TestsDocument(const std::vector<TestSpec>& tests, const Bytes& s
   doc.ResultsDataLoaded = true;
   std::vector<int> codes;
   int n = 0;
-  for (const TestSpec& spec : tests) {
+  for (const NewTest& wanted : tests) {
     const int i = doc.AddTestRecord();
     TTestsRecord& t = doc.AllTests[static_cast<size_t>(i)];
-    t.BuildingName = spec.building;
-    t.RoomName = spec.room;
+    t.BuildingName = wanted.building;
+    t.RoomName = wanted.room;
     t.BuildingNo = 1;
     t.RoomNo = ++n;
-    t.BeginTime = spec.begin;
-    t.EndTime = spec.begin + 1.0 / 1440;
-    t.UnitSystem = spec.units;
+    t.BeginTime = wanted.begin;
+    t.EndTime = wanted.begin + 1.0 / 1440;
+    t.UnitSystem = wanted.units;
     t.DuctShape = -1;
     t.Altitude = t.SideA = t.SideB = t.Radius = t.MetabolicRate = t.Clothing = -1;
-    for (const auto& [code, value] : spec.values) {
+    for (const auto& [code, value] : wanted.values) {
       doc.StoreTestValue(i, code, value);
       codes.push_back(code);
     }
@@ -117,28 +117,28 @@ inline Document TestsDocument(const std::vector<TestSpec>& tests, const Bytes& s
   return doc;
 }
 
-inline Document LoggingDocument(const std::vector<BlockSpec>& blocks,
+inline Document LoggingDocument(const std::vector<NewBlock>& blocks,
                                 const Bytes& serial = "24031907") {
   Document doc;
   Identify(doc, serial);
   doc.LoggerDataLoaded = true;
-  for (const BlockSpec& spec : blocks) {
+  for (const NewBlock& wanted : blocks) {
     TLoggerRecord& b = doc.LoggerBlocks.emplace_back();
-    b.BuildingName = spec.building;
-    b.RoomName = spec.room;
-    b.BeginTime = spec.begin;
-    b.IntervalSec = spec.intervalSec;
-    b.UnitSystem = spec.units;
-    b.SampleCount = static_cast<int>(spec.samples.size());
-    for (const int c : spec.codes) {
+    b.BuildingName = wanted.building;
+    b.RoomName = wanted.room;
+    b.BeginTime = wanted.begin;
+    b.IntervalSec = wanted.intervalSec;
+    b.UnitSystem = wanted.units;
+    b.SampleCount = static_cast<int>(wanted.samples.size());
+    for (const int c : wanted.codes) {
       b.SignalCodes[static_cast<size_t>(b.SignalCount++)] = c;
       b.SignalPresent[static_cast<size_t>(c)] = 1;
     }
     const int index = static_cast<int>(doc.LoggerBlocks.size()) - 1;
     doc.SizeSampleArrays(index, b.SampleCount);
     for (int s = 0; s < b.SampleCount; ++s) {
-      for (size_t k = 0; k < spec.codes.size(); ++k)
-        doc.StoreSample(index, static_cast<int>(k) + 1, s, spec.samples[s][k]);
+      for (size_t k = 0; k < wanted.codes.size(); ++k)
+        doc.StoreSample(index, static_cast<int>(k) + 1, s, wanted.samples[s][k]);
     }
   }
   return doc;

@@ -113,10 +113,10 @@ TEST_F(ArchiveTest, AddsFilesOnceAndListsThem) {
 
 // A re-save and a copy hold tests and blocks an earlier file brought: only what is new counts.
 TEST_F(ArchiveTest, TheSameTestOrBlockInAnotherFileIsStoredOnce) {
-  const BlockSpec hall{"Depot", "Hall", Day(2024, 6, 1, 10), 60, {1, 5}, {{21, 50}, {21.1, 50.5}}};
-  const BlockSpec lab{"Lab", "A", Day(2024, 6, 2, 8), 30, {57}, {{500}, {510}}};
-  const TestSpec lobby{"Main", "Lobby", Day(2024, 3, 4, 9), {{1, 20}}};
-  const TestSpec office{"Main", "Office", Day(2024, 3, 4, 10), {{1, 21}}};
+  const NewBlock hall{"Depot", "Hall", Day(2024, 6, 1, 10), 60, {1, 5}, {{21, 50}, {21.1, 50.5}}};
+  const NewBlock lab{"Lab", "A", Day(2024, 6, 2, 8), 30, {57}, {{500}, {510}}};
+  const NewTest lobby{"Main", "Lobby", Day(2024, 3, 4, 9), {{1, 20}}};
+  const NewTest office{"Main", "Office", Day(2024, 3, 4, 10), {{1, 21}}};
   Save(Path("a/one.QVL"), LoggingDocument({hall}));
   Save(Path("b/two.QVL"), LoggingDocument({lab, hall}));
   Save(Path("a/t1.QVL"), TestsDocument({lobby}));
