@@ -13,6 +13,7 @@ int RunExport(const QStringList& args);
 int RunConvert(const QStringList& args);
 int RunPorts(const QStringList& args);
 int RunComfort(const QStringList& args);
+int RunArchive(const QStringList& args);
 #ifdef QV_CLI_REPORT
 int RunReport(const QStringList& args);
 int RunGraph(const QStringList& args);

@@ -42,6 +42,7 @@ constexpr const char* kUsage =
     "  ports     list the serial devices and USB bridges, and what keeps each from opening\n"
     "  dump      save an instrument's memory as it comes over the wire, for the emulator\n"
     "  comfort   thermal comfort (PMV, PPD, draught rate) of a point or a logging block\n"
+    "  archive   keep results files in one database; list and query their measurements\n"
 #ifdef QV_CLI_REPORT
     "  report    write the printed report of a results file as a PDF\n"
     "  graph     draw quantities of a logging block as PDF pages or pictures\n"
@@ -116,6 +117,7 @@ int main(int argc, char* argv[]) {
   if (command == QLatin1String("ports")) return qv::cli::RunPorts(rest);
   if (command == QLatin1String("dump")) return qv::cli::RunDump(rest);
   if (command == QLatin1String("comfort")) return qv::cli::RunComfort(rest);
+  if (command == QLatin1String("archive")) return qv::cli::RunArchive(rest);
 #ifdef QV_CLI_REPORT
   if (command == QLatin1String("report")) return qv::cli::RunReport(rest);
   if (command == QLatin1String("graph")) return qv::cli::RunGraph(rest);
@@ -123,7 +125,7 @@ int main(int argc, char* argv[]) {
 #endif
   std::fprintf(stderr,
                "quorvantel-cli: unknown command \"%s\" (download, info, export, convert, ports, "
-               "dump, comfort, report, graph, survey)\n",
+               "dump, comfort, archive, report, graph, survey)\n",
                command.toLocal8Bit().constData());
   return qv::cli::kExitUsage;
 }
