@@ -119,7 +119,7 @@ DateTime VisitDay(int i) {
 int64_t WriteTestsFile(const QString& path, int i) {
   Document doc;
   Identify(doc, i % 3);
-  doc.ResultsDataLoaded = true;
+  doc.Kind = DocumentKind::Results;
   Walk walk(static_cast<unsigned>(i));
   for (int t = 0; t < kTestsPerFile; ++t) {
     const int index = doc.AddTestRecord();
@@ -132,8 +132,8 @@ int64_t WriteTestsFile(const QString& path, int i) {
     r.UnitSystem = "SI";
     r.BeginTime = VisitDay(i) + t / 96.0;
     r.EndTime = r.BeginTime + 1 / 288.0;
-    r.DuctShape = -1;
-    r.Altitude = r.SideA = r.SideB = r.Radius = r.MetabolicRate = r.Clothing = -1;
+    r.Params.DuctShape = -1;
+    r.Params.Altitude = r.Params.SideA = r.Params.SideB = r.Params.Radius = r.Params.MetabolicRate = r.Params.Clothing = -1;
     for (const int code : kTestCodes)
       doc.StoreTestValue(index, code, walk.Next(code));
   }
@@ -149,7 +149,7 @@ int64_t WriteTestsFile(const QString& path, int i) {
 int64_t WriteLoggingFile(const QString& path, int i) {
   Document doc;
   Identify(doc, i % 3);
-  doc.LoggerDataLoaded = true;
+  doc.Kind = DocumentKind::Logging;
   TLoggerRecord& b = doc.LoggerBlocks.emplace_back();
   b.BuildingName = Building(i * 7);
   b.RoomName = Room(i * 7);

@@ -298,7 +298,7 @@ int RunAdd(const QStringList& args) {
   }
   if (summary.cancelled) {
     context.Error("interrupted; the files added before are in the archive");
-    return kExitInterrupted;
+    return kExitSignalBase + SIGINT;
   }
   return errors.empty() ? kExitOk : kExitFailed;
 }

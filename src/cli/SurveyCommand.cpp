@@ -377,7 +377,7 @@ int RunSurvey(const QStringList& arguments) {
   DocumentWorkspace workspace(context.Texts());
   Document& doc = workspace.Doc();
   if (!OpenDocument(context, input, workspace)) return kExitFailed;
-  if (!doc.LoggerDataLoaded) {
+  if (!doc.LoggerDataLoaded()) {
     context.Error("survey reads logging data; this file holds tests");
     return kExitFailed;
   }

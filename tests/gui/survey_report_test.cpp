@@ -43,10 +43,10 @@ TLoggerRecord Block(int samples, const std::vector<int>& quantities, double met 
   b.BeginTime = 45358;  // 07.03.2024 00:00
   b.BuildingName = "Riverside School";
   b.RoomName = "Classroom 1A";
-  b.MetabolicRate = met;
-  b.Clothing = clo;
-  b.DuctShape = -1;
-  b.Altitude = -1;
+  b.Params.MetabolicRate = met;
+  b.Params.Clothing = clo;
+  b.Params.DuctShape = -1;
+  b.Params.Altitude = -1;
   b.SampleCount = samples;
   for (const int q : quantities) {
     const int code = FirstCodeOf(q);

@@ -342,13 +342,13 @@ namespace {
 
 template <class Record>
 void ReadParameters(const QSqlQuery& q, int first, Record& r) {
-  r.DuctShape = q.value(first).toInt();
-  r.Altitude = q.value(first + 1).toDouble();
-  r.SideA = q.value(first + 2).toDouble();
-  r.SideB = q.value(first + 3).toDouble();
-  r.Radius = q.value(first + 4).toDouble();
-  r.MetabolicRate = q.value(first + 5).toDouble();
-  r.Clothing = q.value(first + 6).toDouble();
+  r.Params.DuctShape = q.value(first).toInt();
+  r.Params.Altitude = q.value(first + 1).toDouble();
+  r.Params.SideA = q.value(first + 2).toDouble();
+  r.Params.SideB = q.value(first + 3).toDouble();
+  r.Params.Radius = q.value(first + 4).toDouble();
+  r.Params.MetabolicRate = q.value(first + 5).toDouble();
+  r.Params.Clothing = q.value(first + 6).toDouble();
 }
 
 // The print header, settings block and identification of a file.
@@ -379,7 +379,7 @@ void LoadFileTexts(ArchiveConnection& impl, int64_t fileId, Document& doc) {
 }
 
 void ClearDocument(Document& doc) {
-  doc.ResultsDataLoaded = doc.LoggerDataLoaded = doc.SavingLoggerAsResults = false;
+  doc.Kind = DocumentKind::None;
   doc.AllTests.clear();
   doc.ShownTests.clear();
   doc.LoggerBlocks.clear();
@@ -450,7 +450,7 @@ Outcome Archive::LoadTests(const std::vector<int64_t>& ids, Document& doc) {
     doc.ColumnCount = doc.DocSignalCount;
     if (!files.empty()) LoadFileTexts(impl, files.front(), doc);
     doc.ShowAllTests();
-    doc.ResultsDataLoaded = true;
+    doc.Kind = DocumentKind::Results;
   } catch (const SqlFailure& f) {
     ClearDocument(doc);
     return impl.Failure(f);
@@ -503,7 +503,7 @@ Outcome Archive::LoadBlocks(const std::vector<int64_t>& ids, Document& doc) {
       series.finish();
     }
     if (!doc.LoggerBlocks.empty()) LoadFileTexts(impl, firstFile, doc);
-    doc.LoggerDataLoaded = true;
+    doc.Kind = DocumentKind::Logging;
   } catch (const SqlFailure& f) {
     ClearDocument(doc);
     return impl.Failure(f);

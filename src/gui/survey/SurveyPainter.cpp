@@ -262,10 +262,10 @@ void SurveyPainter::AddDescription() {
       {Tr("lbLogUnits_20"), units},
   };
   // A block without calculation parameters carries zeros (or -1) in every field.
-  const bool parameters = block.Altitude > 0 || block.SideA > 0 || block.SideB > 0 ||
-                          block.Radius > 0 || block.MetabolicRate > 0 || block.Clothing > 0;
+  const bool parameters = block.Params.Altitude > 0 || block.Params.SideA > 0 || block.Params.SideB > 0 ||
+                          block.Params.Radius > 0 || block.Params.MetabolicRate > 0 || block.Params.Clothing > 0;
   if (parameters) {
-    const ParameterTexts params = DescribeParameters(block, source_.DecimalSeparator);
+    const ParameterTexts params = DescribeParameters(block.Params, source_.DecimalSeparator);
     const auto add = [&](const char* key, const Bytes& value, const char* unit = "") {
       if (!value.empty())
         right.emplace_back(WithoutColon(Tr(key)), Text(value) + QString::fromLatin1(unit));

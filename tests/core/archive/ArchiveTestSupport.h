@@ -86,7 +86,7 @@ inline Document TestsDocument(const std::vector<NewTest>& tests, const Bytes& se
   Identify(doc, serial);
   doc.Header.Comments = comments;
   doc.Header.Lines[PrintHeader::Operator1] = "J\xFCrgen Weiss";
-  doc.ResultsDataLoaded = true;
+  doc.Kind = DocumentKind::Results;
   std::vector<int> codes;
   int n = 0;
   for (const NewTest& wanted : tests) {
@@ -99,8 +99,8 @@ inline Document TestsDocument(const std::vector<NewTest>& tests, const Bytes& se
     t.BeginTime = wanted.begin;
     t.EndTime = wanted.begin + 1.0 / 1440;
     t.UnitSystem = wanted.units;
-    t.DuctShape = -1;
-    t.Altitude = t.SideA = t.SideB = t.Radius = t.MetabolicRate = t.Clothing = -1;
+    t.Params.DuctShape = -1;
+    t.Params.Altitude = t.Params.SideA = t.Params.SideB = t.Params.Radius = t.Params.MetabolicRate = t.Params.Clothing = -1;
     for (const auto& [code, value] : wanted.values) {
       doc.StoreTestValue(i, code, value);
       codes.push_back(code);
@@ -121,7 +121,7 @@ inline Document LoggingDocument(const std::vector<NewBlock>& blocks,
                                 const Bytes& serial = "24031907") {
   Document doc;
   Identify(doc, serial);
-  doc.LoggerDataLoaded = true;
+  doc.Kind = DocumentKind::Logging;
   for (const NewBlock& wanted : blocks) {
     TLoggerRecord& b = doc.LoggerBlocks.emplace_back();
     b.BuildingName = wanted.building;
