@@ -71,6 +71,16 @@ void DrawCentred(QPainter& p, const QFont& font, double left, double right, doub
                  const QString& text) {
   // A few pixels clear of the separators and the frame on either side.
   const double room = right - left - 8;
+  // Nearly every text fits: measured once and drawn (a report of 65536 tests draws half a
+  // million of them).
+  const QFontMetricsF metrics(font);
+  const double natural = metrics.horizontalAdvance(text);
+  if (natural <= room || room <= 0) {
+    p.setFont(font);
+    p.drawText(QPointF(std::round(left + (right - left) / 2 - natural / 2), y + metrics.ascent()),
+               text);
+    return;
+  }
   const QFont f = Fitted(font, text, room);
   const QString shown = Shortened(f, text, room);
   const double width = QFontMetricsF(f).horizontalAdvance(shown);
