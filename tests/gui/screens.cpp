@@ -37,6 +37,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QFileDialog>
+#include <QIcon>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -257,6 +258,8 @@ int main(int argc, char* argv[]) {
   qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
   QApplication app(argc, argv);
   qv::SetApplicationIdentity();
+  // As the application shows it in every window's title bar.
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvantel.svg")));
   if (argc < 2) {
     std::fprintf(stderr, "usage: qv_gui_screens <folder>\n");
     return 2;
