@@ -266,8 +266,9 @@ QWidget* TfrmHeader::BuildProbeBox() {
     grid->addWidget(name, row, column);
     grid->addWidget(probeType_[static_cast<size_t>(p)], row + 1, column);
     grid->addWidget(probeSerNo_[static_cast<size_t>(p)], row + 2, column);
-    grid->setColumnStretch(column, 1);
   }
+  // The probes stand beside their row captions; what is left of the width goes to the right.
+  grid->setColumnStretch(kPerRow + 1, 1);
   // All probe columns as wide as the widest name or a full serial number; fixed, because a line
   // edit otherwise asks for room for seventeen letters.
   int width =
