@@ -16,21 +16,15 @@ namespace qv {
 namespace {
 
 // A titled column of radio buttons, the first checked.
-QButtonGroup* RadioGroup(AppContext& ctx, QWidget* parent, QLayout* into, const char* name,
+QButtonGroup* TranslatedRadioGroup(AppContext& ctx, QWidget* parent, QLayout* into, const char* name,
                          const char* caption, std::initializer_list<const char*> items) {
-  auto* box = new QGroupBox(QStringLiteral(" ") + ctx.Tr(caption) + QStringLiteral(" "), parent);
-  box->setObjectName(QString::fromLatin1(name));
-  auto* group = new QButtonGroup(box);
-  auto* column = new QVBoxLayout(box);
-  for (const char* key : items) {
-    auto* b = new QRadioButton(ctx.Tr(key), box);
-    group->addButton(b, static_cast<int>(group->buttons().size()));
-    column->addWidget(b);
-  }
-  column->addStretch(1);
-  group->button(0)->setChecked(true);
-  into->addWidget(box);
-  return group;
+  QStringList texts;
+  for (const char* key : items)
+    texts << ctx.Tr(key);
+  const qv::RadioGroup radio = MakeRadioGroup(parent, name, ctx.Tr(caption), texts);
+  radio.group->button(0)->setChecked(true);
+  into->addWidget(radio.box);
+  return radio.group;
 }
 
 }  // namespace
@@ -41,9 +35,9 @@ TfrmExport::TfrmExport(AppContext& ctx, QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   auto* groups = new QHBoxLayout;
   layout->addLayout(groups);
-  rgDelimiter_ = RadioGroup(ctx, this, groups, "rgDelimiter", "rgDelim_15",
+  rgDelimiter_ = TranslatedRadioGroup(ctx, this, groups, "rgDelimiter", "rgDelim_15",
                             {"DelimTAB_10", "DelimSem_15", "DelimCSV_30"});
-  rgEOLSign_ = RadioGroup(ctx, this, groups, "rgEOLSign", "rgEOLSign_15",
+  rgEOLSign_ = TranslatedRadioGroup(ctx, this, groups, "rgEOLSign", "rgEOLSign_15",
                           {"EOLSignCRLF_10", "EOLSignCR_5", "EOLSignLF_5"});
   // CSV ends its lines as RFC 4180 says: the line-end choice has nothing to do then.
   connect(rgDelimiter_, &QButtonGroup::idToggled, this, [this](int, bool) {

@@ -35,19 +35,13 @@ TfrmLanguage::TfrmLanguage(AppContext& ctx, Prompter& prompter, QWidget* parent)
   rgLanguage_ = new QGroupBox(this);
   rgLanguage_->setObjectName(QStringLiteral("rgLanguage"));
   buttons_ = new QButtonGroup(this);
-  btnOK_ = new QPushButton(this);
-  btnOK_->setObjectName(QStringLiteral("btnOK"));
-  btnOK_->setDefault(true);
-  btnCancel_ = new QPushButton(this);
-  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-  connect(btnOK_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+  const OkCancel okCancel = MakeOkCancel(ctx_, this);
+  btnOK_ = okCancel.ok;
+  btnCancel_ = okCancel.cancel;
 
   setWindowTitle(ctx_.Tr("frmLanguage_25"));
   rgLanguage_->setTitle(QStringLiteral("  ") + ctx_.Tr("rgLang_15") + QStringLiteral("  "));
   AddEntry(ctx_.Tr("rgLangEn_15"));  // the design entry
-  btnOK_->setText(ctx_.Tr("btnOK_8"));
-  btnCancel_->setText(ctx_.Tr("btnCancel_8"));
 
   int languages = 1;
   const std::string folder = ctx_.DataFolder;

@@ -5,6 +5,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QStringList>
+#include <QRadioButton>
+#include <QGroupBox>
+#include <QBoxLayout>
 #include <QDialog>
 #include <QEvent>
 #include <QDialogButtonBox>
@@ -25,16 +29,43 @@ void SetApplicationIdentity() {
   QApplication::setApplicationDisplayName(QString());
 }
 
-QDialogButtonBox* OkCancelButtons(AppContext& ctx, QDialog* dialog) {
-  auto* buttons = new QDialogButtonBox(dialog);
-  QPushButton* ok = buttons->addButton(ctx.Tr("btnOK_8"), QDialogButtonBox::AcceptRole);
-  ok->setObjectName(QStringLiteral("btnOK"));
-  ok->setDefault(true);
-  QPushButton* cancel = buttons->addButton(ctx.Tr("btnCancel_8"), QDialogButtonBox::RejectRole);
-  cancel->setObjectName(QStringLiteral("btnCancel"));
-  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+OkCancel MakeOkCancel(AppContext& ctx, QDialog* dialog, const char* okKey, const char* okName) {
+  OkCancel buttons;
+  buttons.ok = new QPushButton(ctx.Tr(okKey), dialog);
+  buttons.ok->setObjectName(QString::fromLatin1(okName));
+  buttons.ok->setDefault(true);
+  buttons.cancel = new QPushButton(ctx.Tr("btnCancel_8"), dialog);
+  buttons.cancel->setObjectName(QStringLiteral("btnCancel"));
+  QObject::connect(buttons.ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  QObject::connect(buttons.cancel, &QPushButton::clicked, dialog, &QDialog::reject);
   return buttons;
+}
+
+QDialogButtonBox* OkCancelButtons(AppContext& ctx, QDialog* dialog) {
+  auto* box = new QDialogButtonBox(dialog);
+  const OkCancel buttons = MakeOkCancel(ctx, dialog);
+  // The roles only place them; the buttons' own connections close the dialog.
+  box->addButton(buttons.ok, QDialogButtonBox::AcceptRole);
+  box->addButton(buttons.cancel, QDialogButtonBox::RejectRole);
+  return box;
+}
+
+RadioGroup MakeRadioGroup(QWidget* parent, const char* name, const QString& title,
+                          const QStringList& items, Qt::Orientation orientation) {
+  RadioGroup radio;
+  radio.box = new QGroupBox(QStringLiteral(" ") + title + QStringLiteral(" "), parent);
+  radio.box->setObjectName(QString::fromLatin1(name));
+  radio.group = new QButtonGroup(radio.box);
+  QBoxLayout* line = orientation == Qt::Vertical
+                         ? static_cast<QBoxLayout*>(new QVBoxLayout(radio.box))
+                         : static_cast<QBoxLayout*>(new QHBoxLayout(radio.box));
+  for (const QString& item : items) {
+    auto* b = new QRadioButton(item, radio.box);
+    radio.group->addButton(b, static_cast<int>(radio.group->buttons().size()));
+    line->addWidget(b);
+  }
+  if (orientation == Qt::Vertical) line->addStretch(1);
+  return radio;
 }
 
 namespace {

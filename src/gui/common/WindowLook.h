@@ -3,12 +3,16 @@
 // the person cannot change.
 #pragma once
 
+#include <QStringList>
 #include <Qt>
 
 class QAbstractButton;
 class QButtonGroup;
 class QDialog;
 class QDialogButtonBox;
+class QGroupBox;
+class QPushButton;
+class QWidget;
 class QLineEdit;
 
 namespace qv {
@@ -29,9 +33,25 @@ inline constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::CustomizeWindow
 // size. Call once the dialog's contents are in place.
 void ApplyDialogLook(QDialog* dialog, Qt::WindowFlags flags = kDialogFlags);
 
-// The OK ("btnOK_8", the default) and Cancel ("btnCancel_8") buttons of a dialog laid out with
-// Qt layouts, named btnOK and btnCancel and closing it with accept and reject.
+// The OK and Cancel buttons of a dialog: OK (the default; `okKey`'s text, named `okName`) accepts
+// it, Cancel ("btnCancel_8", named btnCancel) rejects it. For a dialog that places them itself.
+struct OkCancel {
+  QPushButton* ok = nullptr;
+  QPushButton* cancel = nullptr;
+};
+OkCancel MakeOkCancel(AppContext& ctx, QDialog* dialog, const char* okKey = "btnOK_8",
+                      const char* okName = "btnOK");
+// The same two in a button box, for a dialog laid out with Qt layouts.
 QDialogButtonBox* OkCancelButtons(AppContext& ctx, QDialog* dialog);
+
+// A titled group of radio buttons (the title with a blank either side), numbered 0.. in its
+// button group in the order of `items`, in a column or a row; none checked.
+struct RadioGroup {
+  QGroupBox* box = nullptr;
+  QButtonGroup* group = nullptr;
+};
+RadioGroup MakeRadioGroup(QWidget* parent, const char* name, const QString& title,
+                          const QStringList& items, Qt::Orientation orientation = Qt::Vertical);
 
 // A box the program fills and the person only reads: read-only, in the face colour, focused by a
 // click only (which may select a text to copy), so that the keyboard starts on the fields to type.

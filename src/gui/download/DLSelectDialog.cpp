@@ -15,23 +15,16 @@ namespace qv {
 TfrmDLSelect::TfrmDLSelect(AppContext& ctx, Prompter& prompter, QWidget* parent)
     : QDialog(parent), ctx_(ctx), prompter_(prompter) {
   setObjectName(QStringLiteral("frmDLSelect"));
-  gbTypesDL_ = new QGroupBox(this);
-  gbTypesDL_->setObjectName(QStringLiteral("gbTypesDL"));
-  buttons_ = new QButtonGroup(this);
-  auto* choices = new QVBoxLayout(gbTypesDL_);
   // Exactly two choices, whatever position is stored.
-  for (const char* key : {"rbTestMem_15", "rbLogMem_15"}) {
-    auto* b = new QRadioButton(QStringLiteral("  ") + ctx_.Tr(key), gbTypesDL_);
-    buttons_->addButton(b, buttons_->buttons().size());
-    choices->addWidget(b);
-  }
-  btnDownLoad_ = new QPushButton(ctx_.Tr("btnDownLoad_12"), this);
-  btnDownLoad_->setObjectName(QStringLiteral("btnDownLoad"));
-  btnDownLoad_->setDefault(true);
-  btnCancel_ = new QPushButton(ctx_.Tr("btnCancel_8"), this);
-  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-  connect(btnDownLoad_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+  const RadioGroup choice =
+      MakeRadioGroup(this, "gbTypesDL", ctx_.Tr("gbTypesDL_15"),
+                     {QStringLiteral("  ") + ctx_.Tr("rbTestMem_15"),
+                      QStringLiteral("  ") + ctx_.Tr("rbLogMem_15")});
+  gbTypesDL_ = choice.box;
+  buttons_ = choice.group;
+  const OkCancel okCancel = MakeOkCancel(ctx_, this, "btnDownLoad_12", "btnDownLoad");
+  btnDownLoad_ = okCancel.ok;
+  btnCancel_ = okCancel.cancel;
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -44,7 +37,6 @@ TfrmDLSelect::TfrmDLSelect(AppContext& ctx, Prompter& prompter, QWidget* parent)
   ApplyDialogLook(this);
 
   setWindowTitle(ctx_.Tr("frmDLSelect_35"));
-  gbTypesDL_->setTitle(QStringLiteral(" ") + ctx_.Tr("gbTypesDL_15") + QStringLiteral(" "));
   ShowPosition(0);
 }
 

@@ -63,23 +63,16 @@ TfrmCOM_Port::TfrmCOM_Port(AppContext& ctx, Prompter& prompter, ApplyChoice appl
   });
   connect(lstPorts_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
 
-  rgBaudRate_ = new QGroupBox(this);
-  rgBaudRate_->setObjectName(QStringLiteral("rgBaudRate"));
-  baudButtons_ = new QButtonGroup(this);
-  auto* baudLayout = new QVBoxLayout(rgBaudRate_);
-  for (size_t i = 0; i < kBaudRates.size(); ++i) {
-    auto* b = new QRadioButton(QString::number(kBaudRates[i]), rgBaudRate_);
-    baudButtons_->addButton(b, static_cast<int>(i));
-    baudLayout->addWidget(b);
-  }
+  QStringList rates;
+  for (const int rate : kBaudRates)
+    rates << QString::number(rate);
+  const RadioGroup baud = MakeRadioGroup(this, "rgBaudRate", ctx_.Tr("rgBaudRate_15"), rates);
+  rgBaudRate_ = baud.box;
+  baudButtons_ = baud.group;
 
-  btnOK_ = new QPushButton(this);
-  btnOK_->setObjectName(QStringLiteral("btnOK"));
-  btnOK_->setDefault(true);
-  btnCancel_ = new QPushButton(this);
-  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-  connect(btnOK_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+  const OkCancel okCancel = MakeOkCancel(ctx_, this);
+  btnOK_ = okCancel.ok;
+  btnCancel_ = okCancel.cancel;
 
   auto* groups = new QHBoxLayout;
   groups->addWidget(rgComPort_, 1);
@@ -100,9 +93,6 @@ TfrmCOM_Port::TfrmCOM_Port(AppContext& ctx, Prompter& prompter, ApplyChoice appl
 
   setWindowTitle(ctx_.Tr("frmCOMPort_35"));
   rgComPort_->setTitle(QStringLiteral(" ") + ctx_.Tr("rgComPort_10") + QStringLiteral(" "));
-  rgBaudRate_->setTitle(QStringLiteral(" ") + ctx_.Tr("rgBaudRate_15") + QStringLiteral(" "));
-  btnOK_->setText(ctx_.Tr("btnOK_8"));
-  btnCancel_->setText(ctx_.Tr("btnCancel_8"));
   // The rate is fixed by the instrument; the stored value or the default applies.
   rgBaudRate_->setEnabled(false);
 }

@@ -20,35 +20,22 @@ TfrmUnits::TfrmUnits(AppContext& ctx, Prompter& prompter, std::function<void()> 
   setObjectName(QStringLiteral("frmUnits"));
   setFixedSize(kClientWidth, kClientHeight);
 
-  rgUnits_ = new QGroupBox(this);
-  rgUnits_->setObjectName(QStringLiteral("rgUnits"));
-  rgUnits_->setGeometry(12, 10, kClientWidth - 24, 82);
-  buttons_ = new QButtonGroup(this);
-  auto* columns = new QHBoxLayout(rgUnits_);
   // The item texts are the unit systems' own names, the same in every language.
-  for (const char* name : {"SI", "US"}) {
-    auto* b = new QRadioButton(QString::fromLatin1(name), rgUnits_);
-    buttons_->addButton(b, buttons_->buttons().size());
-    columns->addWidget(b);
-  }
+  const RadioGroup radio = MakeRadioGroup(this, "rgUnits", ctx_.Tr("rgUnits_15"),
+                                          {QStringLiteral("SI"), QStringLiteral("US")},
+                                          Qt::Horizontal);
+  rgUnits_ = radio.box;
+  buttons_ = radio.group;
+  rgUnits_->setGeometry(12, 10, kClientWidth - 24, 82);
 
   constexpr int kButtonWidth = 96;
   constexpr int kButtonHeight = 30;
   constexpr int kButtonTop = kClientHeight - kButtonHeight - 14;
-  btnOK_ = new QPushButton(this);
-  btnOK_->setObjectName(QStringLiteral("btnOK"));
-  btnOK_->setDefault(true);
-  btnOK_->setGeometry(kClientWidth / 2 - kButtonWidth - 6, kButtonTop, kButtonWidth, kButtonHeight);
-  btnCancel_ = new QPushButton(this);
-  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-  btnCancel_->setGeometry(kClientWidth / 2 + 6, kButtonTop, kButtonWidth, kButtonHeight);
-  connect(btnOK_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+  const OkCancel okCancel = MakeOkCancel(ctx_, this);
+  btnOK_ = okCancel.ok;
+  btnCancel_ = okCancel.cancel;
 
   setWindowTitle(ctx_.Tr("frmUnits_25"));
-  rgUnits_->setTitle(QStringLiteral(" ") + ctx_.Tr("rgUnits_15") + QStringLiteral(" "));
-  btnOK_->setText(ctx_.Tr("btnOK_8"));
-  btnCancel_->setText(ctx_.Tr("btnCancel_8"));
   // The design size, or wider where a translated caption needs it: nothing is cut.
   const int button =
       std::max({kButtonWidth, btnOK_->sizeHint().width(), btnCancel_->sizeHint().width()});
