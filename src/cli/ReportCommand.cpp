@@ -21,7 +21,7 @@ constexpr const char* kHelp =
     "Writes the printed report of the tests of a tree node of the results file FILE as a PDF\n"
     "(A4): the header texts stored in the file, one row per test with its location, begin and\n"
     "end time and the values of up to four signal codes, the comments and the footer. Files\n"
-    "of logging blocks have no report: export or convert them.\n"
+    "of logging blocks have their own report: see 'quorvantel-cli survey'.\n"
     "\n"
     "  -o, --output OUT     the PDF file to write (replaced only when the new one is complete)\n"
     "  --node N             all (default), building number B, or room R of building B as B/R\n"
@@ -89,8 +89,8 @@ int RunReport(const QStringList& args) {
     std::string text = context.ForTerminal(context.Translate("msgNoDataToPrew_35"));
     if (doc.LoggerDataLoaded()) {
       text += " " + LocalPath(input) +
-              " holds logging blocks; the report covers results (tests) only. Export a block "
-              "(export --block N) or convert its samples to tests (convert) instead.";
+              " holds logging blocks; the report covers results (tests) only. A logging "
+              "block's report is the survey: quorvantel-cli survey FILE --block N -o OUT.pdf";
     }
     context.Error(text);
     return kExitFailed;
