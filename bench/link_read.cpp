@@ -6,16 +6,21 @@
 //                  bytes of both directions per page (7 command + 7 ack + 2 address + 264 page)
 #include "../tests/core/link/EmulatorProcess.h"
 #include "app/TextCatalog.h"
+#include "download/DownloadEngine.h"
 #include "link/Link.h"
+#include "link/LinkTrace.h"
 #include "memimage/MemoryImage.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -98,6 +103,85 @@ void ReadAllPages(benchmark::State& state) {
 // 0 = no pacing. A paced pass lasts over three minutes: one iteration.
 BENCHMARK(ReadAllPages)->Arg(0)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(ReadAllPages)->Arg(57600)->Unit(benchmark::kSecond)->Iterations(1);
+
+// The engine's questions answered at once: the logging memory, every block.
+class AnsweringHost : public qv::DownloadHost {
+ public:
+  bool Ask(std::string_view) override { return false; }
+  bool SaveAs() override { return false; }
+  void Message(qv::MessageIcon, const qv::Bytes&) override {}
+  bool ChooseBlockToShow(std::vector<qv::TLoggerRecord>&) override { return false; }
+  std::optional<qv::MemoryChoice> ChooseMemory() override { return qv::MemoryChoice::Logging; }
+  bool ChooseBlocksToDownload(std::vector<qv::TLoggerRecord>& blocks) override {
+    for (qv::TLoggerRecord& b : blocks)
+      b.Selected = 1;
+    return true;
+  }
+  void Progress(int percent) override { benchmark::DoNotOptimize(percent); }
+};
+
+// A whole logging download of the 4096 pages at 57600 baud as the application runs it: the
+// engine on a worker thread of its own (connect, identify, settings, directory, every page with
+// its byte sum and decoding), measured against the time all its bytes take on the wire. The
+// pauses that let a person see the transfer box are left out.
+void DownloadOnAWorker(benchmark::State& state) {
+  constexpr int kBaud = 57600;
+  std::string error;
+  qv::test::EmulatorProcess emulator;
+  if (!emulator.Start((ProgramFolder() / "quorvantel-emulator").string(),
+                      {"--memory", MemoryFile(), "--baud", std::to_string(kBaud)}, &error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  const qv::TextCatalog texts = qv::TextCatalog::FromBytes("[Language]\n");
+  AnsweringHost host;
+  qv::Link link(host, qv::NoFtdi());
+  link.SetSerialPort(emulator.Device(), kBaud);
+  // Every byte each way counts towards the wire time, the directory's too (32 KB here).
+  int64_t bytes = 0;
+  qv::LinkTrace trace;
+  trace.StreamTo([&bytes](std::string_view text) {
+    for (size_t at = 0; at < text.size();) {
+      size_t end = text.find('\n', at);
+      if (end == std::string_view::npos) end = text.size();
+      const std::string_view line = text.substr(at, end - at);
+      const size_t way = line.find_first_of("H<");
+      if (way != std::string_view::npos &&
+          (line.substr(way, 2) == "H>" || line.substr(way, 2) == "<I")) {
+        const size_t bar = line.find('|', way);
+        std::string_view hex =
+            line.substr(way + 2, bar == std::string_view::npos ? line.npos : bar - way - 2);
+        for (size_t i = 0; i + 1 < hex.size(); ++i)
+          if (hex[i] != ' ' && hex[i + 1] != ' ' && (i == 0 || hex[i - 1] == ' ')) ++bytes;
+      }
+      at = end + 1;
+    }
+  });
+  link.SetTrace(&trace);
+  qv::DownloadEngine engine(link, host, texts);
+  engine.SetPauses({{}, {}, {}});
+  double seconds = 0;
+  for (auto _ : state) {
+    trace.Start();
+    qv::Document doc;
+    qv::DownloadResult result;
+    const auto start = std::chrono::steady_clock::now();
+    std::unique_ptr<QThread> worker(QThread::create([&] { result = engine.Run(doc); }));
+    worker->start();
+    worker->wait();
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!result.ok() || doc.LoggerBlocks.empty() || doc.LoggerBlocks[0].SampleCount != kPages) {
+      state.SkipWithError("the download did not complete");
+      return;
+    }
+  }
+  trace.Flush();
+  const double wire = static_cast<double>(bytes) * 10.0 / kBaud;
+  state.counters["bytes"] = static_cast<double>(bytes);
+  state.counters["wire_s"] = wire;
+  state.counters["ratio"] = seconds / wire;
+}
+BENCHMARK(DownloadOnAWorker)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 

@@ -1,6 +1,6 @@
 # Debian 12 packages the build, the tests and the demo need. Sourced by scripts/run and scripts/test.
 QV_PACKAGES=(
-  g++ cmake ninja-build pkg-config python3
+  g++ cmake ninja-build pkg-config python3 git clang-format
   qt6-base-dev qt6-serialport-dev libqt6svg6 qt6-svg-dev qt6-translations-l10n libqt6sql6-sqlite
   libqcustomplot-dev libftdi1-dev libftdi1-2
   libgtest-dev libgmock-dev libbenchmark-dev
