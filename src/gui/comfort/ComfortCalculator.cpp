@@ -221,7 +221,7 @@ void TfrmComfortCalculator::Recompute() {
       tr ? ComputePmv({ta, *tr, va, value(Humidity), value(Metabolic), value(Clothing)})
          : PmvResult{};
   const std::optional<double> to = tr ? OperativeTemperature(ta, *tr, va) : std::nullopt;
-  const std::optional<double> dr = DraughtRate(ta, va, value(Turbulence));
+  const std::optional<double> dr = qv::DraughtRate(ta, va, value(Turbulence));
   const auto shown = [this](const std::optional<double>& v, int decimals) {
     return v ? Number(*v, decimals) : kNone;
   };

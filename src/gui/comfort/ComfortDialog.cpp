@@ -23,6 +23,10 @@ namespace {
 // The width of the summary's wrapped texts: the dialog keeps one size for every block.
 constexpr int kSummaryWidth = 600;
 const QColor kRequestColour(190, 30, 30);
+// What stands in the fields when the block sets no metabolic rate or clothing: seated office
+// work in light indoor clothing.
+constexpr double kProposedMetabolicRate = 1.2;
+constexpr double kProposedClothing = 0.7;
 
 const char* const kSeriesNames[] = {"cbComfortPmv", "cbComfortPpd", "cbComfortOperative",
                                     "cbComfortDraught"};
@@ -264,10 +268,12 @@ bool TfrmComfort::Load(const TLoggerRecord& block, int number) {
   const std::optional<double> clo = BlockClothing(block);
   blockMet_ = met ? Number(*met, 1) : QString();
   blockClo_ = clo ? Number(*clo, 2) : QString();
+  proposedMet_ = met ? QString() : Number(kProposedMetabolicRate, 1);
+  proposedClo_ = clo ? QString() : Number(kProposedClothing, 2);
   const QSignalBlocker metQuiet(edtMet_);
   const QSignalBlocker cloQuiet(edtClo_);
-  edtMet_->setText(blockMet_);
-  edtClo_->setText(blockClo_);
+  edtMet_->setText(met ? blockMet_ : proposedMet_);
+  edtClo_->setText(clo ? blockClo_ : proposedClo_);
   // The WBGT reference values apply only where the block logs WBGT.
   cbAcclimatised_->setEnabled(block.SignalPresent[kComfortWbgtCode] == 1);
   Recompute();
@@ -278,9 +284,9 @@ std::vector<TfrmGraphChild*> TfrmComfort::mmGraphComfortClick(const TLoggerRecor
                                                                 int number) {
   if (!Load(block, number)) return {};
   // The person starts where the block leaves something to give.
-  QLineEdit* missing = nullptr;
-  MissingInput(&missing);
-  (missing != nullptr ? missing : edtMet_)->setFocus();
+  QLineEdit* first = !CloProposed() || MetProposed() ? edtMet_ : edtClo_;
+  first->setFocus();
+  first->selectAll();
   if (exec() != QDialog::Accepted) return {};
   return NewGraphs();
 }
@@ -288,21 +294,18 @@ std::vector<TfrmGraphChild*> TfrmComfort::mmGraphComfortClick(const TLoggerRecor
 QString TfrmComfort::MissingInput(QLineEdit** field) const {
   struct Input {
     QLineEdit* edit;
-    const QString& fromBlock;
     const char* label;
-    const char* none;  // the block sets none
-    const char* give;  // the block's value was cleared
+    const char* give;
   };
-  const Input inputs[] = {
-      {edtMet_, blockMet_, "lbMetabolic1_15", "msgComfortNoMet_70", "msgComfortGiveMet_50"},
-      {edtClo_, blockClo_, "lbClothing1_15", "msgComfortNoClo_70", "msgComfortGiveClo_50"}};
+  const Input inputs[] = {{edtMet_, "lbMetabolic1_15", "msgComfortGiveMet_50"},
+                          {edtClo_, "lbClothing1_15", "msgComfortGiveClo_50"}};
   *field = nullptr;
   QStringList requests;
   for (const Input& in : inputs) {
     const QString text = in.edit->text().trimmed();
     QString request;
     if (text.isEmpty()) {
-      request = ctx_.Tr(in.fromBlock.isEmpty() ? in.none : in.give);
+      request = ctx_.Tr(in.give);
     } else if (!TextToNumber(text.toStdString())) {
       request = ctx_.Tr("msgComfortNotNumber_50").arg(WithoutColon(ctx_.Tr(in.label)));
     }
@@ -313,18 +316,44 @@ QString TfrmComfort::MissingInput(QLineEdit** field) const {
   return requests.join(QLatin1Char('\n'));
 }
 
+bool TfrmComfort::MetProposed() const {
+  return blockMet_.isEmpty() && edtMet_->text() == proposedMet_;
+}
+
+bool TfrmComfort::CloProposed() const {
+  return blockClo_.isEmpty() && edtClo_->text() == proposedClo_;
+}
+
+QString TfrmComfort::SourceText(const QString& text, const QString& fromBlock,
+                                bool proposed) const {
+  if (!fromBlock.isEmpty() && text == fromBlock) return ctx_.Tr("qrlComfortFromBlock_30");
+  return proposed ? ctx_.Tr("qrlComfortProposed_40") : ctx_.Tr("qrlComfortGiven_20");
+}
+
 void TfrmComfort::Recompute() {
   if (block_ == nullptr) return;
   QLineEdit* missing = nullptr;
   const QString request = MissingInput(&missing);
-  lbRequest_->setText(request);
+  // What the block leaves unset is asked for: a typical value stands in the field, marked, until
+  // the person changes it.
+  QStringList asked;
+  if (MetProposed()) asked << ctx_.Tr("msgComfortNoMet_70").arg(proposedMet_);
+  if (CloProposed()) asked << ctx_.Tr("msgComfortNoClo_70").arg(proposedClo_);
+  if (!request.isEmpty()) asked << request;
+  lbRequest_->setText(asked.join(QLatin1Char('\n')));
   FitWrapped(lbRequest_);
-  lbMetFrom_->setText(edtMet_->text() == blockMet_ && !blockMet_.isEmpty()
-                          ? ctx_.Tr("qrlComfortFromBlock_30")
-                          : ctx_.Tr("qrlComfortGiven_20"));
-  lbCloFrom_->setText(edtClo_->text() == blockClo_ && !blockClo_.isEmpty()
-                          ? ctx_.Tr("qrlComfortFromBlock_30")
-                          : ctx_.Tr("qrlComfortGiven_20"));
+  lbMetFrom_->setText(SourceText(edtMet_->text(), blockMet_, MetProposed()));
+  lbCloFrom_->setText(SourceText(edtClo_->text(), blockClo_, CloProposed()));
+  for (QLabel* from : {lbMetFrom_, lbCloFrom_}) {
+    const bool marked = from->text() == ctx_.Tr("qrlComfortProposed_40");
+    QFont font = from->font();
+    font.setBold(marked);
+    from->setFont(font);
+    QPalette palette = from->palette();
+    palette.setColor(QPalette::WindowText,
+                     marked ? kRequestColour : this->palette().color(QPalette::WindowText));
+    from->setPalette(palette);
+  }
   if (!request.isEmpty()) {
     result_.reset();
     ClearSummary();

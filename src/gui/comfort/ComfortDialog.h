@@ -59,7 +59,8 @@ class TfrmComfort : public QDialog {
   QCheckBox* SeriesBox(ComfortSeries s) const { return series_[static_cast<size_t>(s)]; }
   TShareBar* Iso7730Bar() const { return barIso_; }
   TShareBar* En16798Bar() const { return barEn_; }
-  // The summary's texts: the request for a missing input (empty when none), the shares under
+  // The summary's texts: the requests for what the block leaves unset or a field lacks (empty
+  // when none), the shares under
   // each bar, "minimum, mean, maximum" of PMV, PPD and draught rate, the WBGT line (hidden when
   // the block logs no WBGT) and the assumptions.
   QString RequestText() const;
@@ -84,8 +85,14 @@ class TfrmComfort : public QDialog {
   void Recompute();
   void ShowSummary();
   void ClearSummary();
-  // The request for the first input the person must still give, empty when none.
+  // The requests for the inputs the person must still give (an empty field or no number), empty
+  // when none; `field` the first of them.
   QString MissingInput(QLineEdit** field) const;
+  // The block sets none and the field still holds the value proposed for it.
+  bool MetProposed() const;
+  bool CloProposed() const;
+  // Where the value `text` of a field comes from: the block, proposed, or given.
+  QString SourceText(const QString& text, const QString& fromBlock, bool proposed) const;
   QString Number(double v, int decimals) const;
 
   AppContext& ctx_;
@@ -94,6 +101,8 @@ class TfrmComfort : public QDialog {
   // The block's own met and clo as the fields were filled with them; the same text in a field
   // takes the block's exact value.
   QString blockMet_, blockClo_;
+  // The typical values filled in where the block sets none (empty where it sets one).
+  QString proposedMet_, proposedClo_;
   ComfortSettings settings_;
   std::optional<BlockComfort> result_;
 
