@@ -93,8 +93,8 @@ TfrmComfortCalculator::TfrmComfortCalculator(AppContext& ctx, QWidget* parent)
     spin->setValue(look.value);
     spin->setAlignment(Qt::AlignRight);
     if (look.suffix != nullptr) {
-      spin->setSuffix(QLatin1Char(' ') + (look.suffixIsKey ? ctx_.Tr(look.suffix)
-                                                            : QString::fromLatin1(look.suffix)));
+      spin->setSuffix(QLatin1Char(' ') +
+                      (look.suffixIsKey ? ctx_.Tr(look.suffix) : QString::fromLatin1(look.suffix)));
     }
     inputs_[static_cast<size_t>(i)] = spin;
     connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { Recompute(); });
@@ -231,10 +231,9 @@ void TfrmComfortCalculator::Recompute() {
   outputs_[Operative]->setText(shown(to, 1));
   outputs_[DraughtRate]->setText(shown(dr, 1));
   // The velocity of a point is measured: the draught rate takes part in the ISO 7730 category.
-  outputs_[Iso7730]->setText(
-      pmv.Pmv ? Latin1(CategoryName(Iso7730CategoryOf(*pmv.Pmv, dr))) : kNone);
-  outputs_[En16798]->setText(
-      pmv.Pmv ? Latin1(CategoryName(En16798CategoryOf(*pmv.Pmv))) : kNone);
+  outputs_[Iso7730]->setText(pmv.Pmv ? Latin1(CategoryName(Iso7730CategoryOf(*pmv.Pmv, dr)))
+                                     : kNone);
+  outputs_[En16798]->setText(pmv.Pmv ? Latin1(CategoryName(En16798CategoryOf(*pmv.Pmv))) : kNone);
 
   QString note;
   if (!tr) {

@@ -246,9 +246,9 @@ bool TfrmComfort::Load(const TLoggerRecord& block, int number) {
     return s;
   }());
   if (probe.Missing.AirTemp || probe.Missing.Humidity) {
-    const char* key = !probe.Missing.Humidity ? "msgComfortNoAirTemp_70"
+    const char* key = !probe.Missing.Humidity  ? "msgComfortNoAirTemp_70"
                       : !probe.Missing.AirTemp ? "msgComfortNoHumidity_70"
-                                                : "msgComfortNoAirTempHumidity_70";
+                                               : "msgComfortNoAirTempHumidity_70";
     prompter_.Message(parentWidget(), ctx_.Tr(key), QMessageBox::Information);
     return false;
   }
@@ -281,7 +281,7 @@ bool TfrmComfort::Load(const TLoggerRecord& block, int number) {
 }
 
 std::vector<TfrmGraphChild*> TfrmComfort::mmGraphComfortClick(const TLoggerRecord& block,
-                                                                int number) {
+                                                              int number) {
   if (!Load(block, number)) return {};
   // The person starts where the block leaves something to give.
   QLineEdit* first = !CloProposed() || MetProposed() ? edtMet_ : edtClo_;
@@ -459,9 +459,9 @@ void TfrmComfort::ShowSummary() {
       said << ctx_.Tr("qrlComfortAsmNoGlobe_90");
       break;
   }
-  said << (in.VelocityFrom == InputSource::Block ? ctx_.Tr("qrlComfortAsmVelocity_90")
-                                                 : ctx_.Tr("qrlComfortAsmNoVelocity_90")
-                                                       .arg(Number(kAssumedAirVelocity, 1)));
+  said << (in.VelocityFrom == InputSource::Block
+               ? ctx_.Tr("qrlComfortAsmVelocity_90")
+               : ctx_.Tr("qrlComfortAsmNoVelocity_90").arg(Number(kAssumedAirVelocity, 1)));
   if (in.SkipMinutes > 0) {
     said << ctx_.Tr("qrlComfortAsmSkip_90")
                 .arg(ctx_.Decode(FormatGeneral(in.SkipMinutes, LocaleDecimalSeparator())))
