@@ -243,7 +243,7 @@ void SaveGraphPrint(qv::TfrmMainForm& form, qv::AppContext& ctx) {
 
 // Graph > Comfort of an office day logged with air temperature, humidity, air velocity and globe
 // (the demo has no globe): the dialog with the clothing the block leaves unset, then the PMV and
-// operative temperature windows beside the air temperature; Tools > Comfort Calculator inside
+// operative temperature windows; Tools > Comfort Calculator inside
 // and outside the validity ranges.
 void SaveComfort(qv::TfrmMainForm& form, qv::AppContext& ctx) {
   form.CloseAllMdiChildren();
@@ -284,10 +284,6 @@ void SaveComfort(qv::TfrmMainForm& form, qv::AppContext& ctx) {
 
   form.setWindowState(Qt::WindowNoState);
   form.resize(1280, 900);
-  ctx.Choices.Graph = {};
-  ctx.Choices.Graph[0] = true;
-  OnNextModal([](QDialog* d) { d->findChild<QPushButton*>("btnOK")->click(); });
-  form.mmGraphDrawClick();
   OnNextModal([](QDialog* d) {
     qobject_cast<qv::TfrmComfort*>(d)->SettleBox()->setValue(20);
     Save(d, "comfort-dialog");
@@ -297,9 +293,9 @@ void SaveComfort(qv::TfrmMainForm& form, qv::AppContext& ctx) {
   form.mmWinHorizClick();
   QApplication::processEvents();
   const QList<QMdiSubWindow*> windows = form.MdiArea()->subWindowList(QMdiArea::CreationOrder);
-  if (windows.size() > 1) {
-    auto* pmv = qobject_cast<qv::TfrmGraphChild*>(windows[1]->widget());
-    form.MdiArea()->setActiveSubWindow(windows[1]);
+  if (!windows.isEmpty()) {
+    auto* pmv = qobject_cast<qv::TfrmGraphChild*>(windows[0]->widget());
+    form.MdiArea()->setActiveSubWindow(windows[0]);
     pmv->ShowReadout(b.BeginTime + 7.5 / 24);
   }
   Save(&form, "comfort-graphs");

@@ -21,7 +21,7 @@ namespace qv {
 namespace {
 
 // The width of the summary's wrapped texts: the dialog keeps one size for every block.
-constexpr int kSummaryWidth = 600;
+constexpr int kSummaryWidth = 700;
 const QColor kRequestColour(190, 30, 30);
 // What stands in the fields when the block sets no metabolic rate or clothing: seated office
 // work in light indoor clothing.
@@ -171,7 +171,7 @@ QWidget* TfrmComfort::BuildSummary() {
   shares->addWidget(NewLabel(box, "lbEnCaption", QStringLiteral("EN 16798-1")), 2, 0);
   shares->addWidget(barEn_, 2, 1);
   shares->addWidget(lbEn_, 3, 1);
-  shares->setRowMinimumHeight(2, 30);
+  shares->setRowMinimumHeight(2, 26);
   shares->setColumnStretch(1, 1);
   layout->addLayout(shares);
 
