@@ -406,7 +406,8 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
       block.SignalCodes[static_cast<size_t>(block.SignalCount++)] = code;
       block.SignalPresent[static_cast<size_t>(code)] = 1;
       for (int k = 0; k < block.SampleCount; ++k)
-        block.Samples[static_cast<size_t>(StoragePos(code))].push_back(code == 5 ? 50 : 0.2 + k / 2.0);
+        block.Samples[static_cast<size_t>(StoragePos(code))].push_back(code == 5 ? 50
+                                                                                 : 0.2 + k / 2.0);
     }
     ASSERT_TRUE(f.Comfort->Load(block, 1));
     f.Comfort->SettleBox()->setValue(20);

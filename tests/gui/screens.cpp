@@ -265,11 +265,11 @@ void SaveComfort(qv::TfrmMainForm& form, qv::AppContext& ctx) {
       const double day = k / 600.0;
       const double sun = day > 0.55 ? std::sin((day - 0.55) * 6.9) : 0;
       const double ta = 21.5 + 3.2 * day + 0.3 * std::sin(k / 17.0);
-      const double value = code == 1    ? ta
-                           : code == 5  ? 52 - 9 * day + 2 * std::sin(k / 45.0)
-                           : code == 13 ? 0.08 + 0.06 * std::pow(std::sin(k / 31.0), 8) +
-                                              0.02 * std::sin(k / 3.0)
-                                        : ta + 0.4 + 2.8 * std::max(0.0, sun);
+      const double value =
+          code == 1    ? ta
+          : code == 5  ? 52 - 9 * day + 2 * std::sin(k / 45.0)
+          : code == 13 ? 0.08 + 0.06 * std::pow(std::sin(k / 31.0), 8) + 0.02 * std::sin(k / 3.0)
+                       : ta + 0.4 + 2.8 * std::max(0.0, sun);
       v.push_back(std::round(value * (code == 13 ? 100 : 10)) / (code == 13 ? 100 : 10));
     }
   }

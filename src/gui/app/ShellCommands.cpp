@@ -207,10 +207,9 @@ void TfrmMainForm::mmGraphDrawClick() {
 void TfrmMainForm::AddGraphWindow(TfrmGraphChild* child) {
   // A chart keeps a quarter of the panel, and never less than its axes, labels and a
   // readable plot need; where many windows would be smaller the area scrolls.
-  child->SetMinimumChartSize(
-      QSize(std::max(kLeastChartWidth, static_cast<int>(std::lround(panMainPanel_->width() / 4.0))),
-            std::max(kLeastChartHeight,
-                     static_cast<int>(std::lround(panMainPanel_->height() / 4.0)))));
+  child->SetMinimumChartSize(QSize(
+      std::max(kLeastChartWidth, static_cast<int>(std::lround(panMainPanel_->width() / 4.0))),
+      std::max(kLeastChartHeight, static_cast<int>(std::lround(panMainPanel_->height() / 4.0)))));
   QMdiSubWindow* window = mdiArea_->addSubWindow(child);
   window->setAttribute(Qt::WA_DeleteOnClose);
   // A window that loses the focus keeps no cursor line: it would stand for a mouse gone
@@ -229,8 +228,14 @@ void TfrmMainForm::mmGraphComfortClick() {
     prompter_.Message(this, ctx_.Tr("msgNoDataForGraph_35"), QMessageBox::Information);
     return;
   }
-  const std::vector<TfrmGraphChild*> windows =
+  std::vector<TfrmGraphChild*> windows =
       dialogs_.Comfort->mmGraphComfortClick(*block, ctx_.Doc.CurrentBlock + 1);
+  // A download that ended meanwhile took the block away: its series have no place any more.
+  if (!GraphMenuRule(State()).Comfort) {
+    for (TfrmGraphChild* w : windows)
+      delete w;
+    return;
+  }
   if (windows.empty()) return;
   const BusyCursor busy;
   // The new analysis replaces the series drawn from an earlier one.

@@ -252,7 +252,7 @@ bool TfrmComfort::Load(const TLoggerRecord& block, int number) {
     prompter_.Message(parentWidget(), ctx_.Tr(key), QMessageBox::Information);
     return false;
   }
-  block_ = &block;
+  block_ = block;
   QString place;
   if (!block.BuildingName.empty() || !block.RoomName.empty()) {
     place = QStringLiteral(" (") + ctx_.Decode(block.BuildingName) + QStringLiteral(" / ") +
@@ -331,7 +331,7 @@ QString TfrmComfort::SourceText(const QString& text, const QString& fromBlock,
 }
 
 void TfrmComfort::Recompute() {
-  if (block_ == nullptr) return;
+  if (!block_) return;
   QLineEdit* missing = nullptr;
   const QString request = MissingInput(&missing);
   // What the block leaves unset is asked for: a typical value stands in the field, marked, until
@@ -492,7 +492,7 @@ void TfrmComfort::accept() {
 
 std::vector<TfrmGraphChild*> TfrmComfort::NewGraphs() const {
   std::vector<TfrmGraphChild*> windows;
-  if (!result_ || block_ == nullptr) return windows;
+  if (!result_ || !block_) return windows;
   for (size_t i = 0; i < series_.size(); ++i) {
     if (series_[i]->isChecked())
       windows.push_back(NewComfortGraph(ctx_, prompter_, *block_, *result_, kComfortSeries[i]));

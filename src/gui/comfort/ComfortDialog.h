@@ -97,7 +97,8 @@ class TfrmComfort : public QDialog {
 
   AppContext& ctx_;
   Prompter& prompter_;
-  const TLoggerRecord* block_ = nullptr;
+  // A copy: a download that ends while the dialog is open replaces the document.
+  std::optional<TLoggerRecord> block_;
   // The block's own met and clo as the fields were filled with them; the same text in a field
   // takes the block's exact value.
   QString blockMet_, blockClo_;

@@ -34,9 +34,9 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
                                         block, q, ctx.DisplayUnits()),
                      StatusUnitSuffix(q, ctx.DisplayUnits(), ctx.Texts), parent) {}
 
-TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int id,
-                               const QString& caption, const ChartContent& content,
-                               const Bytes& statusSuffix, QWidget* parent)
+TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int id, const QString& caption,
+                               const ChartContent& content, const Bytes& statusSuffix,
+                               QWidget* parent)
     : QWidget(parent), ctx_(ctx), prompter_(prompter), q_(id) {
   setObjectName(QStringLiteral("frmGraphChild"));
   setWindowTitle(caption);

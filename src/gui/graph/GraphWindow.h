@@ -29,8 +29,7 @@ class TfrmGraphChild : public QWidget {
   // names no logged quantity; `statusSuffix` follows the statistic names in the status panels
   // (" %: ").
   TfrmGraphChild(AppContext& ctx, Prompter& prompter, int id, const QString& caption,
-                 const ChartContent& content, const Bytes& statusSuffix,
-                 QWidget* parent = nullptr);
+                 const ChartContent& content, const Bytes& statusSuffix, QWidget* parent = nullptr);
 
   int Quantity() const { return q_; }
   // A window of a computed series rather than of a logged quantity.
