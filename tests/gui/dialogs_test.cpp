@@ -12,14 +12,18 @@
 #include "link/Link.h"
 #include "link/PortDialog.h"
 #include "link/TransferDialog.h"
+#include "comfort/ComfortCalculator.h"
+#include "comfort/ComfortDialog.h"
 #include "common/ToolkitTexts.h"
 #include "graph/ShowGraphDialog.h"
 #include "print/HeaderDialog.h"
+#include "store/SignalCatalog.h"
 #include "view/InfoDialog.h"
 #include "view/InstrumentSettingsDialog.h"
 #include "view/UnitsDialog.h"
 
 #include <QButtonGroup>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -389,9 +393,27 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
     ASSERT_TRUE(form.CreateDialogs());
     ASSERT_EQ(ctx.Language.LanguageName, language.Section);
     const qv::Dialogs& f = form.Forms();
-    for (QDialog* dialog :
-         std::initializer_list<QDialog*>{f.Language, f.Port, f.DLSelect, f.DownLoadList,
-                                         f.Transfering, f.Units, f.About, f.Header}) {
+    // The comfort dialog with its longest texts: a block logging every quantity it reads and
+    // WBGT, with the metabolic rate and the clothing to be given.
+    TLoggerRecord block;
+    block.UnitSystem = "SI";
+    block.IntervalSec = 60;
+    block.BeginTime = 45000.25;
+    block.SampleCount = 40;
+    block.Params.MetabolicRate = -1;
+    block.Params.Clothing = 0;
+    for (const int code : {1, 5, 13, 41, 53}) {
+      block.SignalCodes[static_cast<size_t>(block.SignalCount++)] = code;
+      block.SignalPresent[static_cast<size_t>(code)] = 1;
+      for (int k = 0; k < block.SampleCount; ++k)
+        block.Samples[static_cast<size_t>(StoragePos(code))].push_back(code == 5 ? 50
+                                                                                 : 0.2 + k / 2.0);
+    }
+    ASSERT_TRUE(f.Comfort->Load(block, 1));
+    f.Comfort->SettleBox()->setValue(20);
+    for (QDialog* dialog : std::initializer_list<QDialog*>{
+             f.Language, f.Port, f.DLSelect, f.DownLoadList, f.Transfering, f.Units, f.About,
+             f.Header, f.Comfort, f.ComfortCalculator}) {
       dialog->show();
       QApplication::processEvents();
       // Every dialog fits a 1024 x 768 screen with room for its frame and a panel.

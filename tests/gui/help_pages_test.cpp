@@ -117,7 +117,7 @@ TEST(HelpPages, EveryLanguageHasItsOwnPageNamingEveryMenuCommandAsItsMenusShowIt
     ASSERT_EQ(ctx.Language.HelpFilePath, JoinPath(folder, page)) << "Help opens this page";
 
     const std::vector<MenuCaptions> menus = MenusOf(form);
-    ASSERT_EQ(menus.size(), 8u) << "seven menus and the pop-up";
+    ASSERT_EQ(menus.size(), 9u) << "eight menus and the pop-up";
     std::set<QChar> titleKeys;
     for (const MenuCaptions& menu : menus) {
       SCOPED_TRACE(menu.name.toStdString());

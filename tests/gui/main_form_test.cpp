@@ -67,7 +67,7 @@ TEST_F(MainForm, MenusHoldExactlyTheirEntriesSeparatorsAndShortcuts) {
   for (QAction* a : form_->menuBar()->actions())
     titles << a->menu()->objectName();
   EXPECT_EQ(titles, QStringList({"mmFile", "mmEdit", "mmInstrument", "mmConfig", "mmGraph",
-                                 "mmWindow", "mmHelp"}));
+                                 "mmTools", "mmWindow", "mmHelp"}));
   EXPECT_EQ(Entries(form_->Menu("mmFile")),
             QStringList({"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileSaveLogAsRes", "-",
                          "mmFileHeadSetUp", "mmFilePreview", "mmFileExportReport", "mmFileInfo",
@@ -77,8 +77,9 @@ TEST_F(MainForm, MenusHoldExactlyTheirEntriesSeparatorsAndShortcuts) {
   EXPECT_EQ(Entries(form_->Menu("mmConfig")), QStringList({"mmConfigPort", "mmConfigLanguage", "-",
                                                            "mmConfigLogList", "mmConfigUnits"}));
   EXPECT_EQ(Entries(form_->Menu("mmGraph")),
-            QStringList({"mmGraphDraw", "mmGraphRefresh", "mmGraphPrint", "mmGraphSaveImage",
-                         "mmGraphClose", "mmGraphCloseAll"}));
+            QStringList({"mmGraphDraw", "mmGraphComfort", "mmGraphRefresh", "mmGraphPrint",
+                         "mmGraphSaveImage", "mmGraphClose", "mmGraphCloseAll"}));
+  EXPECT_EQ(Entries(form_->Menu("mmTools")), QStringList({"mmToolsComfortCalculator"}));
   EXPECT_EQ(Entries(form_->Menu("mmWindow")),
             QStringList({"mmWinCascade", "mmWinHoriz", "mmWinVertic", "mmWinMinimize"}));
   EXPECT_EQ(Entries(form_->Menu("mmHelp")),

@@ -8,6 +8,8 @@
 #include "app/LanguageChoice.h"
 #include "app/LanguageDialog.h"
 #include "app/MainForm.h"
+#include "comfort/ComfortCalculator.h"
+#include "comfort/ComfortDialog.h"
 #include "common/WindowLook.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
@@ -25,6 +27,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QEventLoop>
 #include <QFile>
 #include <QMdiArea>
@@ -237,6 +240,94 @@ void SaveGraphPrint(qv::TfrmMainForm& form, qv::AppContext& ctx) {
   Save(windows.front(), "graph-legend");
   graph->ShowReadout(ctx.Doc.Current()->BeginTime + 125.0 / 86400);
   Save(windows.front(), "graph-view");
+}
+
+// Graph > Comfort of an office day logged with air temperature, humidity, air velocity and globe
+// (the demo has no globe): the dialog with the clothing the block leaves unset, then the PMV and
+// operative temperature windows; Tools > Comfort Calculator inside
+// and outside the validity ranges.
+void SaveComfort(qv::TfrmMainForm& form, qv::AppContext& ctx) {
+  form.CloseAllMdiChildren();
+  qv::TLoggerRecord b;
+  b.UnitSystem = "SI";
+  b.IntervalSec = 60;
+  b.BeginTime = *qv::EncodeDateTime({2024, 6, 12, 8, 0, 0, 0});
+  b.SampleCount = 600;
+  b.BuildingName = "Administration";
+  b.RoomName = "Office 3.12";
+  b.Params.MetabolicRate = 1.2;
+  b.Params.Clothing = -1;
+  for (const int code : {1, 5, 13, 41}) {
+    b.SignalCodes[static_cast<size_t>(b.SignalCount++)] = code;
+    b.SignalPresent[static_cast<size_t>(code)] = 1;
+    std::vector<double>& v = b.Samples[static_cast<size_t>(qv::StoragePos(code))];
+    for (int k = 0; k < b.SampleCount; ++k) {
+      // Warming through the day, the sun on the window in the afternoon, a fan now and then.
+      const double day = k / 600.0;
+      const double sun = day > 0.55 ? std::sin((day - 0.55) * 6.9) : 0;
+      const double ta = 21.5 + 3.2 * day + 0.3 * std::sin(k / 17.0);
+      const double value =
+          code == 1    ? ta
+          : code == 5  ? 52 - 9 * day + 2 * std::sin(k / 45.0)
+          : code == 13 ? 0.08 + 0.06 * std::pow(std::sin(k / 31.0), 8) + 0.02 * std::sin(k / 3.0)
+                       : ta + 0.4 + 2.8 * std::max(0.0, sun);
+      v.push_back(std::round(value * (code == 13 ? 100 : 10)) / (code == 13 ? 100 : 10));
+    }
+  }
+  ctx.Doc.LoggerBlocks = {b};
+  struct : qv::DocumentHost {
+    bool Ask(std::string_view) override { return false; }
+    bool SaveAs() override { return false; }
+    void Message(qv::MessageIcon, const qv::Bytes&) override {}
+    bool ChooseBlockToShow(std::vector<qv::TLoggerRecord>&) override { return false; }
+  } host;
+  ctx.Workspace.ShowBlock(0, host);
+
+  form.setWindowState(Qt::WindowNoState);
+  form.resize(1280, 900);
+  OnNextModal([](QDialog* d) {
+    qobject_cast<qv::TfrmComfort*>(d)->SettleBox()->setValue(20);
+    Save(d, "comfort-dialog");
+    d->findChild<QPushButton*>("btnOK")->click();
+  });
+  form.mmGraphComfortClick();
+  form.mmWinHorizClick();
+  QApplication::processEvents();
+  const QList<QMdiSubWindow*> windows = form.MdiArea()->subWindowList(QMdiArea::CreationOrder);
+  if (!windows.isEmpty()) {
+    auto* pmv = qobject_cast<qv::TfrmGraphChild*>(windows[0]->widget());
+    form.MdiArea()->setActiveSubWindow(windows[0]);
+    pmv->ShowReadout(b.BeginTime + 7.5 / 24);
+  }
+  Save(&form, "comfort-graphs");
+
+  const auto calculator = [&form](std::function<void(qv::TfrmComfortCalculator*)> set,
+                                  const char* name) {
+    OnNextModal([set, name](QDialog* d) {
+      auto* calc = qobject_cast<qv::TfrmComfortCalculator*>(d);
+      set(calc);
+      Save(d, name);
+      Click(d, "btnClose");
+    });
+    form.mmToolsComfortCalculatorClick();
+  };
+  using C = qv::TfrmComfortCalculator;
+  calculator(
+      [](C* c) {
+        c->Field(C::AirTemp)->setValue(24.5);
+        c->Field(C::Humidity)->setValue(45);
+        c->Field(C::Velocity)->setValue(0.15);
+        c->Field(C::Clothing)->setValue(0.7);
+        c->SetRadiantTyped(false);
+        c->Field(C::Globe)->setValue(26.2);
+      },
+      "comfort-calculator");
+  calculator(
+      [](C* c) {
+        c->Field(C::AirTemp)->setValue(33);
+        c->Field(C::Globe)->setValue(38);
+      },
+      "comfort-calculator-outside");
 }
 
 }  // namespace
@@ -511,6 +602,7 @@ int main(int argc, char* argv[]) {
     QApplication::processEvents();
     Save(&form, "graphs-16");
   }
+  SaveComfort(form, ctx);
   std::printf("pictures written to %s\n", qPrintable(g_folder));
   return 0;
 }

@@ -27,6 +27,7 @@ struct ConfigMenuEnabling {
 };
 struct GraphMenuEnabling {
   bool Draw, Refresh, Print, Close, CloseAll;
+  bool Comfort;  // of the block on show, as Draw
 };
 struct PopupMenuEnabling {
   bool LogList, InstrumentSettings;
@@ -54,7 +55,8 @@ inline ConfigMenuEnabling ConfigMenuRule(const ShellState& s) {
 
 inline GraphMenuEnabling GraphMenuRule(const ShellState& s) {
   const bool children = s.MdiChildCount > 0;
-  return {s.LoggerDataLoaded && s.TableVisible, children, children, children, children};
+  const bool block = s.LoggerDataLoaded && s.TableVisible;
+  return {block, children, children, children, children, block};
 }
 
 // Cascade, both tilings and Minimize.

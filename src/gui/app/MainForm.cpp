@@ -8,6 +8,8 @@
 #include "app/ExportDialog.h"
 #include "app/LanguageDialog.h"
 #include "app/ReportCommands.h"
+#include "comfort/ComfortCalculator.h"
+#include "comfort/ComfortDialog.h"
 #include "common/ToolkitTexts.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
@@ -294,6 +296,8 @@ void TfrmMainForm::BuildMenus() {
 
   QMenu* graph = AddMenu("mmGraph", "mmGraph_15");
   Wire(AddEntry(graph, mm_.mmGraphDraw, "mmGraphDraw", "mmGraphDraw_15"), [this] { mmGraphDrawClick(); });
+  Wire(AddEntry(graph, mm_.mmGraphComfort, "mmGraphComfort", "mmGraphComfort_25"),
+       [this] { mmGraphComfortClick(); });
   Wire(
       AddEntry(graph, mm_.mmGraphRefresh, "mmGraphRefresh", "mmGraphRefresh_15"), [this] { mmGraphRefreshClick(); });
   Wire(
@@ -306,6 +310,12 @@ void TfrmMainForm::BuildMenus() {
   Wire(
       AddEntry(graph, mm_.mmGraphCloseAll, "mmGraphCloseAll", "mmGraphCloseAll_15"), [this] { CloseAllMdiChildren(); });
   connect(graph, &QMenu::aboutToShow, this, &TfrmMainForm::mmGraphClick);
+
+  // The calculator needs no document: always at hand.
+  QMenu* tools = AddMenu("mmTools", "mmTools_15");
+  Wire(AddEntry(tools, mm_.mmToolsComfortCalculator, "mmToolsComfortCalculator",
+                "mmToolsComfortCalculator_25"),
+       [this] { mmToolsComfortCalculatorClick(); });
 
   QMenu* window = AddMenu("mmWindow", "mmWindow_15");
   Wire(
@@ -402,6 +412,8 @@ bool TfrmMainForm::CreateDialogs() {
   dialogs_.Info = new TfrmInfo(ctx_, this);
   dialogs_.InstrumentSettings = new TfrmInstrumentSettings(ctx_, this);
   dialogs_.Header = new TfrmHeader(ctx_, prompter_, this);
+  dialogs_.Comfort = new TfrmComfort(ctx_, prompter_, this);
+  dialogs_.ComfortCalculator = new TfrmComfortCalculator(ctx_, this);
   // The texts confirmed in an earlier run head the report from the start, as the command-line
   // tool's downloads carry them, instead of only once the dialog has been opened.
   ctx_.Workspace.SetReportHeader(CurrentHeaderTexts(ctx_.Settings), Now());
@@ -524,6 +536,7 @@ void TfrmMainForm::mmConfigClick() {
 void TfrmMainForm::mmGraphClick() {
   const GraphMenuEnabling e = GraphMenuRule(State());
   Enable(mm_.mmGraphDraw, e.Draw);
+  Enable(mm_.mmGraphComfort, e.Comfort);
   Enable(mm_.mmGraphRefresh, e.Refresh);
   Enable(mm_.mmGraphPrint, e.Print);
   Enable(mm_.mmGraphSaveImage, e.Print);

@@ -33,6 +33,8 @@ class TDocumentCommands;
 class TReportCommands;
 class TDocumentViews;
 class TfrmAbout;
+class TfrmComfort;
+class TfrmComfortCalculator;
 class TfrmCOM_Port;
 class TfrmDLSelect;
 class TfrmDownLoadList;
@@ -59,6 +61,8 @@ struct Dialogs {
   TfrmInfo* Info = nullptr;
   TfrmInstrumentSettings* InstrumentSettings = nullptr;
   TfrmHeader* Header = nullptr;
+  TfrmComfort* Comfort = nullptr;
+  TfrmComfortCalculator* ComfortCalculator = nullptr;
 };
 
 class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
@@ -120,6 +124,14 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   // The active graph window as a picture (PNG, SVG or PDF).
   void mmGraphSaveImageClick();
   void mmGraphCloseClick();
+  // The thermal comfort of the current block; the computed series it draws replace those drawn
+  // before, beside the windows of the logged quantities.
+  void mmGraphComfortClick();
+  // Tools menu.
+  void mmToolsComfortCalculatorClick();
+  // Puts a new graph window into the graph area as Graph > Draw does (its least chart size, the
+  // icon, no cursor line once it is no longer active).
+  void AddGraphWindow(TfrmGraphChild* child);
   // Window menu.
   void mmWinCascadeClick();
   void mmWinHorizClick();
@@ -199,6 +211,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
     QAction *mmConfigPort, *mmConfigLanguage, *mmConfigLogList, *mmConfigUnits;
     QAction *mmGraphDraw, *mmGraphRefresh, *mmGraphPrint, *mmGraphSaveImage, *mmGraphClose,
         *mmGraphCloseAll;
+    QAction *mmGraphComfort, *mmToolsComfortCalculator;
     QAction *mmWinCascade, *mmWinHoriz, *mmWinVertic, *mmWinMinimize;
     QAction *mmHelpContents, *mmHelpIndex, *mmHelpSaveTrace, *mmHelpAbout;
     QAction *ppFileInfo, *ppInstrumentSettings, *ppCopy, *ppSelectAll, *ppCutRow, *ppCopyRow,

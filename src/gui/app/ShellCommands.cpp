@@ -5,6 +5,8 @@
 #include "app/HelpWindow.h"
 #include "app/LanguageDialog.h"
 #include "app/MainForm.h"
+#include "comfort/ComfortCalculator.h"
+#include "comfort/ComfortDialog.h"
 #include "common/Cursors.h"
 #include "download/GuiDownload.h"
 #include "files/SafeWrite.h"
@@ -196,26 +198,64 @@ void TfrmMainForm::mmGraphDrawClick() {
   // From CO down to air temperature: the first quantity ends up on top of the tiling.
   for (int q = 16; q >= 1; --q) {
     if (!ctx_.Choices.Graph[static_cast<size_t>(q - 1)]) continue;
-    auto* child = new TfrmGraphChild(ctx_, prompter_, q, *block);
-    // A chart keeps a quarter of the panel, and never less than its axes, labels and a
-    // readable plot need; where many windows would be smaller the area scrolls.
-    child->SetMinimumChartSize(
-        QSize(std::max(kLeastChartWidth, static_cast<int>(std::lround(panMainPanel_->width() / 4.0))),
-              std::max(kLeastChartHeight,
-                       static_cast<int>(std::lround(panMainPanel_->height() / 4.0)))));
-    QMdiSubWindow* window = mdiArea_->addSubWindow(child);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    // A window that loses the focus keeps no cursor line: it would stand for a mouse gone
-    // elsewhere.
-    connect(window, &QMdiSubWindow::windowStateChanged, child,
-            [child](Qt::WindowStates before, Qt::WindowStates now) {
-              if ((before & Qt::WindowActive) && !(now & Qt::WindowActive)) child->ResetReadout();
-            });
-    window->setWindowIcon(windowIcon());
-    window->show();
+    AddGraphWindow(new TfrmGraphChild(ctx_, prompter_, q, *block));
   }
   UpdateCentralArea();
   TileChildren(true);
+}
+
+void TfrmMainForm::AddGraphWindow(TfrmGraphChild* child) {
+  // A chart keeps a quarter of the panel, and never less than its axes, labels and a
+  // readable plot need; where many windows would be smaller the area scrolls.
+  child->SetMinimumChartSize(QSize(
+      std::max(kLeastChartWidth, static_cast<int>(std::lround(panMainPanel_->width() / 4.0))),
+      std::max(kLeastChartHeight, static_cast<int>(std::lround(panMainPanel_->height() / 4.0)))));
+  QMdiSubWindow* window = mdiArea_->addSubWindow(child);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  // A window that loses the focus keeps no cursor line: it would stand for a mouse gone
+  // elsewhere.
+  connect(window, &QMdiSubWindow::windowStateChanged, child,
+          [child](Qt::WindowStates before, Qt::WindowStates now) {
+            if ((before & Qt::WindowActive) && !(now & Qt::WindowActive)) child->ResetReadout();
+          });
+  window->setWindowIcon(windowIcon());
+  window->show();
+}
+
+void TfrmMainForm::mmGraphComfortClick() {
+  const TLoggerRecord* block = ctx_.Doc.LoggerDataLoaded() ? ctx_.Doc.Current() : nullptr;
+  if (!GraphMenuRule(State()).Comfort || block == nullptr) {
+    prompter_.Message(this, ctx_.Tr("msgNoDataForGraph_35"), QMessageBox::Information);
+    return;
+  }
+  std::vector<TfrmGraphChild*> windows =
+      dialogs_.Comfort->mmGraphComfortClick(*block, ctx_.Doc.CurrentBlock + 1);
+  // A download that ended meanwhile took the block away: its series have no place any more.
+  if (!GraphMenuRule(State()).Comfort) {
+    for (TfrmGraphChild* w : windows)
+      delete w;
+    return;
+  }
+  if (windows.empty()) return;
+  const BusyCursor busy;
+  // The new analysis replaces the series drawn from an earlier one.
+  for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+    const auto* child = qobject_cast<TfrmGraphChild*>(w->widget());
+    if (child != nullptr && child->Computed()) {
+      w->close();
+      delete w;
+    }
+  }
+  for (TfrmGraphChild* child : windows)
+    AddGraphWindow(child);
+  UpdateCentralArea();
+  TileChildren(true);
+}
+
+// ---- Tools ----
+
+void TfrmMainForm::mmToolsComfortCalculatorClick() {
+  dialogs_.ComfortCalculator->mmToolsComfortCalculatorClick();
 }
 
 void TfrmMainForm::mmGraphRefreshClick() {

@@ -104,9 +104,26 @@ double TGraphChart::FromAxis(double seconds) {
   return seconds / 86400.0 + kUnixDay0;
 }
 
+ChartContent LoggedChartContent(const GraphChartTexts& texts, const TLoggerRecord& block, int q,
+                                std::string_view displayUnits) {
+  ChartContent c;
+  c.Texts = texts;
+  c.Boxes = InitStatisticBoxes(block, q);
+  c.Bounds = ComputeAxisBounds(block, q, displayUnits);
+  std::array<bool, kStatistics> checked{};
+  for (size_t i = 0; i < kStatistics; ++i)
+    checked[i] = c.Boxes[i].Checked;
+  c.Data = FillGraphSeries(block, q, displayUnits, checked, 1.05 * c.Bounds.Upper);
+  return c;
+}
+
 TGraphChart::TGraphChart(const GraphChartTexts& texts, const TLoggerRecord& block, int q,
                          std::string_view displayUnits, QWidget* parent)
+    : TGraphChart(LoggedChartContent(texts, block, q, displayUnits), q, parent) {}
+
+TGraphChart::TGraphChart(const ChartContent& content, int q, QWidget* parent)
     : QCustomPlot(parent), q_(q) {
+  const GraphChartTexts& texts = content.Texts;
   setObjectName(QStringLiteral("chLoger"));
   setPlottingHint(QCP::phFastPolylines, true);
   setBackground(kBackground);
@@ -165,14 +182,11 @@ TGraphChart::TGraphChart(const GraphChartTexts& texts, const TLoggerRecord& bloc
   yAxis->setLabel(valueTitle_);
   yAxis->setNumberFormat(QStringLiteral("g"));
 
-  boxes_ = InitStatisticBoxes(block, q);
-  bounds_ = ComputeAxisBounds(block, q, displayUnits);
+  boxes_ = content.Boxes;
+  bounds_ = content.Bounds;
   const double upper = 1.05 * bounds_.Upper;
   const double lower = 1.05 * bounds_.Lower;
-  std::array<bool, kStatistics> checked{};
-  for (size_t i = 0; i < kStatistics; ++i)
-    checked[i] = boxes_[i].Checked;
-  data_ = FillGraphSeries(block, q, displayUnits, checked, upper);
+  data_ = content.Data;
 
   for (size_t i = 0; i < kStatistics; ++i) {
     QCPGraph* graph = addGraph();

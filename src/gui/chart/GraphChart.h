@@ -36,12 +36,27 @@ struct GraphChartTexts {
 GraphChartTexts ChartTextsFor(int q, std::string_view displayUnits, const TextCatalog& texts,
                               const TextCodec& codec);
 
+// What a chart draws, made ready: the statistics of a logged quantity, or a series computed from
+// the block's samples (drawn as its Current statistic).
+struct ChartContent {
+  GraphChartTexts Texts;
+  AxisBounds Bounds;
+  std::array<StatisticBox, kStatistics> Boxes{};
+  // The points of the checked statistics; a value above 1.05 x the upper bound is drawn at it.
+  GraphSeriesData Data;
+};
+// The chart of quantity `q` of `block` in `displayUnits`.
+ChartContent LoggedChartContent(const GraphChartTexts& texts, const TLoggerRecord& block, int q,
+                                std::string_view displayUnits);
+
 class TGraphChart : public QCustomPlot {
   Q_OBJECT
  public:
   // The chart of quantity `q` of `block` in `displayUnits`.
   TGraphChart(const GraphChartTexts& texts, const TLoggerRecord& block, int q,
               std::string_view displayUnits, QWidget* parent = nullptr);
+  // A chart of prepared content; `q` is what Quantity() gives.
+  TGraphChart(const ChartContent& content, int q, QWidget* parent = nullptr);
 
   int Quantity() const { return q_; }
   const AxisBounds& Bounds() const { return bounds_; }

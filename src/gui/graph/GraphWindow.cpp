@@ -29,17 +29,23 @@ constexpr const char* kSaveImageKey = "mmGraphSaveImage_25";
 
 TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
                                const TLoggerRecord& block, QWidget* parent)
-    : QWidget(parent), ctx_(ctx), prompter_(prompter), q_(q) {
+    : TfrmGraphChild(ctx, prompter, q, ctx.Tr(GraphQuantityOf(q)->CaptionKey),
+                     LoggedChartContent(ChartTextsFor(q, ctx.DisplayUnits(), ctx.Texts, ctx.Codec),
+                                        block, q, ctx.DisplayUnits()),
+                     StatusUnitSuffix(q, ctx.DisplayUnits(), ctx.Texts), parent) {}
+
+TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int id, const QString& caption,
+                               const ChartContent& content, const Bytes& statusSuffix,
+                               QWidget* parent)
+    : QWidget(parent), ctx_(ctx), prompter_(prompter), q_(id) {
   setObjectName(QStringLiteral("frmGraphChild"));
-  const GraphQuantity* g = GraphQuantityOf(q);
-  const std::string_view units = ctx_.DisplayUnits();
-  setWindowTitle(ctx_.Tr(g->CaptionKey));
+  setWindowTitle(caption);
   setAutoFillBackground(true);
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, kBackground);
   setPalette(palette);
 
-  plot_ = new TGraphChart(ChartTextsFor(q, units, ctx_.Texts, ctx_.Codec), block, q, units, this);
+  plot_ = new TGraphChart(content, id, this);
   // The statistic boxes sit at the chart's top right, clear of the value axis.
   auto* bar = new QHBoxLayout;
   bar->addStretch(1);
@@ -85,7 +91,7 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
   layout->addLayout(bar);
   layout->addWidget(plot_, 1);
   layout->addLayout(statusGrid_);
-  suffix_ = StatusUnitSuffix(q, units, ctx_.Texts);
+  suffix_ = statusSuffix;
   ResetReadout();
   resize(657, 539);
   FitStatusPanels();

@@ -25,8 +25,15 @@ class TfrmGraphChild : public QWidget {
   // `prompter` answers the picture's save dialog.
   TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q, const TLoggerRecord& block,
                  QWidget* parent = nullptr);
+  // The window of a series computed from the block: `id` (below 1, what Quantity() gives)
+  // names no logged quantity; `statusSuffix` follows the statistic names in the status panels
+  // (" %: ").
+  TfrmGraphChild(AppContext& ctx, Prompter& prompter, int id, const QString& caption,
+                 const ChartContent& content, const Bytes& statusSuffix, QWidget* parent = nullptr);
 
   int Quantity() const { return q_; }
+  // A window of a computed series rather than of a logged quantity.
+  bool Computed() const { return q_ < 1; }
   TGraphChart* Plot() const { return plot_; }
   // The chart never shrinks below this, however many windows share the area.
   void SetMinimumChartSize(const QSize& size);

@@ -176,14 +176,14 @@ const std::vector<std::pair<std::string, QString>> kLanguages = {
 
 // The entries of each menu whose accelerators must differ.
 const std::vector<std::vector<std::string>> kMenus = {
-    {"mmFile_15", "mmEdit_15", "mmInstrument_15", "mmConfig_15", "mmGraph_15", "mmWindow_15",
-     "mmHelp_15"},
+    {"mmFile_15", "mmEdit_15", "mmInstrument_15", "mmConfig_15", "mmGraph_15", "mmTools_15",
+     "mmWindow_15", "mmHelp_15"},
     {"mmFileOpen_15", "mmFileClose_15", "mmFileSaveAs_15", "mmFileSaveLogAsRes_15",
      "mmFileHeadSetUp_15", "mmFilePreview_15", "ppFileInfo_15", "mmFileExport_15", "mmFileExit_15"},
     {"mmEditCopy_15", "mmEditSelAll_15"},
     {"mmConfigPort_15", "mmConfigLanguage_15", "ppLogList_15", "mmConfigUnits_15"},
-    {"mmGraphDraw_15", "mmGraphRefresh_15", "mmGraphPrint_15", "mmGraphClose_15",
-     "mmGraphCloseAll_15"},
+    {"mmGraphDraw_15", "mmGraphComfort_25", "mmGraphRefresh_15", "mmGraphPrint_15",
+     "mmGraphClose_15", "mmGraphCloseAll_15"},
     {"mmWinCascade_15", "mmWinHoriz_15", "mmWinVertic_15", "mmWinMinimize_15"},
     {"mmHelpContents_15", "mmHelpIndex_15", "mmHelpAbout_15"},
     {"ppFileInfo_15", "mmEditCopy_15", "mmEditSelAll_15", "ppCutRow_15", "ppCopyRow_15",

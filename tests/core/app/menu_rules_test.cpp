@@ -66,6 +66,7 @@ TEST(MenuRules, ConfigGraphWindowAndPopup) {
     EXPECT_EQ(config.Units, c.units);
     const GraphMenuEnabling graph = GraphMenuRule(c.state);
     EXPECT_EQ(graph.Draw, c.draw);
+    EXPECT_EQ(graph.Comfort, c.draw) << "the comfort of the block on show, as Draw draws it";
     EXPECT_EQ(graph.Refresh && graph.Print && graph.Close && graph.CloseAll, c.windows);
     EXPECT_EQ(graph.Refresh || graph.Print || graph.Close || graph.CloseAll, c.windows);
     EXPECT_EQ(WindowMenuRule(c.state), c.windows);
