@@ -5,6 +5,7 @@
 #include "app/IniFile.h"
 #include "app/LanguageChoice.h"
 #include "app/LanguageDialog.h"
+#include "app/LimitsDialog.h"
 #include "download/BlockGrid.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
@@ -28,6 +29,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QToolButton>
 
 namespace qv {
@@ -391,7 +394,8 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
     const qv::Dialogs& f = form.Forms();
     for (QDialog* dialog :
          std::initializer_list<QDialog*>{f.Language, f.Port, f.DLSelect, f.DownLoadList,
-                                         f.Transfering, f.Units, f.About, f.Header}) {
+                                         f.Transfering, f.Units, f.About, f.Header,
+                                         f.Limits}) {
       dialog->show();
       QApplication::processEvents();
       // Every dialog fits a 1024 x 768 screen with room for its frame and a panel.
@@ -410,6 +414,21 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
         } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
           EXPECT_GE(g->width(), g->fontMetrics().horizontalAdvance(g->title()) + 8)
               << name.toStdString() << " \"" << g->title().toStdString() << "\"";
+        } else if (auto* t = qobject_cast<QTableWidget*>(w)) {
+          // Every cell and caption whole, no scrolling.
+          for (int c = 0; c < t->columnCount(); ++c) {
+            const QString caption = t->horizontalHeaderItem(c)->text();
+            EXPECT_GE(t->columnWidth(c), t->horizontalHeader()->fontMetrics().horizontalAdvance(caption) + 8)
+                << name.toStdString() << " \"" << caption.toStdString() << "\"";
+            for (int r = 0; r < t->rowCount(); ++r) {
+              const QString text = t->item(r, c) ? t->item(r, c)->text() : QString();
+              EXPECT_GE(t->columnWidth(c), t->fontMetrics().horizontalAdvance(text) + 8)
+                  << name.toStdString() << " \"" << text.toStdString() << "\"";
+            }
+          }
+          EXPECT_GE(t->viewport()->height(), t->rowViewportPosition(t->rowCount() - 1) +
+                                                 t->rowHeight(t->rowCount() - 1))
+              << name.toStdString();
         }
       }
       dialog->hide();

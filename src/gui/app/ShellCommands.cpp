@@ -4,6 +4,8 @@
 #include "app/DocumentCommands.h"
 #include "app/HelpWindow.h"
 #include "app/LanguageDialog.h"
+#include "app/LimitsDialog.h"
+#include "app/ReportCommands.h"
 #include "app/MainForm.h"
 #include "common/Cursors.h"
 #include "download/GuiDownload.h"
@@ -11,6 +13,7 @@
 #include "graph/GraphWindow.h"
 #include "graph/ShowGraphDialog.h"
 #include "link/PortDialog.h"
+#include "survey/LimitSettings.h"
 #include "view/UnitsDialog.h"
 
 #include <QFileDialog>
@@ -74,6 +77,10 @@ void TfrmMainForm::ppLogListClick() {
 
 void TfrmMainForm::ppUnitsClick() {
   dialogs_.Units->ppUnitsClick();
+}
+
+void TfrmMainForm::mmConfigLimitsClick() {
+  dialogs_.Limits->mmConfigLimitsClick();
 }
 
 // ---- Window ----
@@ -212,10 +219,25 @@ void TfrmMainForm::mmGraphDrawClick() {
               if ((before & Qt::WindowActive) && !(now & Qt::WindowActive)) child->ResetReadout();
             });
     window->setWindowIcon(windowIcon());
+    ConnectSurvey(child);
     window->show();
   }
+  ApplyLimitsToGraphs();
   UpdateCentralArea();
   TileChildren(true);
+}
+
+void TfrmMainForm::ApplyLimitsToGraphs() {
+  const LimitTable limits = LimitsInUnits(LoadLimits(ctx_.Settings).Limits, ctx_.DisplayUnits());
+  for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+    if (auto* graph = qobject_cast<TfrmGraphChild*>(window->widget()))
+      if (graph->Quantity() >= 1 && graph->Quantity() <= kQuantityCount)
+        graph->SetLimits(limits[static_cast<size_t>(graph->Quantity() - 1)]);
+  }
+}
+
+void TfrmMainForm::ConnectSurvey(TfrmGraphChild* graph) {
+  graph->SetAirChangeHandler([this](const AirChangeRequest& r) { report_->AddAirChange(r); });
 }
 
 void TfrmMainForm::mmGraphRefreshClick() {
