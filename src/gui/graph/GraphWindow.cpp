@@ -235,8 +235,7 @@ void TfrmGraphChild::ShowShownStatistics() {
     return QString(caption + QLatin1Char(' ') + value).replace(QLatin1Char(' '), kFixedBlank);
   };
   QStringList items;
-  items << item(ctx_.Tr("lbShownRange_30") + QLatin1Char(':'), QString())
-        << item(ctx_.Tr("qrlSurveySamples_20"), QString::number(s.Count));
+  items << item(ctx_.Tr("qrlSurveySamples_20"), QString::number(s.Count));
   if (s.Min && s.Mean && s.Max) {
     items << item(ctx_.Tr("LogSerTit2_8"), Number(*s.Min, decimals) + withUnit)
           << item(ctx_.Tr("LogSerTit3_8"), Number(*s.Mean, decimals + 1) + withUnit)
@@ -254,7 +253,9 @@ void TfrmGraphChild::ShowShownStatistics() {
     if (l.Upper) items << beyond("lbTimeAbove_25", *l.Upper, l.HoursAbove, l.ShareAbove);
     if (l.Lower) items << beyond("lbTimeBelow_25", *l.Lower, l.HoursBelow, l.ShareBelow);
   }
-  rangePanel_->setText(items.join(QStringLiteral("   ")));
+  rangePanel_->setText(
+      QString(ctx_.Tr("lbShownRange_30") + QLatin1Char(':')).replace(QLatin1Char(' '), kFixedBlank) +
+      QLatin1Char(' ') + items.join(QStringLiteral("   ")));
 }
 
 void TfrmGraphChild::FitAirChange(double from, double to) {
