@@ -6,15 +6,15 @@
 #include "app/LanguageChoice.h"
 #include "app/LanguageDialog.h"
 #include "app/LimitsDialog.h"
+#include "common/ToolkitTexts.h"
 #include "download/BlockGrid.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
 #include "download/GuiDownload.h"
+#include "graph/ShowGraphDialog.h"
 #include "link/Link.h"
 #include "link/PortDialog.h"
 #include "link/TransferDialog.h"
-#include "common/ToolkitTexts.h"
-#include "graph/ShowGraphDialog.h"
 #include "print/HeaderDialog.h"
 #include "view/InfoDialog.h"
 #include "view/InstrumentSettingsDialog.h"
@@ -22,6 +22,7 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -29,7 +30,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QHeaderView>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -394,8 +394,7 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
     const qv::Dialogs& f = form.Forms();
     for (QDialog* dialog :
          std::initializer_list<QDialog*>{f.Language, f.Port, f.DLSelect, f.DownLoadList,
-                                         f.Transfering, f.Units, f.About, f.Header,
-                                         f.Limits}) {
+                                         f.Transfering, f.Units, f.About, f.Header, f.Limits}) {
       dialog->show();
       QApplication::processEvents();
       // Every dialog fits a 1024 x 768 screen with room for its frame and a panel.
@@ -418,7 +417,8 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
           // Every cell and caption whole, no scrolling.
           for (int c = 0; c < t->columnCount(); ++c) {
             const QString caption = t->horizontalHeaderItem(c)->text();
-            EXPECT_GE(t->columnWidth(c), t->horizontalHeader()->fontMetrics().horizontalAdvance(caption) + 8)
+            EXPECT_GE(t->columnWidth(c),
+                      t->horizontalHeader()->fontMetrics().horizontalAdvance(caption) + 8)
                 << name.toStdString() << " \"" << caption.toStdString() << "\"";
             for (int r = 0; r < t->rowCount(); ++r) {
               const QString text = t->item(r, c) ? t->item(r, c)->text() : QString();
@@ -426,8 +426,8 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
                   << name.toStdString() << " \"" << text.toStdString() << "\"";
             }
           }
-          EXPECT_GE(t->viewport()->height(), t->rowViewportPosition(t->rowCount() - 1) +
-                                                 t->rowHeight(t->rowCount() - 1))
+          EXPECT_GE(t->viewport()->height(),
+                    t->rowViewportPosition(t->rowCount() - 1) + t->rowHeight(t->rowCount() - 1))
               << name.toStdString();
         }
       }

@@ -8,8 +8,8 @@
 #include "app/LanguageChoice.h"
 #include "app/LanguageDialog.h"
 #include "app/LimitsDialog.h"
-#include "app/ReportCommands.h"
 #include "app/MainForm.h"
+#include "app/ReportCommands.h"
 #include "common/WindowLook.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
@@ -285,8 +285,7 @@ qv::TLoggerRecord ClassroomDay(qv::DateTime day) {
 // day with its limit lines; its CO2 window zoomed into the morning with the survey of the
 // stretch shown and the air change rate of the lunch break's decay; then the survey report of
 // the day exported as PDF, its first page and its first page of graphs rendered.
-void SaveSurvey(qv::TfrmMainForm& form, qv::AppContext& ctx,
-                qv::test::ScriptedPrompter& prompter) {
+void SaveSurvey(qv::TfrmMainForm& form, qv::AppContext& ctx, qv::test::ScriptedPrompter& prompter) {
   qv::LimitTable limits = qv::DefaultLimits();
   limits[0] = {24.0, 20.0};
   limits[1] = {60.0, 30.0};
@@ -334,9 +333,8 @@ void SaveSurvey(qv::TfrmMainForm& form, qv::AppContext& ctx,
   }
 
   qv::PrintHeader texts;
-  texts.Lines = {"Dipl.-Ing. Anna Berg", "Indoor climate laboratory, room 2.14",
-                 "Riverside School", "Classroom 1A, ground floor",
-                 "Quorvantel PRO - indoor climate survey"};
+  texts.Lines = {"Dipl.-Ing. Anna Berg", "Indoor climate laboratory, room 2.14", "Riverside School",
+                 "Classroom 1A, ground floor", "Quorvantel PRO - indoor climate survey"};
   texts.ProbeType[0] = "TP-100";
   texts.ProbeSerNo[0] = "10452";
   texts.ProbeType[7] = "CO2-5";
@@ -350,7 +348,8 @@ void SaveSurvey(qv::TfrmMainForm& form, qv::AppContext& ctx,
   int graphs = 1;
   while (graphs < report.PageCount() && report.GraphsOnPage(graphs - 1).size() < 2)
     ++graphs;
-  for (const auto& [page, name] : {std::pair{1, "survey-report-first"}, {graphs, "survey-report-graphs"}}) {
+  for (const auto& [page, name] :
+       {std::pair{1, "survey-report-first"}, {graphs, "survey-report-graphs"}}) {
     const QString png = QDir(g_folder).filePath(QString::fromLatin1(name));
     const QString number = QString::number(page);
     if (QProcess::execute(QStringLiteral("pdftoppm"),

@@ -6,9 +6,9 @@
 #include "app/LimitsDialog.h"
 #include "app/ReportCommands.h"
 #include "graph/GraphWindow.h"
+#include "store/SignalCatalog.h"
 #include "survey/LimitSettings.h"
 #include "survey/SurveyPainter.h"
-#include "store/SignalCatalog.h"
 
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -103,8 +103,8 @@ class Survey : public test::ShellTest {
   static void Drag(TfrmGraphChild* w, double from, double to, bool shift) {
     TGraphChart* chart = w->Plot();
     const auto at = [chart](double sample) {
-      const double x = chart->xAxis->coordToPixel(
-          TGraphChart::ToAxis(kBegin + sample * kInterval / 86400.0));
+      const double x =
+          chart->xAxis->coordToPixel(TGraphChart::ToAxis(kBegin + sample * kInterval / 86400.0));
       return QPointF(x, chart->axisRect()->rect().center().y());
     };
     const Qt::KeyboardModifiers keys = shift ? Qt::ShiftModifier : Qt::NoModifier;
@@ -241,7 +241,8 @@ TEST_F(Survey, LimitsThatAreNotNumbersOrCrossedAreRefusedAndNothingIsStored) {
     });
     EXPECT_TRUE(stillOpen);
     ASSERT_EQ(prompter_.shown.size(), 1u);
-    EXPECT_TRUE(prompter_.shown[0].text.startsWith(c.message)) << prompter_.shown[0].text.toStdString();
+    EXPECT_TRUE(prompter_.shown[0].text.startsWith(c.message))
+        << prompter_.shown[0].text.toStdString();
     EXPECT_EQ(prompter_.shown[0].icon, QMessageBox::Warning);
     EXPECT_EQ(Stored(), DefaultLimits());
   }
@@ -402,8 +403,8 @@ TEST_F(Survey, PreviewAndExportOfALoggingBlockShowTheSurveyReport) {
         QStringLiteral("Logging block 1"), QStringLiteral("Riverside School"),
         QStringLiteral("Classroom 1A"), QStringLiteral("Air temperature"),
         QStringLiteral("CO2 concentration"), QStringLiteral("> 1000"),
-        QStringLiteral("Upper limit 1000 ppm"), QStringLiteral("Air change rate from the CO2 decay"),
-        QString::fromUtf8("2.0")}) {
+        QStringLiteral("Upper limit 1000 ppm"),
+        QStringLiteral("Air change rate from the CO2 decay"), QString::fromUtf8("2.0")}) {
     EXPECT_TRUE(text.contains(part)) << part.toStdString();
   }
 

@@ -43,7 +43,9 @@ TfrmLimits::TfrmLimits(AppContext& ctx, Prompter& prompter, std::function<void()
                                      ctx_.Tr("qrlUpperLimit_20"), ctx_.Tr("qrlLowerLimit_20")});
   table_->verticalHeader()->hide();
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
-  table_->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  // Typing into a cell edits it, as does a double click; moving to a cell alone does not.
+  table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
   table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   const int rowHeight = table_->fontMetrics().height() + 8;

@@ -110,11 +110,10 @@ void TReportCommands::mmFileExportSurveyClick() {
     prompter_.Message(window_, ctx_.Tr("msgNoDataToPrew_35"), QMessageBox::Information);
     return;
   }
-  QFileDialog dialog(window_,
-                     ctx_.Tr("mmFileExportSurvey_25")
-                         .remove(QStringLiteral("..."))
-                         .remove(QLatin1Char('&')),
-                     TestResultsFolder(), QStringLiteral("PDF (*.pdf *.PDF)"));
+  QFileDialog dialog(
+      window_,
+      ctx_.Tr("mmFileExportSurvey_25").remove(QStringLiteral("...")).remove(QLatin1Char('&')),
+      TestResultsFolder(), QStringLiteral("PDF (*.pdf *.PDF)"));
   dialog.setObjectName(QStringLiteral("sdSurveyDialog"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QStringLiteral("pdf"));

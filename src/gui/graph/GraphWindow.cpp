@@ -201,8 +201,8 @@ void TfrmGraphChild::SetLimits(const QuantityLimits& limits) {
   limits_ = limits;
   const QString unit = UnitText();
   const auto name = [&](const char* key, double v) {
-    QString text = ctx_.Tr(key) + QLatin1Char(' ') +
-                   ctx_.Decode(FormatGeneral(v, LocaleDecimalSeparator()));
+    QString text =
+        ctx_.Tr(key) + QLatin1Char(' ') + ctx_.Decode(FormatGeneral(v, LocaleDecimalSeparator()));
     if (!unit.isEmpty()) text += QLatin1Char(' ') + unit;
     return text;
   };
@@ -253,9 +253,9 @@ void TfrmGraphChild::ShowShownStatistics() {
     if (l.Upper) items << beyond("lbTimeAbove_25", *l.Upper, l.HoursAbove, l.ShareAbove);
     if (l.Lower) items << beyond("lbTimeBelow_25", *l.Lower, l.HoursBelow, l.ShareBelow);
   }
-  rangePanel_->setText(
-      QString(ctx_.Tr("lbShownRange_30") + QLatin1Char(':')).replace(QLatin1Char(' '), kFixedBlank) +
-      QLatin1Char(' ') + items.join(QStringLiteral("   ")));
+  rangePanel_->setText(QString(ctx_.Tr("lbShownRange_30") + QLatin1Char(':'))
+                           .replace(QLatin1Char(' '), kFixedBlank) +
+                       QLatin1Char(' ') + items.join(QStringLiteral("   ")));
 }
 
 void TfrmGraphChild::FitAirChange(double from, double to) {
@@ -287,11 +287,12 @@ void TfrmGraphChild::FitAirChange(double from, double to) {
                                                        std::exp(-out.Fit.PerHour * hours)});
     }
   }
-  plot_->SetFitCurve(curve, ctx_.Tr("lbAirChange_30") + QLatin1Char(' ') +
-                                Number(out.Fit.PerHour, 2) + kPerHour);
+  plot_->SetFitCurve(
+      curve, ctx_.Tr("lbAirChange_30") + QLatin1Char(' ') + Number(out.Fit.PerHour, 2) + kPerHour);
   plot_->replot();
   ShowAirChange();
-  if (out.Fit.Problem == AirChangeProblem::None && airChangeHandler_) airChangeHandler_(out.Request);
+  if (out.Fit.Problem == AirChangeProblem::None && airChangeHandler_)
+    airChangeHandler_(out.Request);
 }
 
 void TfrmGraphChild::ShowAirChange() {
@@ -304,9 +305,9 @@ void TfrmGraphChild::ShowAirChange() {
     return;
   }
   const AirChangeOutcome& a = *airChange_;
-  QString text = ctx_.Tr("lbAirChange_30") + QLatin1Char(' ') + ctx_.Decode(FormatDayTime(a.From, 2)) +
-                 QStringLiteral(" \u2013 ") + ctx_.Decode(FormatDayTime(a.To, 2)) +
-                 QStringLiteral(": ");
+  QString text = ctx_.Tr("lbAirChange_30") + QLatin1Char(' ') +
+                 ctx_.Decode(FormatDayTime(a.From, 2)) + QStringLiteral(" \u2013 ") +
+                 ctx_.Decode(FormatDayTime(a.To, 2)) + QStringLiteral(": ");
   switch (a.Fit.Problem) {
     case AirChangeProblem::None:
       text += QStringLiteral("n = ") + Number(a.Fit.PerHour, 2) + kPerHour +
@@ -322,7 +323,8 @@ void TfrmGraphChild::ShowAirChange() {
       text += ctx_.Tr("qrlAchOutdoor_60");
       break;
   }
-  if (a.Fit.Problem != AirChangeProblem::None) palette.setColor(QPalette::WindowText, kRefusalColour);
+  if (a.Fit.Problem != AirChangeProblem::None)
+    palette.setColor(QPalette::WindowText, kRefusalColour);
   airChangePanel_->setPalette(palette);
   airChangePanel_->setText(text);
 }
