@@ -256,6 +256,7 @@ void TfrmGraphChild::ShowShownStatistics() {
   rangePanel_->setText(QString(ctx_.Tr("lbShownRange_30") + QLatin1Char(':'))
                            .replace(QLatin1Char(' '), kFixedBlank) +
                        QLatin1Char(' ') + items.join(QStringLiteral("   ")));
+  FitSurveyPanels();
 }
 
 void TfrmGraphChild::FitAirChange(double from, double to) {
@@ -302,6 +303,7 @@ void TfrmGraphChild::ShowAirChange() {
   if (!airChange_) {
     airChangePanel_->setText(ctx_.Tr("lbAchHint_70"));
     airChangePanel_->setPalette(palette);
+    FitSurveyPanels();
     return;
   }
   const AirChangeOutcome& a = *airChange_;
@@ -327,11 +329,49 @@ void TfrmGraphChild::ShowAirChange() {
     palette.setColor(QPalette::WindowText, kRefusalColour);
   airChangePanel_->setPalette(palette);
   airChangePanel_->setText(text);
+  FitSurveyPanels();
 }
 
 void TfrmGraphChild::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   FitStatusPanels();
+  FitSurveyPanels();
+}
+
+int TfrmGraphChild::PanelWidth(const QLabel* panel, int contentWidth) const {
+  // The air change panel shares its row with the outdoor concentration.
+  int others = 0;
+  if (panel == airChangePanel_) {
+    const auto* caption = findChild<QLabel*>(QStringLiteral("lbOutdoorCo2"));
+    others = outdoor_->sizeHint().width() + (caption ? caption->sizeHint().width() : 0) + 12;
+  }
+  return std::max(contentWidth - others, 1);
+}
+
+int TfrmGraphChild::SurveyPanelsGrowth(int width) const {
+  int growth = 0;
+  for (const QLabel* panel : {rangePanel_, airChangePanel_}) {
+    if (panel == nullptr) continue;
+    growth += std::max(0, panel->heightForWidth(PanelWidth(panel, width)) - panel->minimumHeight());
+  }
+  return growth;
+}
+
+void TfrmGraphChild::FitSurveyPanels() {
+  const int width = contentsRect().width() - 4;
+  for (QLabel* panel : {rangePanel_, airChangePanel_}) {
+    if (panel == nullptr) continue;
+    const int height = panel->heightForWidth(PanelWidth(panel, width));
+    if (height > 0 && height != panel->minimumHeight()) panel->setMinimumHeight(height);
+  }
+}
+
+QSize TfrmGraphChild::minimumSizeHint() const {
+  QSize hint = QWidget::minimumSizeHint();
+  // The narrowest content width: the chart's minimum, within the layout's margins.
+  const int narrowest = std::max(plot_->minimumWidth(), hint.width() - 4);
+  hint.setHeight(hint.height() + SurveyPanelsGrowth(narrowest));
+  return hint;
 }
 
 void TfrmGraphChild::FitStatusPanels() {

@@ -82,11 +82,23 @@ class TfrmGraphChild : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
+ public:
+  // Room for the chart's minimum size with the survey panels wrapped at the narrowest width the
+  // chart allows: tiling and cascading never make a window that squeezes them onto the chart.
+  QSize minimumSizeHint() const override;
+
+ protected:
  private:
   void StatisticToggled(int statistic);
   void ShowContextMenu(const QPoint& globalPos);
   // Narrow windows: the status panels in two rows.
   void FitStatusPanels();
+  // The survey panels' heights for their wrapped texts at the window's width.
+  void FitSurveyPanels();
+  // How much taller the survey panels are at content width `width` than they are now.
+  int SurveyPanelsGrowth(int width) const;
+  // The width a survey panel gets beside its neighbours in a content width of `contentWidth`.
+  int PanelWidth(const QLabel* panel, int contentWidth) const;
   void ShowShownStatistics();
   void ShowAirChange();
   void EndFitDrag();
