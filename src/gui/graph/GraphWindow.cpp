@@ -338,6 +338,23 @@ void TfrmGraphChild::resizeEvent(QResizeEvent* event) {
   FitSurveyPanels();
 }
 
+namespace {
+
+// The height a framed label needs for its text wrapped at `width`, as the label lays it out
+// (its own heightForWidth never returns less than its minimum height, which this sets).
+int WrappedHeight(const QLabel* label, int width) {
+  const QFontMetrics metrics = label->fontMetrics();
+  const int indent = label->frameWidth() > 0 ? metrics.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+  const QMargins m = label->contentsMargins();
+  const int extraWidth = m.left() + m.right() + 2 * label->margin() + indent;
+  const int extraHeight = m.top() + m.bottom() + 2 * label->margin();
+  const QRect text = metrics.boundingRect(QRect(0, 0, std::max(width - extraWidth, 1), 1 << 20),
+                                          Qt::AlignLeft | Qt::TextWordWrap, label->text());
+  return text.height() + extraHeight;
+}
+
+}  // namespace
+
 int TfrmGraphChild::PanelWidth(const QLabel* panel, int contentWidth) const {
   // The air change panel shares its row with the outdoor concentration.
   int others = 0;
@@ -352,7 +369,7 @@ int TfrmGraphChild::SurveyPanelsGrowth(int width) const {
   int growth = 0;
   for (const QLabel* panel : {rangePanel_, airChangePanel_}) {
     if (panel == nullptr) continue;
-    growth += std::max(0, panel->heightForWidth(PanelWidth(panel, width)) - panel->minimumHeight());
+    growth += std::max(0, WrappedHeight(panel, PanelWidth(panel, width)) - panel->minimumHeight());
   }
   return growth;
 }
@@ -361,7 +378,7 @@ void TfrmGraphChild::FitSurveyPanels() {
   const int width = contentsRect().width() - 4;
   for (QLabel* panel : {rangePanel_, airChangePanel_}) {
     if (panel == nullptr) continue;
-    const int height = panel->heightForWidth(PanelWidth(panel, width));
+    const int height = WrappedHeight(panel, PanelWidth(panel, width));
     if (height > 0 && height != panel->minimumHeight()) panel->setMinimumHeight(height);
   }
 }
