@@ -5,17 +5,18 @@
 #include "app/IniFile.h"
 #include "app/LanguageChoice.h"
 #include "app/LanguageDialog.h"
+#include "app/LimitsDialog.h"
+#include "comfort/ComfortCalculator.h"
+#include "comfort/ComfortDialog.h"
+#include "common/ToolkitTexts.h"
 #include "download/BlockGrid.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
 #include "download/GuiDownload.h"
+#include "graph/ShowGraphDialog.h"
 #include "link/Link.h"
 #include "link/PortDialog.h"
 #include "link/TransferDialog.h"
-#include "comfort/ComfortCalculator.h"
-#include "comfort/ComfortDialog.h"
-#include "common/ToolkitTexts.h"
-#include "graph/ShowGraphDialog.h"
 #include "print/HeaderDialog.h"
 #include "store/SignalCatalog.h"
 #include "view/InfoDialog.h"
@@ -25,6 +26,7 @@
 #include <QButtonGroup>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,6 +34,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QToolButton>
 
 namespace qv {
@@ -413,7 +416,7 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
     f.Comfort->SettleBox()->setValue(20);
     for (QDialog* dialog : std::initializer_list<QDialog*>{
              f.Language, f.Port, f.DLSelect, f.DownLoadList, f.Transfering, f.Units, f.About,
-             f.Header, f.Comfort, f.ComfortCalculator}) {
+             f.Header, f.Comfort, f.ComfortCalculator, f.Limits}) {
       dialog->show();
       QApplication::processEvents();
       // Every dialog fits a 1024 x 768 screen with room for its frame and a panel.
@@ -432,6 +435,22 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
         } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
           EXPECT_GE(g->width(), g->fontMetrics().horizontalAdvance(g->title()) + 8)
               << name.toStdString() << " \"" << g->title().toStdString() << "\"";
+        } else if (auto* t = qobject_cast<QTableWidget*>(w)) {
+          // Every cell and caption whole, no scrolling.
+          for (int c = 0; c < t->columnCount(); ++c) {
+            const QString caption = t->horizontalHeaderItem(c)->text();
+            EXPECT_GE(t->columnWidth(c),
+                      t->horizontalHeader()->fontMetrics().horizontalAdvance(caption) + 8)
+                << name.toStdString() << " \"" << caption.toStdString() << "\"";
+            for (int r = 0; r < t->rowCount(); ++r) {
+              const QString text = t->item(r, c) ? t->item(r, c)->text() : QString();
+              EXPECT_GE(t->columnWidth(c), t->fontMetrics().horizontalAdvance(text) + 8)
+                  << name.toStdString() << " \"" << text.toStdString() << "\"";
+            }
+          }
+          EXPECT_GE(t->viewport()->height(),
+                    t->rowViewportPosition(t->rowCount() - 1) + t->rowHeight(t->rowCount() - 1))
+              << name.toStdString();
         }
       }
       dialog->hide();

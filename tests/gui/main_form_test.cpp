@@ -68,14 +68,16 @@ TEST_F(MainForm, MenusHoldExactlyTheirEntriesSeparatorsAndShortcuts) {
     titles << a->menu()->objectName();
   EXPECT_EQ(titles, QStringList({"mmFile", "mmEdit", "mmInstrument", "mmConfig", "mmGraph",
                                  "mmTools", "mmWindow", "mmHelp"}));
-  EXPECT_EQ(Entries(form_->Menu("mmFile")),
-            QStringList({"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileSaveLogAsRes", "-",
-                         "mmFileHeadSetUp", "mmFilePreview", "mmFileExportReport", "mmFileInfo",
-                         "-", "mmFileExport", "-", "mmFileExit"}));
+  EXPECT_EQ(
+      Entries(form_->Menu("mmFile")),
+      QStringList({"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileSaveLogAsRes", "-",
+                   "mmFileHeadSetUp", "mmFilePreview", "mmFileExportReport", "mmFileExportSurvey",
+                   "mmFileInfo", "-", "mmFileExport", "-", "mmFileExit"}));
   EXPECT_EQ(Entries(form_->Menu("mmEdit")), QStringList({"mmEditCopy", "mmEditSelAll"}));
   EXPECT_EQ(Entries(form_->Menu("mmInstrument")), QStringList({"-", "mmInstrDownLoad", "-"}));
-  EXPECT_EQ(Entries(form_->Menu("mmConfig")), QStringList({"mmConfigPort", "mmConfigLanguage", "-",
-                                                           "mmConfigLogList", "mmConfigUnits"}));
+  EXPECT_EQ(Entries(form_->Menu("mmConfig")),
+            QStringList({"mmConfigPort", "mmConfigLanguage", "-", "mmConfigLogList",
+                         "mmConfigUnits", "mmConfigLimits"}));
   EXPECT_EQ(Entries(form_->Menu("mmGraph")),
             QStringList({"mmGraphDraw", "mmGraphComfort", "mmGraphRefresh", "mmGraphPrint",
                          "mmGraphSaveImage", "mmGraphClose", "mmGraphCloseAll"}));

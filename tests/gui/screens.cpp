@@ -7,9 +7,11 @@
 #include "app/IniFile.h"
 #include "app/LanguageChoice.h"
 #include "app/LanguageDialog.h"
+#include "app/LimitsDialog.h"
 #include "app/MainForm.h"
 #include "comfort/ComfortCalculator.h"
 #include "comfort/ComfortDialog.h"
+#include "app/ReportCommands.h"
 #include "common/WindowLook.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
@@ -20,6 +22,8 @@
 #include "link/TransferDialog.h"
 #include "print/HeaderDialog.h"
 #include "store/SignalCatalog.h"
+#include "survey/LimitSettings.h"
+#include "survey/SurveyPainter.h"
 #include "view/InfoDialog.h"
 #include "view/InstrumentSettingsDialog.h"
 #include "view/UnitsDialog.h"
@@ -330,6 +334,126 @@ void SaveComfort(qv::TfrmMainForm& form, qv::AppContext& ctx) {
       "comfort-calculator-outside");
 }
 
+// A school day in a classroom, every minute from 8:00 to 17:00: three lessons in which the CO2
+// rises towards 1700 ppm, a break with the windows open (4 air changes an hour), lunch with
+// the door open (1.2) and the empty afternoon (0.8); the air warms with the pupils.
+qv::TLoggerRecord ClassroomDay(qv::DateTime day) {
+  qv::TLoggerRecord b;
+  b.UnitSystem = "SI";
+  b.IntervalSec = 60;
+  b.BeginTime = day + 8.0 / 24;
+  b.SampleCount = 9 * 60;
+  b.BuildingName = "Riverside School";
+  b.RoomName = "Classroom 1A";
+  for (const int code : {1, 5, 57}) {
+    b.SignalCodes[static_cast<size_t>(b.SignalCount++)] = code;
+    b.SignalPresent[static_cast<size_t>(code)] = 1;
+  }
+  struct Phase {
+    int until;  // minutes after 8:00
+    double level, rate;
+  };
+  const Phase phases[] = {{90, 1700, 0.8}, {120, 420, 4.0},  {210, 1700, 0.8},
+                          {270, 420, 1.2}, {360, 1700, 0.8}, {540, 420, 0.8}};
+  double co2 = 450, air = 20.2;
+  std::vector<double>& c = b.Samples[static_cast<size_t>(qv::StoragePos(57))];
+  std::vector<double>& t = b.Samples[static_cast<size_t>(qv::StoragePos(1))];
+  std::vector<double>& h = b.Samples[static_cast<size_t>(qv::StoragePos(5))];
+  for (int k = 0; k < b.SampleCount; ++k) {
+    const Phase* p = &phases[0];
+    while (k >= p->until)
+      ++p;
+    co2 = p->level + (co2 - p->level) * std::exp(-p->rate / 60);
+    const bool lesson = p->level > 1000;
+    air += ((lesson ? 25.0 : 20.5) - air) * 0.02;
+    c.push_back(std::round(co2 + 6 * std::sin(k * 1.3)));
+    t.push_back(std::round((air + 0.1 * std::sin(k * 0.7)) * 10) / 10);
+    h.push_back(std::round((38 + 0.01 * (co2 - 420) + std::sin(k / 25.0)) * 10) / 10);
+  }
+  return b;
+}
+
+// The survey: Settings > Limits with limits set; the air temperature window of a classroom's
+// day with its limit lines; its CO2 window zoomed into the morning with the survey of the
+// stretch shown and the air change rate of the lunch break's decay; then the survey report of
+// the day exported as PDF, its first page and its first page of graphs rendered.
+void SaveSurvey(qv::TfrmMainForm& form, qv::AppContext& ctx, qv::test::ScriptedPrompter& prompter) {
+  qv::LimitTable limits = qv::DefaultLimits();
+  limits[0] = {24.0, 20.0};
+  limits[1] = {60.0, 30.0};
+  qv::SaveLimits(ctx.Settings, limits);
+  qv::Document& doc = ctx.Doc;
+  doc.LoggerBlocks = {ClassroomDay(*qv::EncodeDateTime({2024, 3, 7, 0, 0, 0, 0}))};
+  doc.Kind = qv::DocumentKind::Logging;
+  struct : qv::DocumentHost {
+    bool Ask(std::string_view) override { return false; }
+    bool SaveAs() override { return false; }
+    void Message(qv::MessageIcon, const qv::Bytes&) override {}
+    bool ChooseBlockToShow(std::vector<qv::TLoggerRecord>&) override { return false; }
+  } host;
+  form.CloseAllMdiChildren();
+  ctx.Workspace.ShowBlock(0, host);
+
+  OnNextModal([](QDialog* d) {
+    Save(d, "dialog-limits");
+    d->reject();
+  });
+  form.mmConfigLimitsClick();
+
+  ctx.Choices.Graph = {};
+  ctx.Choices.Graph[0] = ctx.Choices.Graph[14] = true;
+  OnNextModal([](QDialog* d) { d->findChild<QPushButton*>("btnOK")->click(); });
+  form.mmGraphDrawClick();
+  QApplication::processEvents();
+  const qv::TLoggerRecord& day = doc.LoggerBlocks.front();
+  const auto at = [&day](int minutes) { return day.BeginTime + minutes / 1440.0; };
+  for (QMdiSubWindow* window : form.MdiArea()->subWindowList()) {
+    auto* graph = qobject_cast<qv::TfrmGraphChild*>(window->widget());
+    window->showNormal();
+    window->resize(900, 660);
+    QApplication::processEvents();
+    if (graph->Quantity() == 1) {
+      Save(window, "graph-limit-line");
+      continue;
+    }
+    graph->Plot()->xAxis->setRange(qv::TGraphChart::ToAxis(at(60)),
+                                   qv::TGraphChart::ToAxis(at(330)));
+    graph->Plot()->replot();
+    graph->FitAirChange(at(212), at(268));
+    window->raise();
+    Save(window, "graph-range-statistics");
+  }
+
+  qv::PrintHeader texts;
+  texts.Lines = {"Dipl.-Ing. Anna Berg", "Indoor climate laboratory, room 2.14", "Riverside School",
+                 "Classroom 1A, ground floor", "Quorvantel PRO - indoor climate survey"};
+  texts.ProbeType[0] = "TP-100";
+  texts.ProbeSerNo[0] = "10452";
+  texts.ProbeType[7] = "CO2-5";
+  texts.ProbeSerNo[7] = "81234";
+  ctx.Workspace.SetReportHeader(texts, day.BeginTime);
+  const QString pdf = QDir(g_folder).filePath(QStringLiteral("survey-report.pdf"));
+  prompter.files = {pdf};
+  Q_EMIT form.Menu(QStringLiteral("mmFile"))->aboutToShow();
+  form.Action(QStringLiteral("mmFileExportSurvey"))->trigger();
+  const qv::SurveyPainter report(form.Reports().Survey());
+  int graphs = 1;
+  while (graphs < report.PageCount() && report.GraphsOnPage(graphs - 1).size() < 2)
+    ++graphs;
+  for (const auto& [page, name] :
+       {std::pair{1, "survey-report-first"}, {graphs, "survey-report-graphs"}}) {
+    const QString png = QDir(g_folder).filePath(QString::fromLatin1(name));
+    const QString number = QString::number(page);
+    if (QProcess::execute(QStringLiteral("pdftoppm"),
+                          {QStringLiteral("-r"), QStringLiteral("90"), QStringLiteral("-png"),
+                           QStringLiteral("-f"), number, QStringLiteral("-l"), number,
+                           QStringLiteral("-singlefile"), pdf, png}) != 0) {
+      std::fprintf(stderr, "pdftoppm could not render page %d of %s\n", page, qPrintable(pdf));
+    }
+  }
+  form.CloseAllMdiChildren();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -603,6 +727,7 @@ int main(int argc, char* argv[]) {
     Save(&form, "graphs-16");
   }
   SaveComfort(form, ctx);
+  SaveSurvey(form, ctx, prompter);
   std::printf("pictures written to %s\n", qPrintable(g_folder));
   return 0;
 }

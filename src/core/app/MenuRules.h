@@ -18,6 +18,9 @@ struct ShellState {
 
 struct FileMenuEnabling {
   bool Close, SaveAs, SaveLogAsRes, Preview, Info, Export;
+  // Export Report as PDF (the results report) and Export Survey Report as PDF (of a logging
+  // block).
+  bool ExportReport, ExportSurvey;
 };
 struct EditMenuEnabling {
   bool Copy, SelectAll;
@@ -35,12 +38,9 @@ struct PopupMenuEnabling {
 
 inline FileMenuEnabling FileMenuRule(const ShellState& s) {
   const bool t = s.TableVisible;
-  FileMenuEnabling e{t, t, false, t, t, t};
-  if (t && s.LoggerDataLoaded) {
-    e.Preview = false;
-    e.SaveLogAsRes = true;
-  }
-  return e;
+  const bool logging = t && s.LoggerDataLoaded;
+  // The preview shows the results report for results and the survey report for a logging block.
+  return {t, t, logging, t, t, t, t && !logging, logging};
 }
 
 inline EditMenuEnabling EditMenuRule(const ShellState& s) {

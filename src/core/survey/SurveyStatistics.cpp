@@ -5,6 +5,7 @@
 #include "store/SignalCatalog.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace qv {
@@ -16,6 +17,26 @@ constexpr double kSecondSlack = 1e-3;
 int Count(const TLoggerRecord& block) {
   return std::max(block.SampleCount, 0);
 }
+
+// By quantity, in SI and US units.
+constexpr std::array<std::array<int, 2>, kQuantityCount> kDecimals = {{
+    {1, 1},
+    {1, 1},
+    {1, 1},
+    {2, 0},
+    {0, 0},
+    {0, 1},
+    {1, 1},
+    {1, 1},
+    {1, 1},
+    {2, 2},
+    {1, 1},
+    {2, 2},
+    {1, 1},
+    {1, 1},
+    {0, 0},
+    {1, 1},
+}};
 
 }  // namespace
 
@@ -82,6 +103,11 @@ std::vector<int> LoggedQuantities(const TLoggerRecord& block) {
     if (block.SignalPresent[static_cast<size_t>(FirstCodeOf(q))] == 1) quantities.push_back(q);
   }
   return quantities;
+}
+
+int SurveyDecimals(int q, std::string_view displayUnits) {
+  if (q < 1 || q > kQuantityCount) return 1;
+  return kDecimals[static_cast<size_t>(q - 1)][displayUnits == "US" ? 1 : 0];
 }
 
 std::string SurveyUnitsOf(const TLoggerRecord& block) {

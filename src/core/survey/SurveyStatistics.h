@@ -69,6 +69,10 @@ std::vector<int> LoggedQuantities(const TLoggerRecord& block);
 // SI for a block marked neither SI nor US.
 std::string SurveyUnitsOf(const TLoggerRecord& block);
 
+// The decimals a survey shows the minimum and maximum of quantity q with in the display units
+// (the mean takes one more): those of the instrument's display.
+int SurveyDecimals(int q, std::string_view displayUnits);
+
 // Limits kept in SI units (as stored) in the display unit system.
 LimitTable LimitsInUnits(const LimitTable& si, std::string_view displayUnits);
 

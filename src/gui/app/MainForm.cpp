@@ -7,6 +7,7 @@
 #include "app/DocumentCommands.h"
 #include "app/ExportDialog.h"
 #include "app/LanguageDialog.h"
+#include "app/LimitsDialog.h"
 #include "app/ReportCommands.h"
 #include "comfort/ComfortCalculator.h"
 #include "comfort/ComfortDialog.h"
@@ -255,6 +256,8 @@ void TfrmMainForm::BuildMenus() {
        [this] { report_->mmFilePreviewClick(); });
   Wire(AddEntry(file, mm_.mmFileExportReport, "mmFileExportReport", "mmFileExportReport_25"),
        [this] { report_->mmFileExportReportClick(); });
+  Wire(AddEntry(file, mm_.mmFileExportSurvey, "mmFileExportSurvey", "mmFileExportSurvey_25"),
+       [this] { report_->mmFileExportSurveyClick(); });
   Wire(AddEntry(file, mm_.mmFileInfo, "mmFileInfo", "ppFileInfo_15"), [this] { dialogs_.Info->ppFileInfoClick(); });
   file->addSeparator();
   Wire(AddEntry(file, mm_.mmFileExport, "mmFileExport", "mmFileExport_15"),
@@ -292,6 +295,8 @@ void TfrmMainForm::BuildMenus() {
   Wire(AddEntry(config, mm_.mmConfigLogList, "mmConfigLogList", "ppLogList_15"), [this] { ppLogListClick(); });
   Wire(
       AddEntry(config, mm_.mmConfigUnits, "mmConfigUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); });
+  Wire(AddEntry(config, mm_.mmConfigLimits, "mmConfigLimits", "mmConfigLimits_25"),
+       [this] { mmConfigLimitsClick(); });
   connect(config, &QMenu::aboutToShow, this, &TfrmMainForm::mmConfigClick);
 
   QMenu* graph = AddMenu("mmGraph", "mmGraph_15");
@@ -414,6 +419,8 @@ bool TfrmMainForm::CreateDialogs() {
   dialogs_.Header = new TfrmHeader(ctx_, prompter_, this);
   dialogs_.Comfort = new TfrmComfort(ctx_, prompter_, this);
   dialogs_.ComfortCalculator = new TfrmComfortCalculator(ctx_, this);
+  dialogs_.Limits = new TfrmLimits(
+      ctx_, prompter_, [this] { ApplyLimitsToGraphs(); }, this);
   // The texts confirmed in an earlier run head the report from the start, as the command-line
   // tool's downloads carry them, instead of only once the dialog has been opened.
   ctx_.Workspace.SetReportHeader(CurrentHeaderTexts(ctx_.Settings), Now());
@@ -474,6 +481,7 @@ void TfrmMainForm::UpdateTitle() {
 
 void TfrmMainForm::DocumentReplaced() {
   CloseAllMdiChildren();
+  report_->ClearAirChanges();
   // A new document: nothing selected, nothing held for pasting.
   ClickEffects none;
   none.RowCommands = false;
@@ -516,7 +524,8 @@ void TfrmMainForm::mmFileClick() {
   Enable(mm_.mmFileSaveAs, e.SaveAs);
   Enable(mm_.mmFileSaveLogAsRes, e.SaveLogAsRes);
   Enable(mm_.mmFilePreview, e.Preview);
-  Enable(mm_.mmFileExportReport, e.Preview);
+  Enable(mm_.mmFileExportReport, e.ExportReport);
+  Enable(mm_.mmFileExportSurvey, e.ExportSurvey);
   Enable(mm_.mmFileInfo, e.Info);
   Enable(mm_.mmFileExport, e.Export);
 }

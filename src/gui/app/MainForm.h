@@ -42,6 +42,7 @@ class TfrmHeader;
 class TfrmInfo;
 class TfrmInstrumentSettings;
 class TfrmLanguage;
+class TfrmLimits;
 class TfrmTransfering;
 class TfrmUnits;
 class TfrmShowGraph;
@@ -63,6 +64,7 @@ struct Dialogs {
   TfrmHeader* Header = nullptr;
   TfrmComfort* Comfort = nullptr;
   TfrmComfortCalculator* ComfortCalculator = nullptr;
+  TfrmLimits* Limits = nullptr;
 };
 
 class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
@@ -80,6 +82,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   Link& LinkObject();
   GuiDownload& Download() { return *download_; }
   TDocumentViews& Views() const { return *views_; }
+  TReportCommands& Reports() const { return *report_; }
   QMdiArea* MdiArea() const { return mdiArea_; }
   QWidget* MainPanel() const { return panMainPanel_; }
   int WidestSignalCaption() const { return widestSignalCaption_; }
@@ -116,6 +119,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   void mmConfigLanguageClick();
   void ppLogListClick();
   void ppUnitsClick();
+  void mmConfigLimitsClick();
   // Graph menu: the chosen quantities of the current block, one window each; the active
   // window repainted or closed; every window closed.
   void mmGraphDrawClick();
@@ -186,6 +190,9 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   QList<QMdiSubWindow*> ArrangeableWindows() const;
   void ScrollMdiAreaHome();
   TfrmGraphChild* ActiveGraph() const;
+  // The stored limits on the open graph windows, and a CO2 window's fits into the survey report.
+  void ApplyLimitsToGraphs();
+  void ConnectSurvey(TfrmGraphChild* graph);
 
   AppContext& ctx_;
   Prompter& prompter_;
@@ -216,6 +223,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
     QAction *mmHelpContents, *mmHelpIndex, *mmHelpSaveTrace, *mmHelpAbout;
     QAction *ppFileInfo, *ppInstrumentSettings, *ppCopy, *ppSelectAll, *ppCutRow, *ppCopyRow,
         *ppPasteRow, *ppDeleteRow, *ppLogList, *ppSaveSelAsRes, *ppUnits;
+    QAction *mmFileExportSurvey, *mmConfigLimits;
   };
   MenuEntries mm_{};
   // The entries the transfer rule disabled, with what they get back when it ends.

@@ -4,15 +4,18 @@
 #include "app/DocumentCommands.h"
 #include "app/HelpWindow.h"
 #include "app/LanguageDialog.h"
+#include "app/LimitsDialog.h"
 #include "app/MainForm.h"
 #include "comfort/ComfortCalculator.h"
 #include "comfort/ComfortDialog.h"
+#include "app/ReportCommands.h"
 #include "common/Cursors.h"
 #include "download/GuiDownload.h"
 #include "files/SafeWrite.h"
 #include "graph/GraphWindow.h"
 #include "graph/ShowGraphDialog.h"
 #include "link/PortDialog.h"
+#include "survey/LimitSettings.h"
 #include "view/UnitsDialog.h"
 
 #include <QFileDialog>
@@ -76,6 +79,10 @@ void TfrmMainForm::ppLogListClick() {
 
 void TfrmMainForm::ppUnitsClick() {
   dialogs_.Units->ppUnitsClick();
+}
+
+void TfrmMainForm::mmConfigLimitsClick() {
+  dialogs_.Limits->mmConfigLimitsClick();
 }
 
 // ---- Window ----
@@ -198,8 +205,11 @@ void TfrmMainForm::mmGraphDrawClick() {
   // From CO down to air temperature: the first quantity ends up on top of the tiling.
   for (int q = 16; q >= 1; --q) {
     if (!ctx_.Choices.Graph[static_cast<size_t>(q - 1)]) continue;
-    AddGraphWindow(new TfrmGraphChild(ctx_, prompter_, q, *block));
+    auto* child = new TfrmGraphChild(ctx_, prompter_, q, *block);
+    ConnectSurvey(child);
+    AddGraphWindow(child);
   }
+  ApplyLimitsToGraphs();
   UpdateCentralArea();
   TileChildren(true);
 }
@@ -256,6 +266,19 @@ void TfrmMainForm::mmGraphComfortClick() {
 
 void TfrmMainForm::mmToolsComfortCalculatorClick() {
   dialogs_.ComfortCalculator->mmToolsComfortCalculatorClick();
+}
+
+void TfrmMainForm::ApplyLimitsToGraphs() {
+  const LimitTable limits = LimitsInUnits(LoadLimits(ctx_.Settings).Limits, ctx_.DisplayUnits());
+  for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+    if (auto* graph = qobject_cast<TfrmGraphChild*>(window->widget()))
+      if (graph->Quantity() >= 1 && graph->Quantity() <= kQuantityCount)
+        graph->SetLimits(limits[static_cast<size_t>(graph->Quantity() - 1)]);
+  }
+}
+
+void TfrmMainForm::ConnectSurvey(TfrmGraphChild* graph) {
+  graph->SetAirChangeHandler([this](const AirChangeRequest& r) { report_->AddAirChange(r); });
 }
 
 void TfrmMainForm::mmGraphRefreshClick() {

@@ -239,6 +239,17 @@ void TGraphChart::RebuildLegend() {
   for (size_t i = 0; i < limitGraphs_.size(); ++i) {
     if (limits_[i]) limitGraphs_[i]->addToLegend();
   }
+  if (FitCurveShown()) fit_->addToLegend();
+}
+
+void TGraphChart::MeasureLegend() {
+  const int wrap = legend->wrap();
+  legend->setWrap(0);
+  RebuildLegend();
+  legendFullWidth_ = legend->minimumOuterSizeHint().width();
+  legend->setWrap(wrap);
+  RebuildLegend();
+  FitTexts(size());
 }
 
 QCPRange TGraphChart::ValueRange() const {
@@ -282,7 +293,34 @@ void TGraphChart::SetLimitLine(LimitSide side, std::optional<double> value,
   const QCPRange after = ValueRange();
   floor_ = std::min(1.05 * bounds_.Lower, after.lower);
   if (wholeShown) yAxis->setRange(after);
-  RebuildLegend();
+  MeasureLegend();
+}
+
+QColor TGraphChart::FitCurveColour() {
+  return {140, 40, 200};
+}
+
+void TGraphChart::SetFitCurve(const std::vector<GraphPoint>& points, const QString& legendName) {
+  if (!points.empty() && fit_ == nullptr) {
+    fit_ = addGraph();
+    fit_->setPen(QPen(FitCurveColour(), 2));
+  }
+  if (fit_ == nullptr) return;
+  QVector<double> xs, ys;
+  xs.reserve(static_cast<qsizetype>(points.size()));
+  ys.reserve(xs.capacity());
+  for (const GraphPoint& p : points) {
+    xs.push_back(ToAxis(p.X));
+    ys.push_back(p.Y);
+  }
+  fit_->setData(xs, ys, true);
+  fit_->setName(legendName);
+  fit_->setVisible(!points.empty());
+  MeasureLegend();
+}
+
+bool TGraphChart::FitCurveShown() const {
+  return fit_ != nullptr && fit_->visible();
 }
 
 void TGraphChart::SetMarkersShown(bool shown) {

@@ -78,6 +78,13 @@ class TGraphChart : public QCustomPlot {
   std::optional<double> LimitLine(LimitSide side) const;
   static QColor LimitLineColour(LimitSide side);
 
+  // A curve fitted to part of the block (times in date-time days, values in the display units),
+  // drawn in a colour of its own and named in the legend after the limit lines; no points
+  // remove it.
+  void SetFitCurve(const std::vector<GraphPoint>& points, const QString& legendName = {});
+  bool FitCurveShown() const;
+  static QColor FitCurveColour();
+
   // The statistics' markers at every point (as a new chart has them) or lines alone.
   void SetMarkersShown(bool shown);
 
@@ -111,6 +118,8 @@ class TGraphChart : public QCustomPlot {
 
  private:
   void RebuildLegend();
+  // The legend's width in one row, taken again when its entries change.
+  void MeasureLegend();
   QCPRange ValueRange() const;
 
   int q_;
@@ -127,6 +136,7 @@ class TGraphChart : public QCustomPlot {
   QCPItemStraightLine* cursor_ = nullptr;
   std::array<QCPGraph*, 2> limitGraphs_{};  // upper, lower; created when first set
   std::array<std::optional<double>, 2> limits_;
+  QCPGraph* fit_ = nullptr;  // created when first set
   double floor_ = 0;  // the value axis never goes below it
 };
 

@@ -1,8 +1,12 @@
 #include "graph/GraphWindow.h"
 
+#include "common/LocaleNumbers.h"
 #include "format/DateTimeText.h"
+#include "format/NumberText.h"
+#include "store/SignalCatalog.h"
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QGridLayout>
@@ -16,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace qv {
 namespace {
@@ -24,6 +29,34 @@ const char* const kStatisticKeys[kStatistics] = {"Curr_5", "Min_5", "Avg_5", "Ma
 const QColor kSeriesColors[kStatistics] = {{128, 0, 64}, {0, 128, 0}, {0, 0, 160}, {255, 0, 0}};
 const QColor kBackground(255, 255, 161);
 constexpr const char* kSaveImageKey = "mmGraphSaveImage_25";
+const QColor kRefusalColour(160, 0, 0);
+// The most points of a fitted curve: it is smooth, a few hundred draw it as well as thousands.
+constexpr int kFitCurvePoints = 200;
+const QString kPerHour = QStringLiteral(" h\u207B\u00B9");
+const QChar kFixedBlank(0x00A0);
+
+// The block's times and quantity q's current values, nothing else: what the statistics and the
+// fit of one window read, without a copy of every logged signal per window.
+TLoggerRecord QuantityOnly(const TLoggerRecord& block, int q) {
+  TLoggerRecord b;
+  b.IntervalSec = block.IntervalSec;
+  b.UnitSystem = block.UnitSystem;
+  b.BeginTime = block.BeginTime;
+  b.SampleCount = block.SampleCount;
+  const int code = FirstCodeOf(q);
+  if (q >= 1 && q <= kQuantityCount && block.SignalPresent[static_cast<size_t>(code)] == 1) {
+    b.SignalCodes[0] = code;
+    b.SignalCount = 1;
+    b.SignalPresent[static_cast<size_t>(code)] = 1;
+    const auto pos = static_cast<size_t>(StoragePos(code));
+    b.Samples[pos] = block.Samples[pos];
+  }
+  return b;
+}
+
+bool HasValue(double v) {
+  return v < NoValueThreshold && std::isfinite(v);
+}
 
 }  // namespace
 
@@ -32,7 +65,66 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
     : TfrmGraphChild(ctx, prompter, q, ctx.Tr(GraphQuantityOf(q)->CaptionKey),
                      LoggedChartContent(ChartTextsFor(q, ctx.DisplayUnits(), ctx.Texts, ctx.Codec),
                                         block, q, ctx.DisplayUnits()),
-                     StatusUnitSuffix(q, ctx.DisplayUnits(), ctx.Texts), parent) {}
+                     StatusUnitSuffix(q, ctx.DisplayUnits(), ctx.Texts), parent) {
+  // A logged quantity's window surveys the stretch shown below its status panels; a computed
+  // series has no limits and no survey.
+  auto* layout = static_cast<QVBoxLayout*>(this->layout());
+  const std::string_view units = ctx_.DisplayUnits();
+  block_ = QuantityOnly(block, q);
+  units_ = std::string(units);
+  // The survey of the stretch shown: its items stay whole where the panel wraps.
+  rangePanel_ = new QLabel(this);
+  rangePanel_->setObjectName(QStringLiteral("lbShownStatistics"));
+  rangePanel_->setFrameShape(QFrame::StyledPanel);
+  rangePanel_->setWordWrap(true);
+  rangePanel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  layout->addWidget(rangePanel_);
+  connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+          [this] { ShowShownStatistics(); });
+  if (q == kCo2Quantity) {
+    auto* row = new QHBoxLayout;
+    airChangePanel_ = new QLabel(this);
+    airChangePanel_->setObjectName(QStringLiteral("lbAirChange"));
+    airChangePanel_->setFrameShape(QFrame::StyledPanel);
+    airChangePanel_->setWordWrap(true);
+    airChangePanel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* outdoorLabel = new QLabel(ctx_.Tr("qrlOutdoorCo2_30") + QLatin1Char(':'), this);
+    outdoorLabel->setObjectName(QStringLiteral("lbOutdoorCo2"));
+    outdoor_ = new QDoubleSpinBox(this);
+    outdoor_->setObjectName(QStringLiteral("seOutdoorCo2"));
+    outdoor_->setDecimals(0);
+    outdoor_->setRange(0, 5000);
+    outdoor_->setSingleStep(10);
+    outdoor_->setValue(kOutdoorCo2);
+    outdoor_->setSuffix(QLatin1Char(' ') + ctx_.Tr("Unit-Ppm_10"));
+    outdoorLabel->setBuddy(outdoor_);
+    // A new outdoor concentration fits the last stretch again.
+    connect(outdoor_, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this] {
+      if (airChange_) {
+        const AirChangeOutcome last = *airChange_;
+        FitAirChange(last.From, last.To);
+      }
+    });
+    row->addWidget(airChangePanel_, 1);
+    row->addWidget(outdoorLabel);
+    row->addWidget(outdoor_);
+    layout->addLayout(row);
+    QCPSelectionRect* band = plot_->selectionRect();
+    connect(band, &QCPSelectionRect::accepted, this, [this](const QRect& rect, QMouseEvent*) {
+      if (!fitDrag_) return;
+      EndFitDrag();
+      const double a = plot_->xAxis->pixelToCoord(rect.left());
+      const double b = plot_->xAxis->pixelToCoord(rect.right());
+      FitAirChange(TGraphChart::FromAxis(std::min(a, b)), TGraphChart::FromAxis(std::max(a, b)));
+    });
+    connect(band, &QCPSelectionRect::canceled, this, [this] {
+      if (fitDrag_) EndFitDrag();
+    });
+    ShowAirChange();
+  }
+  ShowShownStatistics();
+  FitStatusPanels();
+}
 
 TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int id, const QString& caption,
                                const ChartContent& content, const Bytes& statusSuffix,
@@ -97,9 +189,218 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int id, cons
   FitStatusPanels();
 }
 
+void TfrmGraphChild::EndFitDrag() {
+  fitDrag_ = false;
+  // The next plain drag zooms again (the signal being delivered no longer reaches the zoom) in
+  // the zoom's own look.
+  plot_->setSelectionRectMode(QCP::srmZoom);
+  plot_->selectionRect()->setPen(QPen(Qt::gray, 0, Qt::DashLine));
+  plot_->selectionRect()->setBrush(Qt::NoBrush);
+}
+
+QString TfrmGraphChild::Number(double v, int decimals) const {
+  return ctx_.Decode(FormatFixed(v, decimals, LocaleDecimalSeparator()));
+}
+
+QString TfrmGraphChild::UnitText() const {
+  const GraphQuantity* g = GraphQuantityOf(q_);
+  const char* key = g == nullptr ? nullptr : units_ == "US" ? g->UnitKeyUS : g->UnitKeySI;
+  return key == nullptr ? QString() : ctx_.Tr(key);
+}
+
+void TfrmGraphChild::SetLimits(const QuantityLimits& limits) {
+  limits_ = limits;
+  const QString unit = UnitText();
+  const auto name = [&](const char* key, double v) {
+    QString text =
+        ctx_.Tr(key) + QLatin1Char(' ') + ctx_.Decode(FormatGeneral(v, LocaleDecimalSeparator()));
+    if (!unit.isEmpty()) text += QLatin1Char(' ') + unit;
+    return text;
+  };
+  using Side = TGraphChart::LimitSide;
+  plot_->SetLimitLine(Side::Upper, limits.Upper,
+                      limits.Upper ? name("qrlUpperLimit_20", *limits.Upper) : QString());
+  plot_->SetLimitLine(Side::Lower, limits.Lower,
+                      limits.Lower ? name("qrlLowerLimit_20", *limits.Lower) : QString());
+  plot_->replot();
+  ShowShownStatistics();
+}
+
+SampleRange TfrmGraphChild::ShownSamples() const {
+  const QCPRange shown = plot_->xAxis->range();
+  return SamplesWithin(block_, TGraphChart::FromAxis(shown.lower),
+                       TGraphChart::FromAxis(shown.upper));
+}
+
+QuantityStatistics TfrmGraphChild::ShownStatistics() const {
+  return ComputeQuantityStatistics(block_, q_, ShownSamples(), units_, limits_);
+}
+
+void TfrmGraphChild::ShowShownStatistics() {
+  if (rangePanel_ == nullptr) return;
+  const QuantityStatistics s = ShownStatistics();
+  const int decimals = SurveyDecimals(q_, units_);
+  const QString unit = UnitText();
+  const QString withUnit = unit.isEmpty() ? QString() : kFixedBlank + unit;
+  // Each item whole on its line: blanks inside it do not break.
+  const auto item = [&](const QString& caption, const QString& value) {
+    return QString(caption + QLatin1Char(' ') + value).replace(QLatin1Char(' '), kFixedBlank);
+  };
+  QStringList items;
+  items << item(ctx_.Tr("qrlSurveySamples_20"), QString::number(s.Count));
+  if (s.Min && s.Mean && s.Max) {
+    items << item(ctx_.Tr("LogSerTit2_8"), Number(*s.Min, decimals) + withUnit)
+          << item(ctx_.Tr("LogSerTit3_8"), Number(*s.Mean, decimals + 1) + withUnit)
+          << item(ctx_.Tr("LogSerTit4_8"), Number(*s.Max, decimals) + withUnit);
+  }
+  if (s.Limit && s.Count > 0) {
+    const LimitResult& l = *s.Limit;
+    const auto beyond = [&](const char* key, double limit, double hours,
+                            const std::optional<double>& share) {
+      QString value = ctx_.Decode(FormatGeneral(limit, LocaleDecimalSeparator())) + withUnit +
+                      QStringLiteral(": ") + Number(hours, 2) + QStringLiteral(" h");
+      if (share) value += QStringLiteral(" (") + Number(*share, 1) + QStringLiteral(" %)");
+      return item(ctx_.Tr(key), value);
+    };
+    if (l.Upper) items << beyond("lbTimeAbove_25", *l.Upper, l.HoursAbove, l.ShareAbove);
+    if (l.Lower) items << beyond("lbTimeBelow_25", *l.Lower, l.HoursBelow, l.ShareBelow);
+  }
+  rangePanel_->setText(QString(ctx_.Tr("lbShownRange_30") + QLatin1Char(':'))
+                           .replace(QLatin1Char(' '), kFixedBlank) +
+                       QLatin1Char(' ') + items.join(QStringLiteral("   ")));
+  FitSurveyPanels();
+}
+
+void TfrmGraphChild::FitAirChange(double from, double to) {
+  if (airChangePanel_ == nullptr) return;
+  AirChangeOutcome out;
+  out.Request.Range = SamplesWithin(block_, from, to);
+  out.Request.OutdoorPpm = outdoor_->value();
+  const SampleRange& range = out.Request.Range;
+  out.From = TimeOfSample(block_, range.First);
+  out.To = TimeOfSample(block_, range.First + std::max(range.Count - 1, 0));
+  out.Fit = AirChangeOfBlock(block_, range, out.Request.OutdoorPpm);
+  airChange_ = out;
+
+  std::vector<GraphPoint> curve;
+  if (out.Fit.Problem == AirChangeProblem::None) {
+    // The fitted decay over the stretch, from the first sample with a value (where C0 holds).
+    const std::vector<double>& co2 =
+        block_.Samples[static_cast<size_t>(StoragePos(FirstCodeOf(kCo2Quantity)))];
+    int first = range.First;
+    while (first < range.First + range.Count && !HasValue(co2[static_cast<size_t>(first)]))
+      ++first;
+    const int last = range.First + range.Count - 1;
+    const int steps = std::min(kFitCurvePoints, std::max(last - first, 1));
+    for (int k = 0; k <= steps; ++k) {
+      const double i = first + (last - first) * static_cast<double>(k) / steps;
+      const double hours = (i - first) * block_.IntervalSec / 3600.0;
+      const DateTime t = AddSeconds(block_.BeginTime, i * block_.IntervalSec);
+      curve.push_back({t, out.Request.OutdoorPpm + (out.Fit.C0 - out.Request.OutdoorPpm) *
+                                                       std::exp(-out.Fit.PerHour * hours)});
+    }
+  }
+  plot_->SetFitCurve(
+      curve, ctx_.Tr("lbAirChange_30") + QLatin1Char(' ') + Number(out.Fit.PerHour, 2) + kPerHour);
+  plot_->replot();
+  ShowAirChange();
+  if (out.Fit.Problem == AirChangeProblem::None && airChangeHandler_)
+    airChangeHandler_(out.Request);
+}
+
+void TfrmGraphChild::ShowAirChange() {
+  if (airChangePanel_ == nullptr) return;
+  QPalette palette = airChangePanel_->palette();
+  palette.setColor(QPalette::WindowText, palette.color(QPalette::Active, QPalette::WindowText));
+  if (!airChange_) {
+    airChangePanel_->setText(ctx_.Tr("lbAchHint_70"));
+    airChangePanel_->setPalette(palette);
+    FitSurveyPanels();
+    return;
+  }
+  const AirChangeOutcome& a = *airChange_;
+  QString text = ctx_.Tr("lbAirChange_30") + QLatin1Char(' ') +
+                 ctx_.Decode(FormatDayTime(a.From, 2)) + QStringLiteral(" \u2013 ") +
+                 ctx_.Decode(FormatDayTime(a.To, 2)) + QStringLiteral(": ");
+  switch (a.Fit.Problem) {
+    case AirChangeProblem::None:
+      text += QStringLiteral("n = ") + Number(a.Fit.PerHour, 2) + kPerHour +
+              QStringLiteral(",  R\u00B2 = ") + Number(a.Fit.R2, 3);
+      break;
+    case AirChangeProblem::TooFewSamples:
+      text += ctx_.Tr("qrlAchTooFew_50");
+      break;
+    case AirChangeProblem::NotFalling:
+      text += ctx_.Tr("qrlAchRising_50");
+      break;
+    case AirChangeProblem::AtOrBelowOutdoor:
+      text += ctx_.Tr("qrlAchOutdoor_60");
+      break;
+  }
+  if (a.Fit.Problem != AirChangeProblem::None)
+    palette.setColor(QPalette::WindowText, kRefusalColour);
+  airChangePanel_->setPalette(palette);
+  airChangePanel_->setText(text);
+  FitSurveyPanels();
+}
+
 void TfrmGraphChild::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   FitStatusPanels();
+  FitSurveyPanels();
+}
+
+namespace {
+
+// The height a framed label needs for its text wrapped at `width`, as the label lays it out
+// (its own heightForWidth never returns less than its minimum height, which this sets).
+int WrappedHeight(const QLabel* label, int width) {
+  const QFontMetrics metrics = label->fontMetrics();
+  const int indent = label->frameWidth() > 0 ? metrics.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+  const QMargins m = label->contentsMargins();
+  const int extraWidth = m.left() + m.right() + 2 * label->margin() + indent;
+  const int extraHeight = m.top() + m.bottom() + 2 * label->margin();
+  const QRect text = metrics.boundingRect(QRect(0, 0, std::max(width - extraWidth, 1), 1 << 20),
+                                          Qt::AlignLeft | Qt::TextWordWrap, label->text());
+  return text.height() + extraHeight;
+}
+
+}  // namespace
+
+int TfrmGraphChild::PanelWidth(const QLabel* panel, int contentWidth) const {
+  // The air change panel shares its row with the outdoor concentration.
+  int others = 0;
+  if (panel == airChangePanel_) {
+    const auto* caption = findChild<QLabel*>(QStringLiteral("lbOutdoorCo2"));
+    others = outdoor_->sizeHint().width() + (caption ? caption->sizeHint().width() : 0) + 12;
+  }
+  return std::max(contentWidth - others, 1);
+}
+
+int TfrmGraphChild::SurveyPanelsGrowth(int width) const {
+  int growth = 0;
+  for (const QLabel* panel : {rangePanel_, airChangePanel_}) {
+    if (panel == nullptr) continue;
+    growth += std::max(0, WrappedHeight(panel, PanelWidth(panel, width)) - panel->minimumHeight());
+  }
+  return growth;
+}
+
+void TfrmGraphChild::FitSurveyPanels() {
+  const int width = contentsRect().width() - 4;
+  for (QLabel* panel : {rangePanel_, airChangePanel_}) {
+    if (panel == nullptr) continue;
+    const int height = WrappedHeight(panel, PanelWidth(panel, width));
+    if (height > 0 && height != panel->minimumHeight()) panel->setMinimumHeight(height);
+  }
+}
+
+QSize TfrmGraphChild::minimumSizeHint() const {
+  QSize hint = QWidget::minimumSizeHint();
+  // The narrowest content width: the chart's minimum, within the layout's margins.
+  const int narrowest = std::max(plot_->minimumWidth(), hint.width() - 4);
+  hint.setHeight(hint.height() + SurveyPanelsGrowth(narrowest));
+  return hint;
 }
 
 void TfrmGraphChild::FitStatusPanels() {
@@ -188,6 +489,17 @@ bool TfrmGraphChild::eventFilter(QObject* watched, QEvent* event) {
           ShowReadout(TGraphChart::FromAxis(x));
         }
       }
+    } else if (event->type() == QEvent::MouseButtonPress && airChangePanel_ != nullptr &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+               (static_cast<QMouseEvent*>(event)->modifiers() & Qt::ShiftModifier)) {
+      // With Shift held the rectangle chooses the stretch of a fit instead of zooming; the
+      // chart itself starts it.
+      fitDrag_ = true;
+      plot_->setSelectionRectMode(QCP::srmCustom);
+      QColor tint = TGraphChart::FitCurveColour();
+      plot_->selectionRect()->setPen(QPen(tint, 0, Qt::DashLine));
+      tint.setAlpha(40);
+      plot_->selectionRect()->setBrush(tint);
     } else if (event->type() == QEvent::MouseButtonPress &&
                static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
       // The right button un-zooms; with Ctrl it opens the window's menu instead, so that a

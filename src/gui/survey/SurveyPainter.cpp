@@ -36,26 +36,6 @@ constexpr double kGap = 8;               // between the page header and the firs
 constexpr double kGraphGap = 14;         // between the two graphs of a page
 constexpr int kMostMarkedSamples = 240;  // a third of the graph's width in pixels
 
-// Decimals of the statistics of each quantity in SI and US units; the mean takes one more.
-constexpr std::array<std::array<int, 2>, kQuantityCount> kDecimals = {{
-    {1, 1},
-    {1, 1},
-    {1, 1},
-    {2, 0},
-    {0, 0},
-    {0, 1},
-    {1, 1},
-    {1, 1},
-    {1, 1},
-    {2, 2},
-    {1, 1},
-    {2, 2},
-    {1, 1},
-    {1, 1},
-    {0, 0},
-    {1, 1},
-}};
-
 // The statistics table's columns: quantity, unit, samples, minimum, mean, maximum, limit, hours
 // beyond, share beyond (widths in report pixels, kLeft to kRight).
 constexpr std::array<double, 9> kStatColumns = {160, 46, 64, 68, 66, 70, 68, 72, 80};
@@ -324,10 +304,9 @@ void SurveyPainter::AddStatistics() {
       [edges, captions](QPainter& p, double top) { PaintTableHeader(p, top, 36, edges, captions); },
       true);
 
-  const bool us = source_.Request.DisplayUnits == "US";
   for (const QuantityStatistics& s : survey_.Quantities) {
     const GraphQuantity* g = GraphQuantityOf(s.Quantity);
-    const int decimals = kDecimals[static_cast<size_t>(s.Quantity - 1)][us ? 1 : 0];
+    const int decimals = SurveyDecimals(s.Quantity, source_.Request.DisplayUnits);
     const auto value = [&](const std::optional<double>& v, int d) {
       return v ? Number(*v, d) : QStringLiteral("---");
     };

@@ -20,12 +20,13 @@ ShellState Look(bool table, bool results, bool logger, int children = 0, int row
 TEST(MenuRules, FileMenu) {
   const struct {
     ShellState state;
-    bool close, saveAs, logAsRes, preview, info, exportOn;
+    bool close, saveAs, logAsRes, preview, info, exportOn, exportReport, exportSurvey;
   } cases[] = {
-      {Look(false, false, false), false, false, false, false, false, false},
-      {Look(true, true, false), true, true, false, true, true, true},
-      {Look(true, false, true), true, true, true, false, true, true},
-      {Look(false, false, true), false, false, false, false, false, false},
+      {Look(false, false, false), false, false, false, false, false, false, false, false},
+      {Look(true, true, false), true, true, false, true, true, true, true, false},
+      // A logging block previews and exports its survey report, never the results report.
+      {Look(true, false, true), true, true, true, true, true, true, false, true},
+      {Look(false, false, true), false, false, false, false, false, false, false, false},
   };
   for (const auto& c : cases) {
     const FileMenuEnabling e = FileMenuRule(c.state);
@@ -35,6 +36,8 @@ TEST(MenuRules, FileMenu) {
     EXPECT_EQ(e.Preview, c.preview);
     EXPECT_EQ(e.Info, c.info);
     EXPECT_EQ(e.Export, c.exportOn);
+    EXPECT_EQ(e.ExportReport, c.exportReport);
+    EXPECT_EQ(e.ExportSurvey, c.exportSurvey);
   }
 }
 
