@@ -209,7 +209,7 @@ TEST_F(Comfort, WhatTheBlockLeavesUnsetIsProposedMarkedAndAnEmptyFieldStopsOk) {
                                     QLatin1Char('\n') +
                                     ctx_->Tr("msgComfortNoClo_70").arg(Number(0.7, 2)));
     EXPECT_EQ(d->findChild<QLabel*>("lbMetFrom")->text(), ctx_->Tr("qrlComfortProposed_40"));
-    EXPECT_TRUE(d->MetabolicRateBox()->hasFocus());
+    EXPECT_EQ(d->focusWidget(), d->MetabolicRateBox());
     ComfortSettings proposed;
     proposed.MetabolicRate = 1.2;
     proposed.Clothing = 0.7;
