@@ -408,10 +408,12 @@ void TfrmComfort::ShowSummary() {
     std::vector<TShareBar::Part> parts;
     QString text;
     for (size_t k = 0; k < names.size(); ++k) {
-      parts.push_back({names[k], (*values)[k], colours[k]});
+      const QString share = Number((*values)[k], 1);
+      parts.push_back({names[k], (*values)[k], colours[k],
+                       names[k] + QLatin1Char(' ') + share + QStringLiteral(" %")});
       if (k > 0) text += QStringLiteral("&nbsp;&nbsp;&nbsp; ");
       text += QStringLiteral("<span style=\"color:%1\">&#9632;</span>&nbsp;%2&nbsp;%3&nbsp;%")
-                  .arg(colours[k].name(), names[k].toHtmlEscaped(), Number((*values)[k], 1));
+                  .arg(colours[k].name(), names[k].toHtmlEscaped(), share);
     }
     bar->SetParts(std::move(parts));
     legend->setText(text);

@@ -58,8 +58,7 @@ void TShareBar::paintEvent(QPaintEvent*) {
     if (right <= left) continue;
     const QRectF area(left, frame.top(), right - left, frame.height());
     p.fillRect(area, part.Colour);
-    const QString text = part.Name + QStringLiteral(" ") +
-                         QString::number(std::lround(part.Share)) + QStringLiteral(" %");
+    const QString& text = part.Text.isEmpty() ? part.Name : part.Text;
     const QString shown = metrics.horizontalAdvance(text) + 6 <= area.width()        ? text
                           : metrics.horizontalAdvance(part.Name) + 4 <= area.width() ? part.Name
                                                                                      : QString();

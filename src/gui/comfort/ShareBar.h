@@ -16,6 +16,9 @@ class TShareBar : public QWidget {
     QString Name;
     double Share = 0;  // %
     QColor Colour;
+    // What the part reads where it is wide enough ("B 49.8 %"), in the dialog's number format,
+    // so that the bar and the legend beneath it give the same figure.
+    QString Text;
   };
   explicit TShareBar(QWidget* parent = nullptr);
 
