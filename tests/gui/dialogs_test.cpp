@@ -5,6 +5,7 @@
 #include "app/IniFile.h"
 #include "app/LanguageChoice.h"
 #include "app/LanguageDialog.h"
+#include "archive/ArchiveWindow.h"
 #include "download/BlockGrid.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
@@ -391,7 +392,8 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
     const qv::Dialogs& f = form.Forms();
     for (QDialog* dialog :
          std::initializer_list<QDialog*>{f.Language, f.Port, f.DLSelect, f.DownLoadList,
-                                         f.Transfering, f.Units, f.About, f.Header}) {
+                                         f.Transfering, f.Units, f.About, f.Header,
+                                         f.Archive}) {
       dialog->show();
       QApplication::processEvents();
       // Every dialog fits a 1024 x 768 screen with room for its frame and a panel.

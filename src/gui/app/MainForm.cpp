@@ -8,6 +8,8 @@
 #include "app/ExportDialog.h"
 #include "app/LanguageDialog.h"
 #include "app/ReportCommands.h"
+#include "archive/ArchiveService.h"
+#include "archive/ArchiveWindow.h"
 #include "common/ToolkitTexts.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
@@ -233,6 +235,7 @@ void TfrmMainForm::TransferRunning(bool running) {
   for (QToolButton* button : pbButtons_->findChildren<QToolButton*>()) {
     if (LockedWhileTransferring(button->objectName().toStdString())) button->setEnabled(!running);
   }
+  if (dialogs_.Archive != nullptr) dialogs_.Archive->TransferRunning(running);
   if (!running && closeAfterTransfer_) {
     closeAfterTransfer_ = false;
     close();
@@ -246,6 +249,8 @@ void TfrmMainForm::BuildMenus() {
   Wire(AddEntry(file, mm_.mmFileSaveAs, "mmFileSaveAs", "mmFileSaveAs_15"), [this] { mmFileSaveAsClick(); });
   Wire(AddEntry(file, mm_.mmFileSaveLogAsRes, "mmFileSaveLogAsRes", "mmFileSaveLogAsRes_15"),
        [this] { commands_->mmFileSaveLogAsResClick(); });
+  Wire(AddEntry(file, mm_.mmFileArchive, "mmFileArchive", "mmFileArchive_25"),
+       [this] { mmFileArchiveClick(); });
   file->addSeparator();
   Wire(AddEntry(file, mm_.mmFileHeadSetUp, "mmFileHeadSetUp", "mmFileHeadSetUp_15"),
        [this] { dialogs_.Header->mmSettHeaderClick(); });
@@ -411,6 +416,11 @@ bool TfrmMainForm::CreateDialogs() {
                                             *dialogs_.DownLoadList, *dialogs_.Transfering);
   download_->ApplyPortChoice(ctx_.Port);
   connect(download_.get(), &GuiDownload::runningChanged, this, &TfrmMainForm::TransferRunning);
+
+  archive_ = std::make_unique<ArchiveService>(ctx_);
+  dialogs_.Archive = new TfrmArchive(ctx_, prompter_, *commands_, *archive_, this);
+  connect(commands_, &TDocumentCommands::documentFileUsed, archive_.get(),
+          &ArchiveService::FileUsed);
   return true;
 }
 

@@ -27,12 +27,14 @@ class QToolButton;
 
 namespace qv {
 
+class ArchiveService;
 class GuiDownload;
 class Link;
 class TDocumentCommands;
 class TReportCommands;
 class TDocumentViews;
 class TfrmAbout;
+class TfrmArchive;
 class TfrmCOM_Port;
 class TfrmDLSelect;
 class TfrmDownLoadList;
@@ -59,6 +61,7 @@ struct Dialogs {
   TfrmInfo* Info = nullptr;
   TfrmInstrumentSettings* InstrumentSettings = nullptr;
   TfrmHeader* Header = nullptr;
+  TfrmArchive* Archive = nullptr;
 };
 
 class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
@@ -75,6 +78,8 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   const Dialogs& Forms() const { return dialogs_; }
   Link& LinkObject();
   GuiDownload& Download() { return *download_; }
+  // The archive's worker: files added from the archive window, and saved and opened ones.
+  ArchiveService& Archiving() { return *archive_; }
   TDocumentViews& Views() const { return *views_; }
   QMdiArea* MdiArea() const { return mdiArea_; }
   QWidget* MainPanel() const { return panMainPanel_; }
@@ -106,6 +111,8 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   void mmFileCloseClick();
   bool mmFileSaveAsClick();
   void mmFileExitClick();
+  // The measurement archive's window.
+  void mmFileArchiveClick();
   // Instrument and Config menus.
   void mmInstrDownLoadClick();
   void mmConfigPortClick();
@@ -179,6 +186,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   Prompter& prompter_;
   Dialogs dialogs_;
   std::unique_ptr<GuiDownload> download_;
+  std::unique_ptr<ArchiveService> archive_;
   TDocumentCommands* commands_ = nullptr;
   std::unique_ptr<TReportCommands> report_;
   TDocumentViews* views_ = nullptr;
@@ -194,6 +202,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   struct MenuEntries {
     QAction *mmFileOpen, *mmFileClose, *mmFileSaveAs, *mmFileSaveLogAsRes, *mmFileHeadSetUp,
         *mmFilePreview, *mmFileExportReport, *mmFileInfo, *mmFileExport, *mmFileExit;
+    QAction* mmFileArchive;
     QAction *mmEditCopy, *mmEditSelAll;
     QAction* mmInstrDownLoad;
     QAction *mmConfigPort, *mmConfigLanguage, *mmConfigLogList, *mmConfigUnits;

@@ -5,6 +5,7 @@
 #include "app/HelpWindow.h"
 #include "app/LanguageDialog.h"
 #include "app/MainForm.h"
+#include "archive/ArchiveWindow.h"
 #include "common/Cursors.h"
 #include "download/GuiDownload.h"
 #include "files/SafeWrite.h"
@@ -46,6 +47,10 @@ bool TfrmMainForm::mmFileSaveAsClick() {
 
 void TfrmMainForm::mmFileCloseClick() {
   commands_->mmFileCloseClick();
+}
+
+void TfrmMainForm::mmFileArchiveClick() {
+  dialogs_.Archive->ShowArchive();
 }
 
 void TfrmMainForm::mmFileExitClick() {
