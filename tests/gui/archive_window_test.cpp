@@ -1,10 +1,10 @@
-// File > Measurement Archive with real widgets: the tree of what was added, a visit opened into
+// File > Measurement Archive... with real widgets: the tree of what was added, a visit opened into
 // the main window, the trend of a room's quantity, a folder added and cancelled on the worker,
 // and the files the application saves and opens added on their own.
 #include "ShellFixture.h"
 #include "archive/ArchiveService.h"
 #include "archive/ArchiveWindow.h"
-#include "archive/TrendWindow.h"
+#include "graph/GraphWindow.h"
 #include "core/archive/ArchiveTestSupport.h"
 #include "core/link/EmulatorProcess.h"
 #include "download/DownLoadListDialog.h"
@@ -208,13 +208,14 @@ TEST_F(ArchiveWindowTest, DoubleClickOpensAVisitAfterTheSaveQuestions) {
   EXPECT_TRUE(form_->TableVisible());
 }
 
-// Every value of the room's code, tests and logged samples of several visits, is one point,
-// in the display units whatever units it was measured in; other rooms and codes stay out.
-TEST_F(ArchiveWindowTest, TrendOfARoomAndCodeHasOnePointPerValue) {
+// Every value of the room's quantity across visits, tests and logged samples of three files,
+// is one point of a graph window, in the display units whatever units it was measured in, with
+// dates on its time axis; other rooms and quantities stay out.
+TEST_F(ArchiveWindowTest, TrendOfARoomAndQuantityHasOnePointPerValue) {
   test::Save(FilePath("t/1.QVL"),
              test::TestsDocument({{"School", "Lab", Day(2024, 1, 10, 9, 0), {{1, 20.0}, {5, 40}}},
                                   {"School", "Hall", Day(2024, 1, 10, 9, 30), {{1, 15.0}}}}));
-  NewTest us{"School", "Lab", Day(2024, 6, 3, 9, 0), {{1, 77.0}}};
+  NewTest us{"School", "Lab", Day(2024, 6, 3, 9, 0), {{1, 77.0}, {3, 78.8}}};
   us.units = "US";
   test::Save(FilePath("t/2.QVL"), test::TestsDocument({us}));
   test::Save(FilePath("t/3.QVL"),
@@ -225,38 +226,44 @@ TEST_F(ArchiveWindowTest, TrendOfARoomAndCodeHasOnePointPerValue) {
   WaitForJobs();
   window_->Tree()->setCurrentItem(window_->FindVisit("School", "Lab", 0));
   QComboBox* quantity = window_->QuantityBox();
-  ASSERT_EQ(quantity->count(), 2) << "codes 1 and 5 of the room";
+  ASSERT_EQ(quantity->count(), 2) << "air temperature and humidity of the room";
   quantity->setCurrentIndex(quantity->findData(1));
   window_->findChild<QPushButton*>("btnArchiveTrend")->click();
-  TfrmArchiveTrend* trend = window_->LastTrend();
+  TfrmGraphChild* trend = window_->LastTrend();
   ASSERT_NE(trend, nullptr);
   EXPECT_TRUE(trend->isVisible());
+  EXPECT_EQ(trend->Quantity(), 1);
 
-  TTrendChart* chart = trend->Chart();
-  EXPECT_EQ(chart->PointCount(), 5) << "two tests and three logged samples with a value";
-  std::vector<double> values;
-  for (int g = 0; g < chart->graphCount(); ++g) {
-    for (auto it = chart->graph(g)->data()->constBegin(); it != chart->graph(g)->data()->constEnd();
-         ++it)
-      values.push_back(it->value);
+  // Current: two tests and three logged samples with a value, by time; Average: the US test's.
+  const GraphSeriesData& data = trend->Plot()->Data();
+  const std::vector<GraphPoint> current = {{Day(2024, 1, 10, 9, 0), 20.0},
+                                           {Day(2024, 6, 3, 9, 0), 25.0},  // 77 F
+                                           {Day(2024, 9, 2, 8, 0), 21.0},
+                                           {Day(2024, 9, 2, 8, 20), 22.0},
+                                           {Day(2024, 9, 2, 8, 30), 22.5}};
+  ASSERT_EQ(data.Series[0].size(), current.size());
+  for (size_t i = 0; i < current.size(); ++i) {
+    EXPECT_NEAR(data.Series[0][i].X, current[i].X, 1e-6) << i;
+    EXPECT_NEAR(data.Series[0][i].Y, current[i].Y, 1e-9) << i;
   }
-  std::sort(values.begin(), values.end());
-  ASSERT_EQ(values.size(), 5u);
-  const double expected[] = {20.0, 21.0, 22.0, 22.5, 25.0};  // 77 F is 25 C
-  for (size_t i = 0; i < values.size(); ++i)
-    EXPECT_NEAR(values[i], expected[i], 1e-9) << i;
-  EXPECT_EQ(chart->LegendNames(),
-            (QStringList{ctx_->Tr("ArchiveTestValues_30"), ctx_->Tr("ArchiveLoggedValues_30")}));
-  EXPECT_TRUE(trend->StatusText().startsWith("Values: 5    Visits: 3"))
-      << trend->StatusText().toStdString();
-  EXPECT_TRUE(trend->windowTitle().endsWith("School / Lab"));
-  // Dates on the time axis, never crowded into each other.
-  chart->replot();
-  const QStringList labels = chart->TimeLabels();
-  ASSERT_GE(labels.size(), 2);
-  for (const QString& label : labels)
-    EXPECT_TRUE(QRegularExpression("^\\d\\d\\.\\d\\d\\.\\d\\d$").match(label).hasMatch())
-        << label.toStdString();
+  ASSERT_EQ(data.Series[2].size(), 1u);
+  EXPECT_NEAR(data.Series[2][0].Y, 26.0, 1e-9);
+  EXPECT_TRUE(data.Series[1].empty() && data.Series[3].empty());
+  EXPECT_EQ(trend->Plot()->LegendNames(),
+            (QStringList{ctx_->Tr("LogSerTit1_8"), ctx_->Tr("LogSerTit3_8")}));
+  EXPECT_EQ(window_->Status()->text(), "Values: 6    Visits: 3");
+  EXPECT_TRUE(trend->windowTitle().contains("School / Lab")) << trend->windowTitle().toStdString();
+  // Dates alone on the time axis, never crowded into each other.
+  trend->Plot()->replot();
+  const std::vector<TGraphChart::TickLabel> labels = trend->Plot()->TimeLabels();
+  ASSERT_GE(labels.size(), 2u);
+  for (size_t i = 0; i < labels.size(); ++i) {
+    EXPECT_TRUE(QRegularExpression("^\\d\\d\\.\\d\\d\\.\\d\\d$").match(labels[i].Text).hasMatch())
+        << labels[i].Text.toStdString();
+    if (i > 0) {
+      EXPECT_LT(labels[i - 1].Right, labels[i].Left);
+    }
+  }
   trend->close();
 }
 

@@ -10,7 +10,6 @@
 #include "app/MainForm.h"
 #include "archive/Archive.h"
 #include "archive/ArchiveWindow.h"
-#include "archive/TrendWindow.h"
 #include "common/WindowLook.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
@@ -370,7 +369,7 @@ void FillArchive(const QString& path, const qv::TextCatalog& texts, const QStrin
     std::fprintf(stderr, "the archive took %d of %d files\n", added.addedFiles, int(paths.size()));
 }
 
-// File > Measurement Archive with a room's visit chosen, and the trend of its CO2.
+// File > Measurement Archive... with a room's visit chosen, and the trend of its CO2.
 void SaveArchive(qv::TfrmMainForm& form) {
   qv::TfrmArchive* window = form.Forms().Archive;
   form.mmFileArchiveClick();
@@ -378,10 +377,10 @@ void SaveArchive(qv::TfrmMainForm& form) {
   QTreeWidget* tree = window->Tree();
   tree->setCurrentItem(window->FindVisit("Riverside School", "Classroom 1A", 1));
   QComboBox* quantity = window->QuantityBox();
-  quantity->setCurrentIndex(quantity->findData(57));
+  quantity->setCurrentIndex(quantity->findData(15));  // CO2
   Grab(window, "archive-window");
   window->ShowTrend();
-  if (qv::TfrmArchiveTrend* trend = window->LastTrend()) {
+  if (qv::TfrmGraphChild* trend = window->LastTrend()) {
     trend->resize(900, 560);
     Grab(trend, "archive-trend");
     trend->close();

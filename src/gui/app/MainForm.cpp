@@ -32,6 +32,7 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -44,6 +45,8 @@ constexpr int kToolBarHeight = 60;
 constexpr int kToolButtonWidth = 84;
 // Marks an entry whose command is not built yet: it stays disabled.
 constexpr const char* kUnwired = "qvUnwired";
+// How long a quiet report of the archive stays in the status line.
+constexpr int kQuietReportMs = 15000;
 
 }  // namespace
 
@@ -421,6 +424,19 @@ bool TfrmMainForm::CreateDialogs() {
   dialogs_.Archive = new TfrmArchive(ctx_, prompter_, *commands_, *archive_, this);
   connect(commands_, &TDocumentCommands::documentFileUsed, archive_.get(),
           &ArchiveService::FileUsed);
+  // A saved or opened file the archive could not take is told in a status line that shows
+  // only then: the save or the opening itself went well.
+  statusBar()->setObjectName(QStringLiteral("sbArchive"));
+  statusBar()->hide();
+  connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
+    if (text.isEmpty()) statusBar()->hide();
+  });
+  connect(archive_.get(), &ArchiveService::jobFinished, this, [this](const ArchiveJobResult& r) {
+    const QString report = archive_->QuietReport(r);
+    if (report.isEmpty()) return;
+    statusBar()->show();
+    statusBar()->showMessage(report, kQuietReportMs);
+  });
   return true;
 }
 

@@ -50,6 +50,22 @@ void ArchiveService::FileUsed(const QString& path) {
   if (AutoAdd()) Start({path}, true);
 }
 
+QString ArchiveService::QuietReport(const ArchiveJobResult& result) const {
+  if (!result.automatic) return {};
+  const ArchiveAddSummary& s = result.summary;
+  Bytes reason;
+  if (!result.opened.ok()) {
+    reason = result.opened.message;
+  } else if (!s.outcome.ok()) {
+    reason = s.outcome.message;
+  } else if (!s.errors.empty()) {
+    reason = s.errors.front().message;
+  } else {
+    return {};
+  }
+  return ctx_.Tr("ArchiveAutoFailed_60") + QStringLiteral(": ") + ctx_.Decode(reason);
+}
+
 int ArchiveService::Add(const QStringList& paths) {
   return Start(paths, false);
 }

@@ -62,6 +62,9 @@ class ArchiveService : public QObject {
   void SetAutoAdd(bool on);
   // A results file the application wrote or read: added while the setting is on.
   void FileUsed(const QString& path);
+  // What went wrong in adding a saved or opened file, translated for a status line; empty when
+  // it was added or skipped, and for the person's own adding.
+  QString QuietReport(const ArchiveJobResult& result) const;
 
  signals:
   // Emitted on the worker thread after each file of a job (queued to receivers on the GUI

@@ -2,10 +2,10 @@
 
 #include "app/MenuRules.h"
 #include "archive/ArchiveService.h"
-#include "archive/TrendWindow.h"
+#include "archive/ArchiveTrend.h"
 #include "common/Cursors.h"
 #include "format/DateTimeText.h"
-#include "store/SignalCatalog.h"
+#include "graph/GraphData.h"
 #include "workspace/DocumentHost.h"
 
 #include <QCheckBox>
@@ -239,17 +239,18 @@ void TfrmArchive::Fill(const std::vector<ArchiveBuilding>& tree) {
     if (inBuilding && selected.size() == 1) reselect = b;
     for (const ArchiveRoom& room : building.rooms) {
       Room r{building.name, room.name, {}};
-      std::set<int> codes;
+      std::set<int> quantities;
       for (const ArchiveVisit& v : room.visits) {
         for (const auto* items : {&v.tests, &v.blocks}) {
           for (const ArchiveItem& item : *items) {
             for (const int32_t c : item.codes) {
-              if (c >= 1 && c <= kTestValueCount) codes.insert(c);
+              const int q = (c - 1) / kStatistics + 1;
+              if (c >= 1 && GraphQuantityOf(q) != nullptr) quantities.insert(q);
             }
           }
         }
       }
-      r.codes.assign(codes.begin(), codes.end());
+      r.quantities.assign(quantities.begin(), quantities.end());
       rooms_.push_back(std::move(r));
       const int roomIndex = static_cast<int>(rooms_.size()) - 1;
       auto* roomItem = new QTreeWidgetItem(b, {ctx_.Decode(room.name)});
@@ -329,12 +330,8 @@ void TfrmArchive::SelectionChanged() {
   const int before = quantity_->currentData().toInt();
   quantity_->clear();
   if (const Room* room = SelectedRoom()) {
-    const char letter = ctx_.DisplayUnits()[0];
-    for (const int code : room->codes) {
-      Bytes name, statistic;
-      GetSignalCaption(code, letter, ctx_.Texts, name, statistic);
-      quantity_->addItem(ctx_.Decode(name) + QLatin1Char(' ') + ctx_.Decode(statistic), code);
-    }
+    for (const int q : room->quantities)
+      quantity_->addItem(ctx_.Tr(GraphQuantityOf(q)->TitleKey), q);
     const int again = quantity_->findData(before);
     if (again >= 0) quantity_->setCurrentIndex(again);
   }
@@ -404,25 +401,41 @@ void TfrmArchive::OpenVisit(QTreeWidgetItem* item) {
 void TfrmArchive::ShowTrend() {
   const Room* room = SelectedRoom();
   if (room == nullptr || quantity_->count() == 0 || archive_ == nullptr) return;
-  const int code = quantity_->currentData().toInt();
-  TrendData data;
+  const int q = quantity_->currentData().toInt();
+  ArchiveTrend trend;
   Outcome loaded;
   {
     const BusyCursor busy;
-    loaded = LoadTrend(*archive_, room->building, room->room, code, ctx_.DisplayUnits(), data);
+    loaded = LoadTrend(*archive_, room->building, room->room, q, ctx_.DisplayUnits(), trend);
   }
   if (!loaded.ok()) {
     prompter_.Message(this, ctx_.Decode(loaded.message), QMessageBox::Warning);
     return;
   }
-  if (data.values == 0) {
+  if (trend.values == 0) {
     prompter_.Message(this, ctx_.Tr("msgArchiveNoValues_50"), QMessageBox::Information);
     return;
   }
-  auto* window = new TfrmArchiveTrend(ctx_, room->building, room->room, code, data, this);
+  // A window of its own beside the archive's: the main window's graph area belongs to the
+  // open document's block, which Graph > Refresh draws again.
+  auto* window = new TfrmGraphChild(ctx_, prompter_, q, trend.points, this);
+  window->setWindowFlags(Qt::Window);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->setObjectName(QStringLiteral("frmArchiveTrend"));
+  window->setWindowTitle(ctx_.Tr("frmArchiveTrend_20") + QStringLiteral(": ") +
+                         ctx_.Decode(room->building) + QStringLiteral(" / ") +
+                         ctx_.Decode(room->room) + QStringLiteral(" - ") +
+                         ctx_.Tr(GraphQuantityOf(q)->TitleKey));
   window->setWindowIcon(windowIcon());
+  window->resize(820, 560);
   window->show();
   lastTrend_ = window;
+  if (job_ == 0) {
+    status_->setText(ctx_.Tr("ArchiveValues_20") + QStringLiteral(": ") +
+                     QString::number(trend.values) + QStringLiteral("    ") +
+                     ctx_.Tr("ArchiveVisits_20") + QStringLiteral(": ") +
+                     QString::number(trend.visits));
+  }
 }
 
 void TfrmArchive::AddFiles() {
@@ -479,20 +492,18 @@ void TfrmArchive::JobFinished(const ArchiveJobResult& result) {
   }
   if (isVisible()) Refresh();
   UpdateButtons();
+  if (result.automatic) {
+    // A saved or opened file: said in the status lines only when it failed, never in a box.
+    const QString report = service_.QuietReport(result);
+    if (!report.isEmpty()) status_->setText(report);
+    return;
+  }
   if (!result.opened.ok()) {
     status_->setText(ctx_.Decode(result.opened.message));
     if (mine) prompter_.Message(this, ctx_.Decode(result.opened.message), QMessageBox::Warning);
     return;
   }
   const ArchiveAddSummary& s = result.summary;
-  if (result.automatic) {
-    // A saved or opened file: said here only when it failed, not in a box of its own.
-    if (!s.errors.empty() || !s.outcome.ok()) {
-      status_->setText(ctx_.Tr("ArchiveAutoFailed_60") + QStringLiteral(": ") +
-                       ctx_.Decode(!s.outcome.ok() ? s.outcome.message : s.errors.front().message));
-    }
-    return;
-  }
   if (!mine) return;
   QString text = ctx_.Tr("ArchiveAddedFiles_20") + QStringLiteral(": ") +
                  QString::number(s.addedFiles) + QStringLiteral("    ") +

@@ -1,4 +1,4 @@
-// File > Measurement Archive: the archive's buildings, their rooms and the visits to each room
+// File > Measurement Archive...: the archive's buildings, their rooms and the visits to each room
 // (the tests, or the logging blocks, of one day) as a tree; a search over names, print headers
 // and comments; a visit opened into the main window with a double click; the trend of a room's
 // quantity across its visits; and files and folders added on the archive's worker thread, with
@@ -8,6 +8,7 @@
 #include "archive/Archive.h"
 #include "common/AppContext.h"
 #include "common/Prompter.h"
+#include "graph/GraphWindow.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -29,7 +30,7 @@ namespace qv {
 
 class ArchiveService;
 class DocumentHost;
-class TfrmArchiveTrend;
+class TfrmGraphChild;
 struct ArchiveJobResult;
 
 class TfrmArchive : public QDialog {
@@ -40,7 +41,7 @@ class TfrmArchive : public QDialog {
               QWidget* parent = nullptr);
   ~TfrmArchive() override;
 
-  // File > Measurement Archive: the window, its tree read afresh.
+  // File > Measurement Archive...: the window, its tree read afresh.
   void ShowArchive();
   // Reads the tree again with the search box's words, keeping the selected line where it is
   // still listed.
@@ -55,7 +56,7 @@ class TfrmArchive : public QDialog {
   QProgressBar* Progress() const { return progress_; }
   QLabel* Status() const { return status_; }
   // The trend window opened last, while it is open.
-  TfrmArchiveTrend* LastTrend() const { return lastTrend_; }
+  TfrmGraphChild* LastTrend() const { return lastTrend_; }
   // The visit lines, in tree order: their item, building and room names and whether they
   // hold logging blocks.
   QTreeWidgetItem* FindVisit(const Bytes& building, const Bytes& room, int line) const;
@@ -65,7 +66,8 @@ class TfrmArchive : public QDialog {
   int RunningJob() const { return job_; }
   // Opens the visit of a visit line, as a double click does.
   void OpenVisit(QTreeWidgetItem* item);
-  // The trend of the selected room and quantity, as the Trend button draws it.
+  // The trend of the selected room and quantity in a graph window, as the Trend button draws
+  // it.
   void ShowTrend();
 
  protected:
@@ -75,7 +77,7 @@ class TfrmArchive : public QDialog {
   struct Room {
     Bytes building;
     Bytes room;
-    std::vector<int> codes;  // every signal code of its tests and blocks
+    std::vector<int> quantities;  // the graph quantities of its tests' and blocks' codes
   };
   struct Visit {
     int room = 0;  // index in rooms_
@@ -104,7 +106,7 @@ class TfrmArchive : public QDialog {
   std::vector<Visit> visits_;
   int job_ = 0;
   bool transferRunning_ = false;
-  QPointer<TfrmArchiveTrend> lastTrend_;
+  QPointer<TfrmGraphChild> lastTrend_;
 
   QLineEdit* search_;
   QTimer* searchTimer_;

@@ -61,12 +61,23 @@ class TimeAxisTicker : public QCPAxisTickerDateTime {
   // What the axis rectangle leaves of the chart's width, from the last layout; the ticks are
   // chosen before the next layout places the axis.
   void SetMargin(int margin) { margin_ = margin; }
+  // Labels of the date alone where the step is a day or more.
+  void SetDatesAlone(bool on) { datesAlone_ = on; }
 
  protected:
   double getTickStep(const QCPRange& range) override {
     mDateStrategy = dsNone;
     const QFontMetricsF metrics(plot_->xAxis->tickLabelFont());
     const double axis = plot_->viewport().width() - margin_;
+    if (datesAlone_) {
+      // A trend over months: whole days carry no time of day worth a label.
+      const double daily =
+          TimeTickStep(range.size(), axis, metrics.horizontalAdvance(QStringLiteral("00.00.00")));
+      if (daily >= 86400) {
+        setDateTimeFormat(kDate);
+        return daily;
+      }
+    }
     const double step = TimeTickStep(range.size(), axis, metrics.horizontalAdvance(kWidestTimeLabel));
     // A narrow chart that would show fewer than three labels puts the time under the date.
     const double stacked =
@@ -79,8 +90,10 @@ class TimeAxisTicker : public QCPAxisTickerDateTime {
  private:
   static inline const QString kOneLine = QStringLiteral("dd.MM.yy   h:mm:ss");
   static inline const QString kTwoLines = QStringLiteral("dd.MM.yy\nh:mm:ss");
+  static inline const QString kDate = QStringLiteral("dd.MM.yy");
   QCustomPlot* plot_;
   int margin_ = 0;
+  bool datesAlone_ = false;
 };
 
 GraphChartTexts ChartTextsFor(int q, std::string_view displayUnits, const TextCatalog& texts,
@@ -107,6 +120,30 @@ double TGraphChart::FromAxis(double seconds) {
 TGraphChart::TGraphChart(const GraphChartTexts& texts, const TLoggerRecord& block, int q,
                          std::string_view displayUnits, QWidget* parent)
     : QCustomPlot(parent), q_(q) {
+  BuildFrame(texts);
+  boxes_ = InitStatisticBoxes(block, q);
+  bounds_ = ComputeAxisBounds(block, q, displayUnits);
+  std::array<bool, kStatistics> checked{};
+  for (size_t i = 0; i < kStatistics; ++i)
+    checked[i] = boxes_[i].Checked;
+  data_ = FillGraphSeries(block, q, displayUnits, checked, 1.05 * bounds_.Upper);
+  BuildSeries(texts);
+}
+
+TGraphChart::TGraphChart(const GraphChartTexts& texts, int q, const GraphSeriesData& points,
+                         std::string_view displayUnits, QWidget* parent)
+    : QCustomPlot(parent), q_(q) {
+  BuildFrame(texts);
+  ticker_->SetDatesAlone(true);
+  data_ = points;
+  bounds_ = PointAxisBounds(q, data_, displayUnits);
+  for (size_t i = 0; i < kStatistics; ++i) {
+    if (!data_.Series[i].empty()) boxes_[i] = {true, true, false, true};
+  }
+  BuildSeries(texts);
+}
+
+void TGraphChart::BuildFrame(const GraphChartTexts& texts) {
   setObjectName(QStringLiteral("chLoger"));
   setPlottingHint(QCP::phFastPolylines, true);
   setBackground(kBackground);
@@ -164,16 +201,11 @@ TGraphChart::TGraphChart(const GraphChartTexts& texts, const TLoggerRecord& bloc
   valueTitle_ = texts.ValueAxis;
   yAxis->setLabel(valueTitle_);
   yAxis->setNumberFormat(QStringLiteral("g"));
+}
 
-  boxes_ = InitStatisticBoxes(block, q);
-  bounds_ = ComputeAxisBounds(block, q, displayUnits);
+void TGraphChart::BuildSeries(const GraphChartTexts& texts) {
   const double upper = 1.05 * bounds_.Upper;
   const double lower = 1.05 * bounds_.Lower;
-  std::array<bool, kStatistics> checked{};
-  for (size_t i = 0; i < kStatistics; ++i)
-    checked[i] = boxes_[i].Checked;
-  data_ = FillGraphSeries(block, q, displayUnits, checked, upper);
-
   for (size_t i = 0; i < kStatistics; ++i) {
     QCPGraph* graph = addGraph();
     graph->setName(texts.Series[i]);

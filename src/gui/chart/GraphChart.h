@@ -42,6 +42,11 @@ class TGraphChart : public QCustomPlot {
   // The chart of quantity `q` of `block` in `displayUnits`.
   TGraphChart(const GraphChartTexts& texts, const TLoggerRecord& block, int q,
               std::string_view displayUnits, QWidget* parent = nullptr);
+  // The chart of quantity `q` from points gathered elsewhere (a room's values across visits, in
+  // `displayUnits`), over `points`' time range; a statistic with points is shown. Where the
+  // labels are a day or more apart they show the date alone.
+  TGraphChart(const GraphChartTexts& texts, int q, const GraphSeriesData& points,
+              std::string_view displayUnits, QWidget* parent = nullptr);
 
   int Quantity() const { return q_; }
   const AxisBounds& Bounds() const { return bounds_; }
@@ -95,6 +100,9 @@ class TGraphChart : public QCustomPlot {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // The title, legend row and axes; then the series, ranges and cursor of data_.
+  void BuildFrame(const GraphChartTexts& texts);
+  void BuildSeries(const GraphChartTexts& texts);
   void RebuildLegend();
   QCPRange ValueRange() const;
 

@@ -29,7 +29,21 @@ constexpr const char* kSaveImageKey = "mmGraphSaveImage_25";
 
 TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
                                const TLoggerRecord& block, QWidget* parent)
-    : QWidget(parent), ctx_(ctx), prompter_(prompter), q_(q) {
+    : TfrmGraphChild(ctx, prompter, q,
+                     new TGraphChart(ChartTextsFor(q, ctx.DisplayUnits(), ctx.Texts, ctx.Codec),
+                                     block, q, ctx.DisplayUnits()),
+                     parent) {}
+
+TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
+                               const GraphSeriesData& points, QWidget* parent)
+    : TfrmGraphChild(ctx, prompter, q,
+                     new TGraphChart(ChartTextsFor(q, ctx.DisplayUnits(), ctx.Texts, ctx.Codec), q,
+                                     points, ctx.DisplayUnits()),
+                     parent) {}
+
+TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q, TGraphChart* plot,
+                               QWidget* parent)
+    : QWidget(parent), ctx_(ctx), prompter_(prompter), q_(q), plot_(plot) {
   setObjectName(QStringLiteral("frmGraphChild"));
   const GraphQuantity* g = GraphQuantityOf(q);
   const std::string_view units = ctx_.DisplayUnits();
@@ -39,7 +53,7 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
   palette.setColor(QPalette::Window, kBackground);
   setPalette(palette);
 
-  plot_ = new TGraphChart(ChartTextsFor(q, units, ctx_.Texts, ctx_.Codec), block, q, units, this);
+  plot_->setParent(this);
   // The statistic boxes sit at the chart's top right, clear of the value axis.
   auto* bar = new QHBoxLayout;
   bar->addStretch(1);

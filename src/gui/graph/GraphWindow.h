@@ -25,6 +25,9 @@ class TfrmGraphChild : public QWidget {
   // `prompter` answers the picture's save dialog.
   TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q, const TLoggerRecord& block,
                  QWidget* parent = nullptr);
+  // A window of points gathered elsewhere (a room's values across visits, display units).
+  TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q, const GraphSeriesData& points,
+                 QWidget* parent = nullptr);
 
   int Quantity() const { return q_; }
   TGraphChart* Plot() const { return plot_; }
@@ -55,6 +58,7 @@ class TfrmGraphChild : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q, TGraphChart* plot, QWidget* parent);
   void StatisticToggled(int statistic);
   void ShowContextMenu(const QPoint& globalPos);
   // Narrow windows: the status panels in two rows.
