@@ -4,10 +4,10 @@
 #include "ShellFixture.h"
 #include "archive/ArchiveService.h"
 #include "archive/ArchiveWindow.h"
-#include "graph/GraphWindow.h"
 #include "core/archive/ArchiveTestSupport.h"
 #include "core/link/EmulatorProcess.h"
 #include "download/DownLoadListDialog.h"
+#include "graph/GraphWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +21,7 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStatusBar>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -52,12 +53,12 @@ class ArchiveWindowTest : public test::ShellTest {
     ArchiveService& service = form_->Archiving();
     ArchiveJobResult last;
     QEventLoop loop;
-    const QMetaObject::Connection done =
-        QObject::connect(&service, &ArchiveService::jobFinished, &loop,
-                         [&](const ArchiveJobResult& r) {
-                           last = r;
-                           if (service.PendingJobs() == 0) loop.quit();
-                         });
+    const QMetaObject::Connection done = QObject::connect(&service, &ArchiveService::jobFinished,
+                                                          &loop, [&](const ArchiveJobResult& r) {
+                                                            last = r;
+                                                            if (service.PendingJobs() == 0)
+                                                              loop.quit();
+                                                          });
     if (service.PendingJobs() > 0) {
       QTimer::singleShot(60000, &loop, &QEventLoop::quit);
       loop.exec();
@@ -71,8 +72,9 @@ class ArchiveWindowTest : public test::ShellTest {
   QStringList TreeLines() const {
     QStringList lines;
     std::function<void(QTreeWidgetItem*, int)> add = [&](QTreeWidgetItem* item, int depth) {
-      lines.push_back(QString(depth * 2, QLatin1Char(' ')) + item->text(0) +
-                      (item->text(1).isEmpty() ? QString() : QStringLiteral(" | ") + item->text(1)));
+      lines.push_back(
+          QString(depth * 2, QLatin1Char(' ')) + item->text(0) +
+          (item->text(1).isEmpty() ? QString() : QStringLiteral(" | ") + item->text(1)));
       for (int i = 0; i < item->childCount(); ++i)
         add(item->child(i), depth + 1);
     };
@@ -92,9 +94,12 @@ TEST_F(ArchiveWindowTest, ListsWhatWasAddedAndSearchesNamesAndComments) {
   test::Save(FilePath("in/a.QVL"),
              test::TestsDocument({{"School", "Classroom 1A", Day(2024, 3, 5, 9, 30), {{1, 21.5}}},
                                   {"School", "Gym", Day(2024, 3, 5, 10, 0), {{1, 18.0}}}}));
-  test::Save(FilePath("in/b.QVL"),
-             test::LoggingDocument({{"School", "Classroom 1A", Day(2024, 3, 6, 8, 0), 60, {1, 57},
-                                     {{20.0, 800}, {20.5, 900}}}}));
+  test::Save(FilePath("in/b.QVL"), test::LoggingDocument({{"School",
+                                                           "Classroom 1A",
+                                                           Day(2024, 3, 6, 8, 0),
+                                                           60,
+                                                           {1, 57},
+                                                           {{20.0, 800}, {20.5, 900}}}}));
   test::Save(FilePath("in/sub/c.qvl"),
              test::TestsDocument({{"Town hall", "Office 2", Day(2024, 4, 1, 14, 0), {{57, 640}}}},
                                  "24031907", "Radiators bled in winter"));
@@ -113,16 +118,13 @@ TEST_F(ArchiveWindowTest, ListsWhatWasAddedAndSearchesNamesAndComments) {
   const auto day = [&](int y, int m, int d) {
     return QString::fromStdString(ShortDateText(Day(y, m, d), ctx_->Language.LocaleName));
   };
-  EXPECT_EQ(TreeLines(),
-            (QStringList{"School",
-                         "  Classroom 1A",
-                         "    " + day(2024, 3, 5) + " | Tests: 1   09:30 - 09:31",
-                         "    " + day(2024, 3, 6) + " | Logging blocks: 1, Samples: 2   08:00 - 08:01",
-                         "  Gym",
-                         "    " + day(2024, 3, 5) + " | Tests: 1   10:00 - 10:01",
-                         "Town hall",
-                         "  Office 2",
-                         "    " + day(2024, 4, 1) + " | Tests: 1   14:00 - 14:01"}));
+  EXPECT_EQ(
+      TreeLines(),
+      (QStringList{"School", "  Classroom 1A",
+                   "    " + day(2024, 3, 5) + " | Tests: 1   09:30 - 09:31",
+                   "    " + day(2024, 3, 6) + " | Logging blocks: 1, Samples: 2   08:00 - 08:01",
+                   "  Gym", "    " + day(2024, 3, 5) + " | Tests: 1   10:00 - 10:01", "Town hall",
+                   "  Office 2", "    " + day(2024, 4, 1) + " | Tests: 1   14:00 - 14:01"}));
   EXPECT_EQ(window_->FindVisit("Town hall", "Office 2", 0)->text(2), "c.qvl");
   EXPECT_TRUE(window_->Status()->text().startsWith("Files added: 3    Skipped (added before): 0"))
       << window_->Status()->text().toStdString();
@@ -145,12 +147,13 @@ TEST_F(ArchiveWindowTest, ListsWhatWasAddedAndSearchesNamesAndComments) {
 // A double click replaces the open document only after its save questions, and only with a
 // visit read whole; one that cannot be read leaves the open document as it was.
 TEST_F(ArchiveWindowTest, DoubleClickOpensAVisitAfterTheSaveQuestions) {
-  test::Save(FilePath("tests.QVL"),
-             test::TestsDocument({{"School", "Lab", Day(2024, 3, 5, 9, 30), {{1, 21.5}, {5, 40}}},
-                                  {"School", "Lab", Day(2024, 3, 5, 11, 0), {{1, 22.0}, {5, 42}}}}));
+  test::Save(
+      FilePath("tests.QVL"),
+      test::TestsDocument({{"School", "Lab", Day(2024, 3, 5, 9, 30), {{1, 21.5}, {5, 40}}},
+                           {"School", "Lab", Day(2024, 3, 5, 11, 0), {{1, 22.0}, {5, 42}}}}));
   test::Save(FilePath("blocks.QVL"),
-             test::LoggingDocument({{"School", "Lab", Day(2024, 3, 7, 8, 0), 60, {1},
-                                     {{20.0}, {20.5}, {21.0}}}}));
+             test::LoggingDocument(
+                 {{"School", "Lab", Day(2024, 3, 7, 8, 0), 60, {1}, {{20.0}, {20.5}, {21.0}}}}));
   window_->ShowArchive();
   window_->AddPaths({FilePath("tests.QVL"), FilePath("blocks.QVL")});
   WaitForJobs();
@@ -219,7 +222,11 @@ TEST_F(ArchiveWindowTest, TrendOfARoomAndQuantityHasOnePointPerValue) {
   us.units = "US";
   test::Save(FilePath("t/2.QVL"), test::TestsDocument({us}));
   test::Save(FilePath("t/3.QVL"),
-             test::LoggingDocument({{"School", "Lab", Day(2024, 9, 2, 8, 0), 600, {1, 5},
+             test::LoggingDocument({{"School",
+                                     "Lab",
+                                     Day(2024, 9, 2, 8, 0),
+                                     600,
+                                     {1, 5},
                                      {{21.0, 35}, {NoValue, 36}, {22.0, 37}, {22.5, 38}}}}));
   window_->ShowArchive();
   window_->AddPaths({FilePath("t")});
@@ -273,9 +280,11 @@ TEST_F(ArchiveWindowTest, AFolderAddCancelledPartWayKeepsWhatWasAdded) {
   constexpr int kFiles = 12;
   for (int i = 0; i < kFiles; ++i) {
     test::Save(FilePath(QStringLiteral("many/%1.QVL").arg(i, 2, 10, QLatin1Char('0'))),
-               test::TestsDocument({{"Depot", QStringLiteral("Room %1").arg(i, 2, 10, QLatin1Char('0'))
-                                                  .toStdString(),
-                                     Day(2024, 2, 1 + i, 10, 0), {{1, 20.0 + i}}}}));
+               test::TestsDocument(
+                   {{"Depot",
+                     QStringLiteral("Room %1").arg(i, 2, 10, QLatin1Char('0')).toStdString(),
+                     Day(2024, 2, 1 + i, 10, 0),
+                     {{1, 20.0 + i}}}}));
   }
   window_->ShowArchive();
   ArchiveService& service = form_->Archiving();
@@ -308,6 +317,33 @@ TEST_F(ArchiveWindowTest, AFolderAddCancelledPartWayKeepsWhatWasAdded) {
   EXPECT_EQ(again.summary.addedFiles, kFiles - 3);
   ASSERT_EQ(window_->Tree()->topLevelItemCount(), 1);
   EXPECT_EQ(window_->Tree()->topLevelItem(0)->childCount(), kFiles);
+}
+
+// A file opened goes into the archive and so into the window's tree. Where the archive cannot
+// take it, the file is open all the same and the main window's status line says so, in no box.
+TEST_F(ArchiveWindowTest, OpenedFilesGoIntoTheTreeAndFailuresAreToldQuietly) {
+  test::Save(FilePath("ward3.QVL"),
+             test::TestsDocument({{"Clinic", "Ward 3", Day(2024, 5, 6, 9, 0), {{1, 22.0}}}}));
+  test::Save(FilePath("ward4.QVL"),
+             test::TestsDocument({{"Clinic", "Ward 4", Day(2024, 5, 7, 9, 0), {{1, 23.0}}}}));
+  window_->ShowArchive();
+  QStatusBar* status = form_->statusBar();
+  form_->OpenFromCommandLine(FilePath("ward3.QVL"));
+  ASSERT_TRUE(ctx_->Doc.ResultsDataLoaded());
+  EXPECT_EQ(WaitForJobs().summary.addedFiles, 1);
+  EXPECT_NE(window_->FindVisit("Clinic", "Ward 3", 0), nullptr);
+  EXPECT_TRUE(status->isHidden());
+
+  // A folder where the database should be cannot be opened as one.
+  ctx_->ArchivePath = folder_.path();
+  form_->OpenFromCommandLine(FilePath("ward4.QVL"));
+  EXPECT_FALSE(WaitForJobs().opened.ok());
+  ASSERT_TRUE(ctx_->Doc.ResultsDataLoaded());
+  EXPECT_EQ(ctx_->Doc.AllTests[0].RoomName, "Ward 4");
+  EXPECT_TRUE(prompter_.shown.empty());
+  EXPECT_FALSE(status->isHidden());
+  EXPECT_TRUE(status->currentMessage().startsWith(ctx_->Tr("ArchiveAutoFailed_60") + ": "))
+      << status->currentMessage().toStdString();
 }
 
 class ArchiveDownloadTest : public ArchiveWindowTest {
@@ -373,8 +409,9 @@ TEST_F(ArchiveDownloadTest, SavedDownloadsAndOpenedFilesAreAddedWhileTheSettingI
   const qint64 saveReturned = clock.elapsed();
   ASSERT_EQ(form_->Archiving().PendingJobs(), 1);
   const ArchiveJobResult added = WaitForJobs();
-  std::printf("Save As returned after %lld ms; the saved download was in the archive after %lld ms\n",
-              static_cast<long long>(saveReturned), static_cast<long long>(clock.elapsed()));
+  std::printf(
+      "Save As returned after %lld ms; the saved download was in the archive after %lld ms\n",
+      static_cast<long long>(saveReturned), static_cast<long long>(clock.elapsed()));
   EXPECT_TRUE(added.automatic);
   EXPECT_EQ(added.summary.addedFiles, 1);
   EXPECT_EQ(added.summary.tests, downloaded);

@@ -392,8 +392,7 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
     const qv::Dialogs& f = form.Forms();
     for (QDialog* dialog :
          std::initializer_list<QDialog*>{f.Language, f.Port, f.DLSelect, f.DownLoadList,
-                                         f.Transfering, f.Units, f.About, f.Header,
-                                         f.Archive}) {
+                                         f.Transfering, f.Units, f.About, f.Header, f.Archive}) {
       dialog->show();
       QApplication::processEvents();
       // Every dialog fits a 1024 x 768 screen with room for its frame and a panel.

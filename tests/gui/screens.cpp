@@ -26,11 +26,12 @@
 #include "view/UnitsDialog.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -40,12 +41,11 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
-#include <QFileDialog>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
-#include <QTreeWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -254,8 +254,16 @@ void FillArchive(const QString& path, const qv::TextCatalog& texts, const QStrin
   const auto document = [](qv::DocumentKind kind, const qv::Bytes& comments) {
     qv::Document doc;
     doc.Kind = kind;
-    doc.InstrumentInfo.SettingsBlock = "QV-PRO 5\0"s "5025\0"s "Quorvantel Instruments\0"s
-                                       "5.12\0"s "\0"s "24031907\0"s "3\0"s "1\0"s "\xFF\x01"s;
+    doc.InstrumentInfo.SettingsBlock =
+        "QV-PRO 5\0"s
+        "5025\0"s
+        "Quorvantel Instruments\0"s
+        "5.12\0"s
+        "\0"s
+        "24031907\0"s
+        "3\0"s
+        "1\0"s
+        "\xFF\x01"s;
     qv::DecodeIdentification(doc.InstrumentInfo.SettingsBlock, doc.InstrumentInfo);
     doc.Header.Lines[qv::PrintHeader::Operator1] = "Dipl.-Ing. Anna Berg";
     doc.Header.Comments = comments;
@@ -311,7 +319,8 @@ void FillArchive(const QString& path, const qv::TextCatalog& texts, const QStrin
     doc.SizeSampleArrays(0, b.SampleCount);
     for (int k = 0; k < b.SampleCount; ++k) {
       const int inLesson = k % 6;  // five samples of a lesson, one of a break
-      const double co2 = inLesson == 5 ? 600 : 480 + (peak - 480) * inLesson / 4.0 * (0.8 + 0.2 * std::sin(k));
+      const double co2 =
+          inLesson == 5 ? 600 : 480 + (peak - 480) * inLesson / 4.0 * (0.8 + 0.2 * std::sin(k));
       doc.StoreSample(0, 1, k, 20.5 + 0.04 * k);
       doc.StoreSample(0, 2, k, 35 + 0.2 * k);
       doc.StoreSample(0, 3, k, co2);
@@ -336,16 +345,18 @@ void FillArchive(const QString& path, const qv::TextCatalog& texts, const QStrin
                    tests({{hall, "Office 2.14", at(2024, 2, 20, 10, 0), 23.4, 29, 690},
                           {hall, "Council chamber", at(2024, 2, 20, 11, 0), 21.0, 33, 540}},
                          "Radiators bled the week before.")});
-  files.push_back({"2024-03-12 school.QVL", schoolDay(school, "Classroom 1A", at(2024, 3, 12, 8, 0), 1650)});
-  files.push_back({"2024-03-12 gym.QVL",
-                   tests({{school, "Gym", at(2024, 3, 12, 10, 0), 18.2, 45, 930}}, {})});
+  files.push_back(
+      {"2024-03-12 school.QVL", schoolDay(school, "Classroom 1A", at(2024, 3, 12, 8, 0), 1650)});
+  files.push_back(
+      {"2024-03-12 gym.QVL", tests({{school, "Gym", at(2024, 3, 12, 10, 0), 18.2, 45, 930}}, {})});
   files.push_back({"2024-06-04 school.QVL",
                    tests({{school, "Classroom 1A", at(2024, 6, 4, 9, 0), 24.1, 52, 640},
                           {school, "Classroom 1A", at(2024, 6, 4, 11, 0), 25.0, 55, 790},
                           {school, "Classroom 1A", at(2024, 6, 4, 13, 30), 25.6, 57, 910},
                           {school, "Library", at(2024, 6, 4, 10, 0), 23.8, 49, 700}},
                          "Windows open during the breaks.")});
-  files.push_back({"2024-10-08 school.QVL", schoolDay(school, "Classroom 1A", at(2024, 10, 8, 8, 0), 1350)});
+  files.push_back(
+      {"2024-10-08 school.QVL", schoolDay(school, "Classroom 1A", at(2024, 10, 8, 8, 0), 1350)});
   files.push_back({"2025-01-21 school.QVL",
                    tests({{school, "Classroom 1A", at(2025, 1, 21, 9, 0), 21.0, 36, 900},
                           {school, "Classroom 1A", at(2025, 1, 21, 11, 0), 21.9, 39, 1250},

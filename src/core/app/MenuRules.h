@@ -75,10 +75,10 @@ inline PopupMenuEnabling PopupMenuRule(const ShellState& s) {
 // entry's or button's design name.
 inline bool LockedWhileTransferring(std::string_view name) {
   static constexpr std::string_view kLocked[] = {
-      "mmFileOpen",    "mmFileClose",    "mmFileSaveAs", "mmFileSaveLogAsRes", "mmInstrDownLoad",
-      "mmConfigPort",  "mmConfigLogList", "mmHelpSaveTrace", "ppCutRow",        "ppCopyRow",
-      "ppPasteRow",    "ppDeleteRow",    "ppLogList",    "ppSaveSelAsRes",     "sbFileOpen",
-      "sbFileSave",    "sbDownLoad",     "btnArchiveOpen"};
+      "mmFileOpen",   "mmFileClose",     "mmFileSaveAs",    "mmFileSaveLogAsRes", "mmInstrDownLoad",
+      "mmConfigPort", "mmConfigLogList", "mmHelpSaveTrace", "ppCutRow",           "ppCopyRow",
+      "ppPasteRow",   "ppDeleteRow",     "ppLogList",       "ppSaveSelAsRes",     "sbFileOpen",
+      "sbFileSave",   "sbDownLoad",      "btnArchiveOpen"};
   return std::find(std::begin(kLocked), std::end(kLocked), name) != std::end(kLocked);
 }
 

@@ -182,9 +182,9 @@ LoadOutcome DocumentWorkspace::InstallRead(Document doc, const Bytes& name,
                                            const std::string& localName, DocumentHost& host,
                                            const OpenOptions& options) {
   PrepareRowEditing();
-  const MeasurementsKind kind = doc.ResultsDataLoaded()   ? MeasurementsKind::Tests
+  const MeasurementsKind kind = doc.ResultsDataLoaded()  ? MeasurementsKind::Tests
                                 : doc.LoggerDataLoaded() ? MeasurementsKind::Logger
-                                                          : MeasurementsKind::None;
+                                                         : MeasurementsKind::None;
   doc.DocNotSaved = doc.DocModified = false;
   doc_ = std::move(doc);
   suggestedName_ = localName;

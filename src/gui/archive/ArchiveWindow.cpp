@@ -49,8 +49,9 @@ QString IsoDate(int day) {
 
 QString TimeOfDay(DateTime t) {
   const DateTimeParts d = DecodeDateTime(t + 0.5 / 86400000.0);
-  return QStringLiteral("%1:%2").arg(d.hour, 2, 10, QLatin1Char('0')).arg(d.minute, 2, 10,
-                                                                          QLatin1Char('0'));
+  return QStringLiteral("%1:%2")
+      .arg(d.hour, 2, 10, QLatin1Char('0'))
+      .arg(d.minute, 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace
@@ -86,8 +87,6 @@ TfrmArchive::TfrmArchive(AppContext& ctx, Prompter& prompter, DocumentHost& host
   tree_->setUniformRowHeights(true);
   tree_->setAlternatingRowColors(true);
   tree_->header()->setStretchLastSection(true);
-  tree_->header()->resizeSection(0, 230);
-  tree_->header()->resizeSection(1, 250);
   connect(tree_, &QTreeWidget::currentItemChanged, this, &TfrmArchive::SelectionChanged);
   connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
     if (item->data(0, kLineRole).toInt() == kVisitLine) OpenVisit(item);
@@ -278,14 +277,14 @@ void TfrmArchive::Fill(const std::vector<ArchiveBuilding>& tree) {
             files += (files.isEmpty() ? QString() : QStringLiteral(", ")) + QFileInfo(s).fileName();
           QString contents =
               (logged ? blocks : tests) + QStringLiteral(": ") + QString::number(items.size());
-          if (logged) contents += QStringLiteral(", ") + samples + QStringLiteral(": ") +
-                                  QString::number(sampleCount);
-          contents += QStringLiteral("   ") + TimeOfDay(first) + QStringLiteral(" - ") +
-                      TimeOfDay(last);
+          if (logged)
+            contents += QStringLiteral(", ") + samples + QStringLiteral(": ") +
+                        QString::number(sampleCount);
+          contents +=
+              QStringLiteral("   ") + TimeOfDay(first) + QStringLiteral(" - ") + TimeOfDay(last);
           auto* visitItem = new QTreeWidgetItem(
-              roomItem,
-              {QString::fromStdString(ShortDateText(v.day, ctx_.Language.LocaleName)), contents,
-               files});
+              roomItem, {QString::fromStdString(ShortDateText(v.day, ctx_.Language.LocaleName)),
+                         contents, files});
           QStringList shown;
           for (const QString& s : sources)
             shown.push_back(QDir::toNativeSeparators(s));
@@ -299,6 +298,11 @@ void TfrmArchive::Fill(const std::vector<ArchiveBuilding>& tree) {
     }
   }
   tree_->expandAll();
+  // The places and contents in full; the file names take what is left.
+  for (const int column : {0, 1}) {
+    tree_->resizeColumnToContents(column);
+    tree_->setColumnWidth(column, tree_->columnWidth(column) + 16);
+  }
   tree_->setUpdatesEnabled(true);
   if (reselect != nullptr) {
     tree_->setCurrentItem(reselect);
@@ -307,12 +311,11 @@ void TfrmArchive::Fill(const std::vector<ArchiveBuilding>& tree) {
   }
   if (job_ == 0 && archive_ != nullptr) {
     int visitCount = static_cast<int>(visits_.size());
-    status_->setText(ctx_.Tr("ArchiveBuildings_20") + QStringLiteral(": ") +
-                     QString::number(tree.size()) + QStringLiteral("    ") +
-                     ctx_.Tr("ArchiveRooms_20") + QStringLiteral(": ") +
-                     QString::number(rooms_.size()) + QStringLiteral("    ") +
-                     ctx_.Tr("ArchiveVisits_20") + QStringLiteral(": ") +
-                     QString::number(visitCount));
+    status_->setText(
+        ctx_.Tr("ArchiveBuildings_20") + QStringLiteral(": ") + QString::number(tree.size()) +
+        QStringLiteral("    ") + ctx_.Tr("ArchiveRooms_20") + QStringLiteral(": ") +
+        QString::number(rooms_.size()) + QStringLiteral("    ") + ctx_.Tr("ArchiveVisits_20") +
+        QStringLiteral(": ") + QString::number(visitCount));
   }
 }
 
@@ -381,7 +384,8 @@ void TfrmArchive::OpenVisit(QTreeWidgetItem* item) {
   Outcome read;
   {
     const BusyCursor busy;
-    read = visit.blocks ? archive_->LoadBlocks(visit.ids, doc) : archive_->LoadTests(visit.ids, doc);
+    read =
+        visit.blocks ? archive_->LoadBlocks(visit.ids, doc) : archive_->LoadTests(visit.ids, doc);
   }
   if (!read.ok()) {
     host_.Message(MessageIcon::Warning, read.message);
@@ -439,9 +443,9 @@ void TfrmArchive::ShowTrend() {
 }
 
 void TfrmArchive::AddFiles() {
-  QFileDialog dialog(this, ctx_.Tr("btnArchiveAddFiles_20").remove(QLatin1Char('&')).remove(
-                               QStringLiteral("...")),
-                     TestResultsFolder(), QStringLiteral("Quorvantel Files (*.QVL *.qvl)"));
+  QFileDialog dialog(
+      this, ctx_.Tr("btnArchiveAddFiles_20").remove(QLatin1Char('&')).remove(QStringLiteral("...")),
+      TestResultsFolder(), QStringLiteral("Quorvantel Files (*.QVL *.qvl)"));
   dialog.setObjectName(QStringLiteral("odArchiveFiles"));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -453,9 +457,10 @@ void TfrmArchive::AddFiles() {
 }
 
 void TfrmArchive::AddFolder() {
-  QFileDialog dialog(this, ctx_.Tr("btnArchiveAddFolder_20").remove(QLatin1Char('&')).remove(
-                               QStringLiteral("...")),
-                     TestResultsFolder());
+  QFileDialog dialog(
+      this,
+      ctx_.Tr("btnArchiveAddFolder_20").remove(QLatin1Char('&')).remove(QStringLiteral("...")),
+      TestResultsFolder());
   dialog.setObjectName(QStringLiteral("odArchiveFolder"));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::Directory);
@@ -505,12 +510,11 @@ void TfrmArchive::JobFinished(const ArchiveJobResult& result) {
   }
   const ArchiveAddSummary& s = result.summary;
   if (!mine) return;
-  QString text = ctx_.Tr("ArchiveAddedFiles_20") + QStringLiteral(": ") +
-                 QString::number(s.addedFiles) + QStringLiteral("    ") +
-                 ctx_.Tr("ArchiveSkippedFiles_30") + QStringLiteral(": ") +
-                 QString::number(s.skippedFiles) + QStringLiteral("    ") +
-                 ctx_.Tr("ArchiveFailedFiles_20") + QStringLiteral(": ") +
-                 QString::number(s.errors.size() + result.missing.size());
+  QString text =
+      ctx_.Tr("ArchiveAddedFiles_20") + QStringLiteral(": ") + QString::number(s.addedFiles) +
+      QStringLiteral("    ") + ctx_.Tr("ArchiveSkippedFiles_30") + QStringLiteral(": ") +
+      QString::number(s.skippedFiles) + QStringLiteral("    ") + ctx_.Tr("ArchiveFailedFiles_20") +
+      QStringLiteral(": ") + QString::number(s.errors.size() + result.missing.size());
   if (s.cancelled) text += QStringLiteral("\n") + ctx_.Tr("ArchiveCancelled_60");
   status_->setText(text);
   QStringList failures;
@@ -526,9 +530,10 @@ void TfrmArchive::JobFinished(const ArchiveJobResult& result) {
     failures = failures.mid(0, kListedFailures);
     failures.push_back(QStringLiteral("(+%1)").arg(all - kListedFailures));
   }
-  prompter_.Message(this, ctx_.Tr("msgArchiveNotAdded_50") + QStringLiteral("\n\n") +
-                              failures.join(QLatin1Char('\n')),
-                    QMessageBox::Warning);
+  prompter_.Message(
+      this,
+      ctx_.Tr("msgArchiveNotAdded_50") + QStringLiteral("\n\n") + failures.join(QLatin1Char('\n')),
+      QMessageBox::Warning);
 }
 
 }  // namespace qv

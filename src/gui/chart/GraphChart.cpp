@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace qv {
 
@@ -28,6 +29,7 @@ const QColor kBackground(255, 255, 161);
 const QColor kAxisTitleColour(128, 0, 0);
 constexpr double kUnixDay0 = 25569;  // 1970-01-01 as a day number
 constexpr double kScreenDpi = 96;
+constexpr double kHalfMillisecond = 0.5 / 86400000.0;  // in days: a time's day rounded right
 // The widest label the time axis can show, in its label format.
 const QString kWidestTimeLabel = QStringLiteral("00.00.00   00:00:00");
 
@@ -78,7 +80,8 @@ class TimeAxisTicker : public QCPAxisTickerDateTime {
         return daily;
       }
     }
-    const double step = TimeTickStep(range.size(), axis, metrics.horizontalAdvance(kWidestTimeLabel));
+    const double step =
+        TimeTickStep(range.size(), axis, metrics.horizontalAdvance(kWidestTimeLabel));
     // A narrow chart that would show fewer than three labels puts the time under the date.
     const double stacked =
         TimeTickStep(range.size(), axis, metrics.horizontalAdvance(QStringLiteral("00.00.00")));
@@ -135,6 +138,7 @@ TGraphChart::TGraphChart(const GraphChartTexts& texts, int q, const GraphSeriesD
     : QCustomPlot(parent), q_(q) {
   BuildFrame(texts);
   ticker_->SetDatesAlone(true);
+  separateDays_ = true;
   data_ = points;
   bounds_ = PointAxisBounds(q, data_, displayUnits);
   for (size_t i = 0; i < kStatistics; ++i) {
@@ -216,9 +220,18 @@ void TGraphChart::BuildSeries(const GraphChartTexts& texts) {
     QVector<double> xs, ys;
     xs.reserve(static_cast<qsizetype>(data_.Series[i].size()));
     ys.reserve(xs.capacity());
+    const GraphPoint* previous = nullptr;
     for (const GraphPoint& p : data_.Series[i]) {
+      // Points of different days are not joined: a line over the weeks between two visits
+      // would show values nobody measured.
+      if (separateDays_ && previous != nullptr &&
+          std::floor(previous->X + kHalfMillisecond) != std::floor(p.X + kHalfMillisecond)) {
+        xs.push_back(ToAxis((previous->X + p.X) / 2));
+        ys.push_back(std::numeric_limits<double>::quiet_NaN());
+      }
       xs.push_back(ToAxis(p.X));
       ys.push_back(p.Y);
+      previous = &p;
     }
     graph->setData(xs, ys, true);
     graphs_[i] = graph;
@@ -395,10 +408,9 @@ void TGraphChart::FitTexts(QSize size) {
   // and the time axis with labels of up to two lines and its own title.
   const int timeAxis = 2 * QFontMetrics(xAxis->tickLabelFont()).height() +
                        QFontMetrics(xAxis->labelFont()).height() + 32;
-  const int room =
-      std::max(40, size.height() -
-                       static_cast<QCPLayoutElement*>(title_)->minimumOuterSizeHint().height() -
-                       legend->minimumOuterSizeHint().height() - timeAxis);
+  const int room = std::max(
+      40, size.height() - static_cast<QCPLayoutElement*>(title_)->minimumOuterSizeHint().height() -
+              legend->minimumOuterSizeHint().height() - timeAxis);
   QFont axisFont = yAxis->labelFont();
   int px = 12;
   axisFont.setPixelSize(px);

@@ -120,7 +120,8 @@ class TGraphChart : public QCustomPlot {
   QCPItemStraightLine* cursor_ = nullptr;
   std::array<QCPGraph*, 2> limitGraphs_{};  // upper, lower; created when first set
   std::array<std::optional<double>, 2> limits_;
-  double floor_ = 0;  // the value axis never goes below it
+  double floor_ = 0;           // the value axis never goes below it
+  bool separateDays_ = false;  // no line joins points of different days
 };
 
 // Paints `chart` into `target` (device coordinates) as it looks on screen: laid out anew at the

@@ -237,7 +237,10 @@ TEST_F(WorkspaceTest, ADocumentReadElsewhereIsShownAsAnOpenedFile) {
   };
   const Case cases[] = {
       {"tests", results, {}, ShownView::Results, {"replaced", "tests", "shown"}},
-      {"blocks", test::LoggingDocument(5, {1, 2}), {0}, ShownView::Logging,
+      {"blocks",
+       test::LoggingDocument(5, {1, 2}),
+       {0},
+       ShownView::Logging,
        {"replaced", "list", "block 0", "shown"}},
   };
   for (const Case& c : cases) {
