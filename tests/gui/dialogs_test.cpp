@@ -8,6 +8,7 @@
 #include "app/LimitsDialog.h"
 #include "comfort/ComfortCalculator.h"
 #include "comfort/ComfortDialog.h"
+#include "archive/ArchiveWindow.h"
 #include "common/ToolkitTexts.h"
 #include "download/BlockGrid.h"
 #include "download/DLSelectDialog.h"
@@ -416,7 +417,7 @@ TEST(DialogTexts, NoCaptionIsCutInAnyLanguageAndEveryDialogFitsASmallScreen) {
     f.Comfort->SettleBox()->setValue(20);
     for (QDialog* dialog : std::initializer_list<QDialog*>{
              f.Language, f.Port, f.DLSelect, f.DownLoadList, f.Transfering, f.Units, f.About,
-             f.Header, f.Comfort, f.ComfortCalculator, f.Limits}) {
+             f.Header, f.Comfort, f.ComfortCalculator, f.Limits, f.Archive}) {
       dialog->show();
       QApplication::processEvents();
       // Every dialog fits a 1024 x 768 screen with room for its frame and a panel.

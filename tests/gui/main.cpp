@@ -1,4 +1,4 @@
-// The GUI tests need one QApplication, the offscreen platform and a settings folder of
+// The GUI tests need one QApplication, the offscreen platform and settings and data folders of
 // their own, all before the first widget or settings access.
 #include "common/WindowLook.h"
 
@@ -28,6 +28,9 @@ int main(int argc, char* argv[]) {
   qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
   QTemporaryDir documents;
   qputenv("HOME", documents.path().toUtf8());
+  // The measurement archive too: never the person's.
+  QTemporaryDir data;
+  qputenv("XDG_DATA_HOME", data.path().toUtf8());
   QApplication app(argc, argv);
   qv::SetApplicationIdentity();  // window titles as the application has them
   testing::InitGoogleTest(&argc, argv);

@@ -68,10 +68,10 @@ TEST_F(MainForm, MenusHoldExactlyTheirEntriesSeparatorsAndShortcuts) {
     titles << a->menu()->objectName();
   EXPECT_EQ(titles, QStringList({"mmFile", "mmEdit", "mmInstrument", "mmConfig", "mmGraph",
                                  "mmTools", "mmWindow", "mmHelp"}));
-  EXPECT_EQ(
-      Entries(form_->Menu("mmFile")),
-      QStringList({"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileSaveLogAsRes", "-",
-                   "mmFileHeadSetUp", "mmFilePreview", "mmFileExportReport", "mmFileExportSurvey",
+  EXPECT_EQ(Entries(form_->Menu("mmFile")),
+            QStringList({"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileSaveLogAsRes",
+                         "mmFileArchive", "-", "mmFileHeadSetUp", "mmFilePreview",
+                         "mmFileExportReport", "mmFileExportSurvey",
                    "mmFileInfo", "-", "mmFileExport", "-", "mmFileExit"}));
   EXPECT_EQ(Entries(form_->Menu("mmEdit")), QStringList({"mmEditCopy", "mmEditSelAll"}));
   EXPECT_EQ(Entries(form_->Menu("mmInstrument")), QStringList({"-", "mmInstrDownLoad", "-"}));

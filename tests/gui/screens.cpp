@@ -9,6 +9,8 @@
 #include "app/LanguageDialog.h"
 #include "app/LimitsDialog.h"
 #include "app/MainForm.h"
+#include "archive/Archive.h"
+#include "archive/ArchiveWindow.h"
 #include "comfort/ComfortCalculator.h"
 #include "comfort/ComfortDialog.h"
 #include "app/ReportCommands.h"
@@ -16,6 +18,7 @@
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
 #include "download/GuiDownload.h"
+#include "files/ResultsFile.h"
 #include "format/DateTimeText.h"
 #include "graph/GraphWindow.h"
 #include "link/PortDialog.h"
@@ -30,10 +33,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -49,6 +54,7 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -454,6 +460,164 @@ void SaveSurvey(qv::TfrmMainForm& form, qv::AppContext& ctx, qv::test::ScriptedP
   form.CloseAllMdiChildren();
 }
 
+// The archive's pictures need surveys over more than a year: a school visited five times (tests
+// of air temperature, humidity and CO2, and CO2 logged through two school days) and a town hall,
+// one results file per building and day as downloads give them, added to the archive at `path`.
+void FillArchive(const QString& path, const qv::TextCatalog& texts, const QString& folder) {
+  using namespace std::string_literals;
+  const auto at = [](int y, int m, int d, int h, int min) {
+    return *qv::EncodeDateTime({y, m, d, h, min, 0, 0});
+  };
+  const auto document = [](qv::DocumentKind kind, const qv::Bytes& comments) {
+    qv::Document doc;
+    doc.Kind = kind;
+    doc.InstrumentInfo.SettingsBlock =
+        "QV-PRO 5\0"s
+        "5025\0"s
+        "Quorvantel Instruments\0"s
+        "5.12\0"s
+        "\0"s
+        "24031907\0"s
+        "3\0"s
+        "1\0"s
+        "\xFF\x01"s;
+    qv::DecodeIdentification(doc.InstrumentInfo.SettingsBlock, doc.InstrumentInfo);
+    doc.Header.Lines[qv::PrintHeader::Operator1] = "Dipl.-Ing. Anna Berg";
+    doc.Header.Comments = comments;
+    return doc;
+  };
+  struct Test {
+    const char* building;
+    const char* room;
+    qv::DateTime begin;
+    double temperature, humidity, co2;
+  };
+  const auto tests = [&](const std::vector<Test>& list, const qv::Bytes& comments) {
+    qv::Document doc = document(qv::DocumentKind::Results, comments);
+    int room = 0;
+    for (const Test& t : list) {
+      const int i = doc.AddTestRecord();
+      qv::TTestsRecord& r = doc.AllTests[static_cast<size_t>(i)];
+      r.BuildingName = t.building;
+      r.RoomName = t.room;
+      r.BuildingNo = 1;
+      r.RoomNo = ++room;
+      r.BeginTime = t.begin;
+      r.EndTime = t.begin + 2.0 / 1440;
+      r.UnitSystem = "SI";
+      doc.StoreTestValue(i, 1, t.temperature);
+      doc.StoreTestValue(i, 5, t.humidity);
+      doc.StoreTestValue(i, 57, t.co2);
+    }
+    for (const int code : {1, 5, 57}) {
+      ++doc.DocSignalCount;
+      doc.DocSignals[doc.DocSignalCount] = doc.ColumnSignals[doc.DocSignalCount] = code;
+    }
+    doc.ColumnCount = doc.DocSignalCount;
+    doc.ShowAllTests();
+    return doc;
+  };
+  // CO2 through a school day from 8:00, every 10 minutes: rising in each lesson, aired in the
+  // breaks; `peak` is the air of the fullest lesson.
+  const auto schoolDay = [&](const char* building, const char* room, qv::DateTime begin,
+                             double peak) {
+    qv::Document doc = document(qv::DocumentKind::Logging, {});
+    qv::TLoggerRecord& b = doc.LoggerBlocks.emplace_back();
+    b.BuildingName = building;
+    b.RoomName = room;
+    b.BeginTime = begin;
+    b.IntervalSec = 600;
+    b.UnitSystem = "SI";
+    b.SampleCount = 48;
+    for (const int code : {1, 5, 57}) {
+      b.SignalCodes[static_cast<size_t>(b.SignalCount++)] = code;
+      b.SignalPresent[static_cast<size_t>(code)] = 1;
+    }
+    doc.SizeSampleArrays(0, b.SampleCount);
+    for (int k = 0; k < b.SampleCount; ++k) {
+      const int inLesson = k % 6;  // five samples of a lesson, one of a break
+      const double co2 =
+          inLesson == 5 ? 600 : 480 + (peak - 480) * inLesson / 4.0 * (0.8 + 0.2 * std::sin(k));
+      doc.StoreSample(0, 1, k, 20.5 + 0.04 * k);
+      doc.StoreSample(0, 2, k, 35 + 0.2 * k);
+      doc.StoreSample(0, 3, k, co2);
+    }
+    return doc;
+  };
+  struct File {
+    const char* name;
+    qv::Document doc;
+  };
+  const char* school = "Riverside School";
+  const char* hall = "Town hall";
+  std::vector<File> files;
+  files.push_back({"2024-01-15 school.QVL",
+                   tests({{school, "Classroom 1A", at(2024, 1, 15, 9, 0), 21.2, 38, 820},
+                          {school, "Classroom 1A", at(2024, 1, 15, 11, 0), 22.0, 41, 1150},
+                          {school, "Classroom 1A", at(2024, 1, 15, 13, 30), 22.8, 44, 1480},
+                          {school, "Classroom 1B", at(2024, 1, 15, 9, 20), 20.9, 37, 760},
+                          {school, "Classroom 1B", at(2024, 1, 15, 11, 20), 21.6, 40, 1040}},
+                         "Heating on since 6:00, windows closed.")});
+  files.push_back({"2024-02-20 town hall.QVL",
+                   tests({{hall, "Office 2.14", at(2024, 2, 20, 10, 0), 23.4, 29, 690},
+                          {hall, "Council chamber", at(2024, 2, 20, 11, 0), 21.0, 33, 540}},
+                         "Radiators bled the week before.")});
+  files.push_back(
+      {"2024-03-12 school.QVL", schoolDay(school, "Classroom 1A", at(2024, 3, 12, 8, 0), 1650)});
+  files.push_back(
+      {"2024-03-12 gym.QVL", tests({{school, "Gym", at(2024, 3, 12, 10, 0), 18.2, 45, 930}}, {})});
+  files.push_back({"2024-06-04 school.QVL",
+                   tests({{school, "Classroom 1A", at(2024, 6, 4, 9, 0), 24.1, 52, 640},
+                          {school, "Classroom 1A", at(2024, 6, 4, 11, 0), 25.0, 55, 790},
+                          {school, "Classroom 1A", at(2024, 6, 4, 13, 30), 25.6, 57, 910},
+                          {school, "Library", at(2024, 6, 4, 10, 0), 23.8, 49, 700}},
+                         "Windows open during the breaks.")});
+  files.push_back(
+      {"2024-10-08 school.QVL", schoolDay(school, "Classroom 1A", at(2024, 10, 8, 8, 0), 1350)});
+  files.push_back({"2025-01-21 school.QVL",
+                   tests({{school, "Classroom 1A", at(2025, 1, 21, 9, 0), 21.0, 36, 900},
+                          {school, "Classroom 1A", at(2025, 1, 21, 11, 0), 21.9, 39, 1250},
+                          {school, "Classroom 1A", at(2025, 1, 21, 13, 30), 22.5, 42, 1390}},
+                         "New ventilation unit in 1A.")});
+  QStringList paths;
+  for (File& f : files) {
+    const QString file = QDir(folder).filePath(QString::fromLatin1(f.name));
+    const qv::Outcome saved = qv::SaveResultsFile(file, f.doc, texts);
+    if (!saved.ok()) std::fprintf(stderr, "could not write %s\n", qPrintable(file));
+    paths.push_back(file);
+  }
+  qv::Outcome opened;
+  std::unique_ptr<qv::Archive> archive = qv::Archive::Open(path, {}, &opened);
+  if (!archive) {
+    std::fprintf(stderr, "no archive: %s\n", opened.message.c_str());
+    return;
+  }
+  const qv::ArchiveAddSummary added = archive->AddFiles(paths, texts);
+  if (added.addedFiles != static_cast<int>(paths.size()))
+    std::fprintf(stderr, "the archive took %d of %d files\n", added.addedFiles, int(paths.size()));
+}
+
+// File > Measurement Archive... with a room's visit chosen, and the trend of its CO2.
+void SaveArchive(qv::TfrmMainForm& form) {
+  qv::TfrmArchive* window = form.Forms().Archive;
+  form.mmFileArchiveClick();
+  window->resize(820, 560);
+  QTreeWidget* tree = window->Tree();
+  tree->setCurrentItem(window->FindVisit("Riverside School", "Classroom 1A", 1));
+  QComboBox* quantity = window->QuantityBox();
+  quantity->setCurrentIndex(quantity->findData(15));  // CO2
+  Grab(window, "archive-window");
+  window->ShowTrend();
+  if (qv::TfrmGraphChild* trend = window->LastTrend()) {
+    trend->resize(900, 560);
+    Grab(trend, "archive-trend");
+    trend->close();
+  } else {
+    std::fprintf(stderr, "no trend window\n");
+  }
+  window->hide();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -471,6 +635,8 @@ int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).toUtf8());
   }
   qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
+  // The measurement archive of the pictures, never the person's.
+  qputenv("XDG_DATA_HOME", settings.filePath(QStringLiteral("data")).toUtf8());
   QApplication app(argc, argv);
   qv::SetApplicationIdentity();
   // As the application shows it in every window's title bar.
@@ -494,6 +660,13 @@ int main(int argc, char* argv[]) {
   data->Write(QStringLiteral("ESPANOL.ini"), qv::test::ShippedEnglish());
 
   qv::AppContext ctx(data->Path(), "QuorvantelScreens");
+  const QString archivePath = settings.filePath(QStringLiteral("archive.sqlite"));
+  ctx.ArchivePath = archivePath;
+  {
+    const QString files = settings.filePath(QStringLiteral("archive-files"));
+    QDir().mkpath(files);
+    FillArchive(archivePath, ctx.Texts, files);
+  }
   qv::test::ScriptedPrompter prompter;
   qv::TfrmMainForm form(ctx, prompter);
   if (!form.CreateDialogs()) return 1;
@@ -610,6 +783,7 @@ int main(int argc, char* argv[]) {
     qv::SettingsStore(settingsName).WriteText("Language", language.Section);
     qv::SettingsStore(settingsName).WriteInt("LangIndex", static_cast<int32_t>(index));
     qv::AppContext lctx(QV_BIN_DIR, settingsName);
+    lctx.ArchivePath = archivePath;
     qv::test::ScriptedPrompter lprompter;
     qv::TfrmMainForm lform(lctx, lprompter);
     if (!lform.CreateDialogs()) continue;
@@ -652,6 +826,13 @@ int main(int argc, char* argv[]) {
       Save(save, (prefix + "-save-dialog").c_str());
       save->hide();
     }
+    SaveArchive(lform);
+    for (const char* picture : {"archive-window", "archive-trend"}) {
+      const QString named =
+          QDir(g_folder).filePath(QString::fromStdString(prefix) + "-" + picture + ".png");
+      QFile::remove(named);
+      QFile::rename(QDir(g_folder).filePath(QString::fromLatin1(picture) + ".png"), named);
+    }
     lform.mmHelpContentsClick();
     if (lform.HelpWindow()) {
       Save(lform.HelpWindow(), ("help-" + language.Section).c_str());
@@ -664,6 +845,8 @@ int main(int argc, char* argv[]) {
   transfer->SetActivity(ctx.Tr("DLoadData_35"));
   transfer->SetProgress(42);
   Save(transfer, "dialog-transfer");
+  transfer->hide();
+  SaveArchive(form);
   Save(form.Forms().About, "dialog-about");
 
   // Graphs of the demo's logging block with 1 and 4 quantities, then 16 of a block logging all

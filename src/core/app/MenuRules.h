@@ -73,13 +73,14 @@ inline PopupMenuEnabling PopupMenuRule(const ShellState& s) {
 // While a download runs, the commands that would change or replace the open document, or use
 // the link, are disabled: the transfer's document replaces the open one when it ends, and the
 // person answered its save questions before it began. Viewing, copying, printing and graphs go
-// on. `name` is the entry's or tool button's design name.
+// on; so does the archive window, but for opening a visit into the main window. `name` is the
+// entry's or button's design name.
 inline bool LockedWhileTransferring(std::string_view name) {
   static constexpr std::string_view kLocked[] = {
-      "mmFileOpen",    "mmFileClose",    "mmFileSaveAs", "mmFileSaveLogAsRes", "mmInstrDownLoad",
-      "mmConfigPort",  "mmConfigLogList", "mmHelpSaveTrace", "ppCutRow",        "ppCopyRow",
-      "ppPasteRow",    "ppDeleteRow",    "ppLogList",    "ppSaveSelAsRes",     "sbFileOpen",
-      "sbFileSave",    "sbDownLoad"};
+      "mmFileOpen",   "mmFileClose",     "mmFileSaveAs",    "mmFileSaveLogAsRes", "mmInstrDownLoad",
+      "mmConfigPort", "mmConfigLogList", "mmHelpSaveTrace", "ppCutRow",           "ppCopyRow",
+      "ppPasteRow",   "ppDeleteRow",     "ppLogList",       "ppSaveSelAsRes",     "sbFileOpen",
+      "sbFileSave",   "sbDownLoad",      "btnArchiveOpen"};
   return std::find(std::begin(kLocked), std::end(kLocked), name) != std::end(kLocked);
 }
 

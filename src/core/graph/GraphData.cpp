@@ -131,6 +131,30 @@ AxisBounds ComputeAxisBounds(const TLoggerRecord& block, int q, std::string_view
   return b;
 }
 
+AxisBounds PointAxisBounds(int q, const GraphSeriesData& data, std::string_view displayUnits) {
+  const GraphQuantity* g = GraphQuantityOf(q);
+  if (g == nullptr) return {};
+  const bool us = displayUnits == "US";
+  bool any = false;
+  double maximum = 0, minimum = 0;
+  for (const std::vector<GraphPoint>& series : data.Series) {
+    for (const GraphPoint& p : series) {
+      maximum = any ? std::max(maximum, p.Y) : p.Y;
+      minimum = any ? std::min(minimum, p.Y) : p.Y;
+      any = true;
+    }
+  }
+  if (!any) {
+    return {static_cast<int>(us ? g->DefaultUpperUS : g->DefaultUpperSI),
+            static_cast<int>(us ? g->DefaultLowerUS : g->DefaultLowerSI)};
+  }
+  AxisBounds b;
+  b.Upper = static_cast<int>(std::trunc(maximum)) + 1;
+  b.Lower = minimum >= 0 ? static_cast<int>(g->LowerForNonNegative)
+                         : static_cast<int>(std::trunc(minimum)) - 1;
+  return b;
+}
+
 std::array<StatisticBox, kStatistics> InitStatisticBoxes(const TLoggerRecord& block, int q) {
   std::array<StatisticBox, kStatistics> boxes{};
   if (GraphQuantityOf(q) == nullptr) return boxes;

@@ -83,6 +83,10 @@ struct GraphSeriesData {
   std::array<std::vector<GraphPoint>, kStatistics> Series;
 };
 
+// The bounds ComputeAxisBounds gives, around points already in the display units (the defaults
+// when there are none).
+AxisBounds PointAxisBounds(int q, const GraphSeriesData& data, std::string_view displayUnits);
+
 // The points of the checked statistics: sample i at start + i x interval, its shown value in
 // the display units; a sample without a value ("---", or 3e7 and above also after conversion)
 // adds no point, and a value above `axisMax` is drawn at it.

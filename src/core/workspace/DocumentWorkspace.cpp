@@ -174,42 +174,56 @@ OpenedDocument DocumentWorkspace::Open(const QString& path, DocumentHost& host,
   doc_ = std::move(read);
   // The opened file's name is proposed when it is saved again, whatever the opening comes to.
   suggestedName_ = QFileInfo(path).fileName().toStdString();
+  result.load = ShowRead(opened.kind, opened.fileName, host, options);
+  return result;
+}
+
+LoadOutcome DocumentWorkspace::InstallRead(Document doc, const Bytes& name,
+                                           const std::string& localName, DocumentHost& host,
+                                           const OpenOptions& options) {
+  PrepareRowEditing();
+  const MeasurementsKind kind = doc.ResultsDataLoaded()  ? MeasurementsKind::Tests
+                                : doc.LoggerDataLoaded() ? MeasurementsKind::Logger
+                                                         : MeasurementsKind::None;
+  doc.DocNotSaved = doc.DocModified = false;
+  doc_ = std::move(doc);
+  suggestedName_ = localName;
+  return ShowRead(kind, name, host, options);
+}
+
+LoadOutcome DocumentWorkspace::ShowRead(MeasurementsKind kind, const Bytes& name,
+                                        DocumentHost& host, const OpenOptions& options) {
   Replace();
   CopyHeaderToReport(doc_.InstrumentInfo, doc_.Header, options.today, report_);
 
-  if (opened.kind == MeasurementsKind::Tests) {
+  LoadOutcome load = LoadOutcome::NothingToShow;
+  if (kind == MeasurementsKind::Tests) {
     if (!InstallTests()) {
       Tell(host, kMsgNoDataToShow);
-      result.load = LoadOutcome::NothingToShow;
-      return result;
+      return LoadOutcome::NothingToShow;
     }
     if (options.interactive) {
-      result.load = ShowInstalledTests(host);
+      load = ShowInstalledTests(host);
     } else {
       shown_ = ResultsHaveData(doc_) ? ShownView::Results : ShownView::None;
-      result.load = TableShown() ? LoadOutcome::Shown : LoadOutcome::NothingToShow;
+      load = TableShown() ? LoadOutcome::Shown : LoadOutcome::NothingToShow;
     }
-  } else if (opened.kind == MeasurementsKind::Logger) {
+  } else if (kind == MeasurementsKind::Logger) {
     if (doc_.LoggerBlocks.empty()) {
       Tell(host, kMsgNoDataToShow);
-      result.load = LoadOutcome::NothingToShow;
-      return result;
+      return LoadOutcome::NothingToShow;
     }
     if (options.interactive) {
-      result.load = ChooseBlockLoop(host);
-      if (result.load == LoadOutcome::Cancelled) {
+      load = ChooseBlockLoop(host);
+      if (load == LoadOutcome::Cancelled) {
         ConfirmDiscard(host, DiscardCommand::Close);
-        return result;
+        return load;
       }
-    } else {
-      result.load = LoadOutcome::NothingToShow;
     }
-  } else {
-    result.load = LoadOutcome::NothingToShow;
   }
   doc_.HeaderLoadedFromFile = true;
-  SetTitle({true, true, opened.fileName});
-  return result;
+  SetTitle({true, true, name});
+  return load;
 }
 
 void DocumentWorkspace::SetReportHeader(const PrintHeader& texts, DateTime date) {

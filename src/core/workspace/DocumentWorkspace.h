@@ -112,6 +112,14 @@ class DocumentWorkspace {
   // open document, its title and its flags as they were, and is returned, not told. Every other
   // message goes to `host`.
   OpenedDocument Open(const QString& path, DocumentHost& host, const OpenOptions& options);
+  // A document read elsewhere (the archive's tests or blocks) shown as an opened file is: it
+  // replaces the open one whole, the title shows `name` (code page text), the next save proposes
+  // `localName`, and the report takes its header and instrument. As with Open, the save
+  // questions were asked before it was read, and a failed read never comes here, so that the
+  // open document stays as it was. Nothing is marked unsaved: the data are kept where they came
+  // from.
+  LoadOutcome InstallRead(Document doc, const Bytes& name, const std::string& localName,
+                          DocumentHost& host, const OpenOptions& options);
   // File > Close: "msgNoFileOpened_35" when nothing is shown, then the save questions, then
   // nothing shown. False when the person kept the document.
   bool Close(DocumentHost& host);
@@ -153,6 +161,9 @@ class DocumentWorkspace {
   bool InstallTests();
   LoadOutcome ShowInstalledTests(DocumentHost& host);
   LoadOutcome ChooseBlockLoop(DocumentHost& host);
+  // The steps after a document was read in: shown by its kind, titled `name`.
+  LoadOutcome ShowRead(MeasurementsKind kind, const Bytes& name, DocumentHost& host,
+                       const OpenOptions& options);
   void MakeCurrent(int index);
   void NotifyFlags();
 

@@ -106,6 +106,7 @@ bool TDocumentCommands::SaveDocument(Document* converted) {
   if (converted != nullptr) return true;
   const QString name = QFileInfo(path).fileName();
   workspace.Saved(ctx_.Codec.Encode(name), name.toStdString());
+  emit documentFileUsed(path);
   return true;
 }
 
@@ -193,7 +194,11 @@ void TDocumentCommands::OpenPath(const QString& path) {
     BusyCursor busy;
     opened = workspace.Open(path, *this, options);
   }
-  if (!opened.read.ok()) Message(MessageIcon::Warning, opened.read.message);
+  if (!opened.read.ok()) {
+    Message(MessageIcon::Warning, opened.read.message);
+    return;
+  }
+  emit documentFileUsed(path);
 }
 
 void TDocumentCommands::mmFileCloseClick() {

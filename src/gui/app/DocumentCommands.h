@@ -49,6 +49,11 @@ class TDocumentCommands : public QObject, public DocumentHost {
   void Message(MessageIcon icon, const Bytes& text) override;
   bool ChooseBlockToShow(std::vector<TLoggerRecord>& blocks) override;
 
+ signals:
+  // A results file was read by File > Open or written by Save As of the document: the archive
+  // takes it in.
+  void documentFileUsed(const QString& path);
+
  private:
   // Save As of the document, or (`converted`) of the results converted from logged samples.
   // Save As of the open document, or of results converted from its logging block.

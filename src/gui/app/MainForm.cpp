@@ -9,6 +9,8 @@
 #include "app/LanguageDialog.h"
 #include "app/LimitsDialog.h"
 #include "app/ReportCommands.h"
+#include "archive/ArchiveService.h"
+#include "archive/ArchiveWindow.h"
 #include "comfort/ComfortCalculator.h"
 #include "comfort/ComfortDialog.h"
 #include "common/ToolkitTexts.h"
@@ -33,6 +35,7 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -45,6 +48,8 @@ constexpr int kToolBarHeight = 60;
 constexpr int kToolButtonWidth = 84;
 // Marks an entry whose command is not built yet: it stays disabled.
 constexpr const char* kUnwired = "qvUnwired";
+// How long a quiet report of the archive stays in the status line.
+constexpr int kQuietReportMs = 15000;
 
 }  // namespace
 
@@ -236,6 +241,7 @@ void TfrmMainForm::TransferRunning(bool running) {
   for (QToolButton* button : pbButtons_->findChildren<QToolButton*>()) {
     if (LockedWhileTransferring(button->objectName().toStdString())) button->setEnabled(!running);
   }
+  if (dialogs_.Archive != nullptr) dialogs_.Archive->TransferRunning(running);
   if (!running && closeAfterTransfer_) {
     closeAfterTransfer_ = false;
     close();
@@ -249,6 +255,8 @@ void TfrmMainForm::BuildMenus() {
   Wire(AddEntry(file, mm_.mmFileSaveAs, "mmFileSaveAs", "mmFileSaveAs_15"), [this] { mmFileSaveAsClick(); });
   Wire(AddEntry(file, mm_.mmFileSaveLogAsRes, "mmFileSaveLogAsRes", "mmFileSaveLogAsRes_15"),
        [this] { commands_->mmFileSaveLogAsResClick(); });
+  Wire(AddEntry(file, mm_.mmFileArchive, "mmFileArchive", "mmFileArchive_25"),
+       [this] { mmFileArchiveClick(); });
   file->addSeparator();
   Wire(AddEntry(file, mm_.mmFileHeadSetUp, "mmFileHeadSetUp", "mmFileHeadSetUp_15"),
        [this] { dialogs_.Header->mmSettHeaderClick(); });
@@ -430,6 +438,24 @@ bool TfrmMainForm::CreateDialogs() {
                                             *dialogs_.DownLoadList, *dialogs_.Transfering);
   download_->ApplyPortChoice(ctx_.Port);
   connect(download_.get(), &GuiDownload::runningChanged, this, &TfrmMainForm::TransferRunning);
+
+  archive_ = std::make_unique<ArchiveService>(ctx_);
+  dialogs_.Archive = new TfrmArchive(ctx_, prompter_, *commands_, *archive_, this);
+  connect(commands_, &TDocumentCommands::documentFileUsed, archive_.get(),
+          &ArchiveService::FileUsed);
+  // A saved or opened file the archive could not take is told in a status line that shows
+  // only then: the save or the opening itself went well.
+  statusBar()->setObjectName(QStringLiteral("sbArchive"));
+  statusBar()->hide();
+  connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
+    if (text.isEmpty()) statusBar()->hide();
+  });
+  connect(archive_.get(), &ArchiveService::jobFinished, this, [this](const ArchiveJobResult& r) {
+    const QString report = archive_->QuietReport(r);
+    if (report.isEmpty()) return;
+    statusBar()->show();
+    statusBar()->showMessage(report, kQuietReportMs);
+  });
   return true;
 }
 

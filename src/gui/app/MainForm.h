@@ -27,12 +27,14 @@ class QToolButton;
 
 namespace qv {
 
+class ArchiveService;
 class GuiDownload;
 class Link;
 class TDocumentCommands;
 class TReportCommands;
 class TDocumentViews;
 class TfrmAbout;
+class TfrmArchive;
 class TfrmComfort;
 class TfrmComfortCalculator;
 class TfrmCOM_Port;
@@ -65,6 +67,7 @@ struct Dialogs {
   TfrmComfort* Comfort = nullptr;
   TfrmComfortCalculator* ComfortCalculator = nullptr;
   TfrmLimits* Limits = nullptr;
+  TfrmArchive* Archive = nullptr;
 };
 
 class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
@@ -81,6 +84,8 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   const Dialogs& Forms() const { return dialogs_; }
   Link& LinkObject();
   GuiDownload& Download() { return *download_; }
+  // The archive's worker: files added from the archive window, and saved and opened ones.
+  ArchiveService& Archiving() { return *archive_; }
   TDocumentViews& Views() const { return *views_; }
   TReportCommands& Reports() const { return *report_; }
   QMdiArea* MdiArea() const { return mdiArea_; }
@@ -113,6 +118,8 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   void mmFileCloseClick();
   bool mmFileSaveAsClick();
   void mmFileExitClick();
+  // The measurement archive's window.
+  void mmFileArchiveClick();
   // Instrument and Config menus.
   void mmInstrDownLoadClick();
   void mmConfigPortClick();
@@ -198,6 +205,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   Prompter& prompter_;
   Dialogs dialogs_;
   std::unique_ptr<GuiDownload> download_;
+  std::unique_ptr<ArchiveService> archive_;
   TDocumentCommands* commands_ = nullptr;
   std::unique_ptr<TReportCommands> report_;
   TDocumentViews* views_ = nullptr;
@@ -213,6 +221,7 @@ class TfrmMainForm : public QMainWindow, private WorkspaceObserver {
   struct MenuEntries {
     QAction *mmFileOpen, *mmFileClose, *mmFileSaveAs, *mmFileSaveLogAsRes, *mmFileHeadSetUp,
         *mmFilePreview, *mmFileExportReport, *mmFileInfo, *mmFileExport, *mmFileExit;
+    QAction* mmFileArchive;
     QAction *mmEditCopy, *mmEditSelAll;
     QAction* mmInstrDownLoad;
     QAction *mmConfigPort, *mmConfigLanguage, *mmConfigLogList, *mmConfigUnits;

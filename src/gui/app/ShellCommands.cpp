@@ -6,6 +6,7 @@
 #include "app/LanguageDialog.h"
 #include "app/LimitsDialog.h"
 #include "app/MainForm.h"
+#include "archive/ArchiveWindow.h"
 #include "comfort/ComfortCalculator.h"
 #include "comfort/ComfortDialog.h"
 #include "app/ReportCommands.h"
@@ -51,6 +52,10 @@ bool TfrmMainForm::mmFileSaveAsClick() {
 
 void TfrmMainForm::mmFileCloseClick() {
   commands_->mmFileCloseClick();
+}
+
+void TfrmMainForm::mmFileArchiveClick() {
+  dialogs_.Archive->ShowArchive();
 }
 
 void TfrmMainForm::mmFileExitClick() {

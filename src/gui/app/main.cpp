@@ -23,9 +23,11 @@ The desktop application of Quorvantel: downloads the results and logging memory 
 indoor-climate instruments, shows the tests as a building and room tree with tables and
 graphs, prints reports, and saves, exports and converts the data.
 
-  FILE        a results file (.QVL) to open at start
-  --help      show this text and exit
-  --version   show the version and exit
+  FILE            a results file (.QVL) to open at start
+  --archive DB    the measurement archive (File > Measurement Archive) in the SQLite
+                  database DB instead of ~/.local/share/quorvantel/archive.sqlite
+  --help          show this text and exit
+  --version       show the version and exit
 
 Qt's own options are understood too, for example -platform NAME, -style NAME and -reverse.
 The language, the port and the print header are chosen in the program and kept with the
@@ -57,9 +59,20 @@ int main(int argc, char* argv[]) {
   if (!mainForm.CreateDialogs()) return 1;
   mainForm.show();
   // "quorvantel FILE": the file manager hands over a results file to open.
+  QString path;
   const QStringList args = QApplication::arguments();
-  if (args.size() > 1) {
-    const QString path = args.at(1);
+  for (qsizetype i = 1; i < args.size(); ++i) {
+    if (args.at(i) == QLatin1String("--archive")) {
+      if (i + 1 == args.size()) {
+        std::fputs("quorvantel: --archive needs the path of a database (see --help)\n", stderr);
+        return 2;
+      }
+      ctx.ArchivePath = args.at(++i);
+    } else if (path.isEmpty()) {
+      path = args.at(i);
+    }
+  }
+  if (!path.isEmpty()) {
     QTimer::singleShot(0, &mainForm, [&mainForm, path] { mainForm.OpenFromCommandLine(path); });
   }
   return QApplication::exec();

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace qv {
 
@@ -28,6 +29,7 @@ const QColor kBackground(255, 255, 161);
 const QColor kAxisTitleColour(128, 0, 0);
 constexpr double kUnixDay0 = 25569;  // 1970-01-01 as a day number
 constexpr double kScreenDpi = 96;
+constexpr double kHalfMillisecond = 0.5 / 86400000.0;  // in days: a time's day rounded right
 // The widest label the time axis can show, in its label format.
 const QString kWidestTimeLabel = QStringLiteral("00.00.00   00:00:00");
 
@@ -61,13 +63,25 @@ class TimeAxisTicker : public QCPAxisTickerDateTime {
   // What the axis rectangle leaves of the chart's width, from the last layout; the ticks are
   // chosen before the next layout places the axis.
   void SetMargin(int margin) { margin_ = margin; }
+  // Labels of the date alone where the step is a day or more.
+  void SetDatesAlone(bool on) { datesAlone_ = on; }
 
  protected:
   double getTickStep(const QCPRange& range) override {
     mDateStrategy = dsNone;
     const QFontMetricsF metrics(plot_->xAxis->tickLabelFont());
     const double axis = plot_->viewport().width() - margin_;
-    const double step = TimeTickStep(range.size(), axis, metrics.horizontalAdvance(kWidestTimeLabel));
+    if (datesAlone_) {
+      // A trend over months: whole days carry no time of day worth a label.
+      const double daily =
+          TimeTickStep(range.size(), axis, metrics.horizontalAdvance(QStringLiteral("00.00.00")));
+      if (daily >= 86400) {
+        setDateTimeFormat(kDate);
+        return daily;
+      }
+    }
+    const double step =
+        TimeTickStep(range.size(), axis, metrics.horizontalAdvance(kWidestTimeLabel));
     // A narrow chart that would show fewer than three labels puts the time under the date.
     const double stacked =
         TimeTickStep(range.size(), axis, metrics.horizontalAdvance(QStringLiteral("00.00.00")));
@@ -79,8 +93,10 @@ class TimeAxisTicker : public QCPAxisTickerDateTime {
  private:
   static inline const QString kOneLine = QStringLiteral("dd.MM.yy   h:mm:ss");
   static inline const QString kTwoLines = QStringLiteral("dd.MM.yy\nh:mm:ss");
+  static inline const QString kDate = QStringLiteral("dd.MM.yy");
   QCustomPlot* plot_;
   int margin_ = 0;
+  bool datesAlone_ = false;
 };
 
 GraphChartTexts ChartTextsFor(int q, std::string_view displayUnits, const TextCatalog& texts,
@@ -114,6 +130,19 @@ ChartContent LoggedChartContent(const GraphChartTexts& texts, const TLoggerRecor
   for (size_t i = 0; i < kStatistics; ++i)
     checked[i] = c.Boxes[i].Checked;
   c.Data = FillGraphSeries(block, q, displayUnits, checked, 1.05 * c.Bounds.Upper);
+  return c;
+}
+
+ChartContent TrendChartContent(const GraphChartTexts& texts, int q, const GraphSeriesData& points,
+                               std::string_view displayUnits) {
+  ChartContent c;
+  c.Texts = texts;
+  c.Data = points;
+  c.Bounds = PointAxisBounds(q, c.Data, displayUnits);
+  for (size_t i = 0; i < kStatistics; ++i) {
+    if (!c.Data.Series[i].empty()) c.Boxes[i] = {true, true, false, true};
+  }
+  c.SeparateDays = true;
   return c;
 }
 
@@ -187,6 +216,8 @@ TGraphChart::TGraphChart(const ChartContent& content, int q, QWidget* parent)
   const double upper = 1.05 * bounds_.Upper;
   const double lower = 1.05 * bounds_.Lower;
   data_ = content.Data;
+  separateDays_ = content.SeparateDays;
+  ticker_->SetDatesAlone(content.SeparateDays);
 
   for (size_t i = 0; i < kStatistics; ++i) {
     QCPGraph* graph = addGraph();
@@ -198,9 +229,18 @@ TGraphChart::TGraphChart(const ChartContent& content, int q, QWidget* parent)
     QVector<double> xs, ys;
     xs.reserve(static_cast<qsizetype>(data_.Series[i].size()));
     ys.reserve(xs.capacity());
+    const GraphPoint* previous = nullptr;
     for (const GraphPoint& p : data_.Series[i]) {
+      // Points of different days are not joined: a line over the weeks between two visits
+      // would show values nobody measured.
+      if (separateDays_ && previous != nullptr &&
+          std::floor(previous->X + kHalfMillisecond) != std::floor(p.X + kHalfMillisecond)) {
+        xs.push_back(ToAxis((previous->X + p.X) / 2));
+        ys.push_back(std::numeric_limits<double>::quiet_NaN());
+      }
       xs.push_back(ToAxis(p.X));
       ys.push_back(p.Y);
+      previous = &p;
     }
     graph->setData(xs, ys, true);
     graphs_[i] = graph;
@@ -415,10 +455,9 @@ void TGraphChart::FitTexts(QSize size) {
   // and the time axis with labels of up to two lines and its own title.
   const int timeAxis = 2 * QFontMetrics(xAxis->tickLabelFont()).height() +
                        QFontMetrics(xAxis->labelFont()).height() + 32;
-  const int room =
-      std::max(40, size.height() -
-                       static_cast<QCPLayoutElement*>(title_)->minimumOuterSizeHint().height() -
-                       legend->minimumOuterSizeHint().height() - timeAxis);
+  const int room = std::max(
+      40, size.height() - static_cast<QCPLayoutElement*>(title_)->minimumOuterSizeHint().height() -
+              legend->minimumOuterSizeHint().height() - timeAxis);
   QFont axisFont = yAxis->labelFont();
   int px = 12;
   axisFont.setPixelSize(px);

@@ -44,10 +44,17 @@ struct ChartContent {
   std::array<StatisticBox, kStatistics> Boxes{};
   // The points of the checked statistics; a value above 1.05 x the upper bound is drawn at it.
   GraphSeriesData Data;
+  // Points gathered across visits: no line joins two days, and where the time labels are a day
+  // or more apart they show the date alone.
+  bool SeparateDays = false;
 };
 // The chart of quantity `q` of `block` in `displayUnits`.
 ChartContent LoggedChartContent(const GraphChartTexts& texts, const TLoggerRecord& block, int q,
                                 std::string_view displayUnits);
+// The chart of quantity `q` from points gathered elsewhere (a room's values across visits, in
+// `displayUnits`); a statistic with points is shown.
+ChartContent TrendChartContent(const GraphChartTexts& texts, int q, const GraphSeriesData& points,
+                               std::string_view displayUnits);
 
 class TGraphChart : public QCustomPlot {
   Q_OBJECT
@@ -136,8 +143,9 @@ class TGraphChart : public QCustomPlot {
   QCPItemStraightLine* cursor_ = nullptr;
   std::array<QCPGraph*, 2> limitGraphs_{};  // upper, lower; created when first set
   std::array<std::optional<double>, 2> limits_;
-  QCPGraph* fit_ = nullptr;  // created when first set
-  double floor_ = 0;  // the value axis never goes below it
+  QCPGraph* fit_ = nullptr;     // created when first set
+  double floor_ = 0;            // the value axis never goes below it
+  bool separateDays_ = false;   // no line joins points of different days
 };
 
 // Paints `chart` into `target` (device coordinates) as it looks on screen: laid out anew at the

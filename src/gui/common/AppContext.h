@@ -48,6 +48,8 @@ struct AppContext {
   InterfaceChoices Choices;
   // The RS-232 choice applied to the link.
   PortChoice Port;
+  // The measurement archive's database (`quorvantel --archive PATH`); empty: the per-user one.
+  QString ArchivePath;
 
   // The translation of a key, decoded for display.
   QString Tr(std::string_view key) const;

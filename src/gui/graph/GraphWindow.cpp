@@ -126,6 +126,13 @@ TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
   FitStatusPanels();
 }
 
+TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q,
+                               const GraphSeriesData& points, QWidget* parent)
+    : TfrmGraphChild(ctx, prompter, q, ctx.Tr(GraphQuantityOf(q)->CaptionKey),
+                     TrendChartContent(ChartTextsFor(q, ctx.DisplayUnits(), ctx.Texts, ctx.Codec),
+                                       q, points, ctx.DisplayUnits()),
+                     StatusUnitSuffix(q, ctx.DisplayUnits(), ctx.Texts), parent) {}
+
 TfrmGraphChild::TfrmGraphChild(AppContext& ctx, Prompter& prompter, int id, const QString& caption,
                                const ChartContent& content, const Bytes& statusSuffix,
                                QWidget* parent)

@@ -36,6 +36,9 @@ class TfrmGraphChild : public QWidget {
   // (" %: ").
   TfrmGraphChild(AppContext& ctx, Prompter& prompter, int id, const QString& caption,
                  const ChartContent& content, const Bytes& statusSuffix, QWidget* parent = nullptr);
+  // A window of points gathered elsewhere (a room's values across visits, display units).
+  TfrmGraphChild(AppContext& ctx, Prompter& prompter, int q, const GraphSeriesData& points,
+                 QWidget* parent = nullptr);
 
   int Quantity() const { return q_; }
   // A window of a computed series rather than of a logged quantity.

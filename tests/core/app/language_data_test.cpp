@@ -180,7 +180,7 @@ const std::vector<std::vector<std::string>> kMenus = {
      "mmWindow_15", "mmHelp_15"},
     {"mmFileOpen_15", "mmFileClose_15", "mmFileSaveAs_15", "mmFileSaveLogAsRes_15",
      "mmFileHeadSetUp_15", "mmFilePreview_15", "mmFileExportReport_25", "mmFileExportSurvey_25",
-     "ppFileInfo_15", "mmFileExport_15", "mmFileExit_15"},
+     "ppFileInfo_15", "mmFileExport_15", "mmFileExit_15", "mmFileArchive_25"},
     {"mmEditCopy_15", "mmEditSelAll_15"},
     {"mmConfigPort_15", "mmConfigLanguage_15", "ppLogList_15", "mmConfigUnits_15",
      "mmConfigLimits_25"},

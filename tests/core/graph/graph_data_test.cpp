@@ -47,6 +47,35 @@ TEST(GraphData, AxisBoundsFollowTheSamplesInTheDisplayUnits) {
   }
 }
 
+// Points gathered elsewhere (already in the display units) get the same bounds, over every
+// statistic's series.
+TEST(GraphData, AxisBoundsOfPointsAlreadyInTheDisplayUnits) {
+  const auto points = [](std::vector<double> current, std::vector<double> maximum) {
+    GraphSeriesData data;
+    for (const double v : current)
+      data.Series[0].push_back({45000, v});
+    for (const double v : maximum)
+      data.Series[3].push_back({45001, v});
+    return data;
+  };
+  const struct {
+    const char* what;
+    GraphSeriesData data;
+    int q;
+    const char* display;
+    AxisBounds bounds;
+  } cases[] = {
+      {"18.2 .. 25.3 over two series", points({18.2}, {25.3}), 1, "SI", {26, 0}},
+      {"-5.2 .. 4.0", points({4.0, -5.2}, {}), 1, "SI", {5, -6}},
+      {"air velocity from 0", points({0.0, 1.2}, {}), 4, "SI", {2, -1}},
+      {"no points: the default bounds", points({}, {}), 1, "US", {140, -4}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(PointAxisBounds(c.q, c.data, c.display), c.bounds);
+  }
+}
+
 TEST(GraphData, StatisticBoxesFollowPresenceAndValidity) {
   // Current valid, Minimum present without a valid sample, Average absent, Maximum valid.
   const TLoggerRecord b = Block("SI", {{1, {20, 21}}, {2, {3e7, NoValue}}, {4, {22, 23}}});

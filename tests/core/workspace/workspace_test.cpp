@@ -220,6 +220,60 @@ TEST_F(WorkspaceTest, OpenedFilesAreShownTitledAndReported) {
   }
 }
 
+// A document read elsewhere (a visit of the archive) is shown as an opened file is, titled and
+// named as given, its header and instrument in the report; nothing about it is unsaved.
+TEST_F(WorkspaceTest, ADocumentReadElsewhereIsShownAsAnOpenedFile) {
+  Document results;
+  test::AddTest(results, 1, 1, "School", "Classroom 1A", {{1, 20.5}});
+  results.DocSignalCount = 1;
+  results.DocSignals[1] = results.ColumnSignals[1] = 1;
+  results.Kind = DocumentKind::Results;
+  struct Case {
+    const char* what;
+    Document doc;
+    std::deque<int> marks;
+    ShownView shown;
+    Log log;
+  };
+  const Case cases[] = {
+      {"tests", results, {}, ShownView::Results, {"replaced", "tests", "shown"}},
+      {"blocks",
+       test::LoggingDocument(5, {1, 2}),
+       {0},
+       ShownView::Logging,
+       {"replaced", "list", "block 0", "shown"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DocumentWorkspace fresh{WorkspaceTexts()};
+    Log seen;
+    RecordingObserver views{seen, fresh};
+    fresh.AddObserver(views);
+    test::ScriptedHost answers = Host(seen);
+    answers.marks = c.marks;
+    Document doc = c.doc;
+    doc.Header.Lines[PrintHeader::Operator1] = "Anna";
+    doc.InstrumentInfo.SerialNumber = "4711";
+    doc.DocNotSaved = doc.DocModified = true;
+    OpenOptions options;
+    options.today = 45000;
+    EXPECT_EQ(fresh.InstallRead(std::move(doc), "Classroom 1A 2024-03-05",
+                                "Classroom 1A 2024-03-05.QVL", answers, options),
+              LoadOutcome::Shown);
+    EXPECT_EQ(fresh.Shown(), c.shown);
+    EXPECT_EQ(seen, c.log);
+    EXPECT_EQ(fresh.Title(), (DocumentTitle{true, true, "Classroom 1A 2024-03-05"}));
+    EXPECT_EQ(fresh.SuggestedFileName(), "Classroom 1A 2024-03-05.QVL");
+    EXPECT_FALSE(fresh.Doc().DocNotSaved);
+    EXPECT_FALSE(fresh.Doc().DocModified);
+    EXPECT_TRUE(fresh.Doc().HeaderLoadedFromFile);
+    EXPECT_TRUE(fresh.RowEditingShown());
+    EXPECT_EQ(fresh.Report().Texts.Lines[PrintHeader::Operator1], "Anna");
+    EXPECT_EQ(fresh.Report().SerialNumber, "4711");
+    EXPECT_EQ(fresh.Report().Date, 45000);
+  }
+}
+
 // A file that cannot be read replaces nothing: the open document stays on show with its
 // title, its flags and the name its save proposes.
 TEST_F(WorkspaceTest, UnreadableFileIsReturnedNotToldAndLeavesTheOpenDocument) {
