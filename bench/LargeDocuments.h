@@ -47,7 +47,8 @@ inline Document LargeResults() {
     t.BeginTime = 39141.5 + i / 1440.0;
     t.EndTime = t.BeginTime + 1 / 2880.0;
     t.Params.DuctShape = -1;
-    t.Params.Altitude = t.Params.SideA = t.Params.SideB = t.Params.Radius = t.Params.MetabolicRate = t.Params.Clothing = -1;
+    t.Params.Altitude = t.Params.SideA = t.Params.SideB = t.Params.Radius = t.Params.MetabolicRate =
+        t.Params.Clothing = -1;
     for (int c = 1; c <= kTestValueCount; ++c) {
       t.SignalPresent[c] = 1;
       t.Values[StoragePos(c)] = Reading(c, i + c);

@@ -133,7 +133,8 @@ int64_t WriteTestsFile(const QString& path, int i) {
     r.BeginTime = VisitDay(i) + t / 96.0;
     r.EndTime = r.BeginTime + 1 / 288.0;
     r.Params.DuctShape = -1;
-    r.Params.Altitude = r.Params.SideA = r.Params.SideB = r.Params.Radius = r.Params.MetabolicRate = r.Params.Clothing = -1;
+    r.Params.Altitude = r.Params.SideA = r.Params.SideB = r.Params.Radius = r.Params.MetabolicRate =
+        r.Params.Clothing = -1;
     for (const int code : kTestCodes)
       doc.StoreTestValue(index, code, walk.Next(code));
   }

@@ -77,10 +77,10 @@ int RunConvert(const QStringList& args) {
   }
   if (!ShowBlock(context, workspace, *block)) return kExitFailed;
 
-  ConvertedResults converted =
-      range ? ConvertSamplesToResults(doc, doc.CurrentBlock, range->first, range->last,
-                                      context.Texts())
-            : ConvertBlockToResults(doc, doc.CurrentBlock, context.Texts());
+  ConvertedResults converted = range
+                                   ? ConvertSamplesToResults(doc, doc.CurrentBlock, range->first,
+                                                             range->last, context.Texts())
+                                   : ConvertBlockToResults(doc, doc.CurrentBlock, context.Texts());
   if (!converted.outcome.ok()) {
     context.ErrorBytes(converted.outcome.message);
     return kExitFailed;

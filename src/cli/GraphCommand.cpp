@@ -59,8 +59,8 @@ std::optional<std::vector<int>> ParseQuantities(const QString& text) {
 QString PictureName(const QString& output, int q, bool several) {
   if (!several) return output;
   const QFileInfo info(output);
-  const QString name = info.completeBaseName() + QStringLiteral("-%1.").arg(4 * (q - 1) + 1) +
-                       info.suffix();
+  const QString name =
+      info.completeBaseName() + QStringLiteral("-%1.").arg(4 * (q - 1) + 1) + info.suffix();
   return info.dir().filePath(name);
 }
 
@@ -68,9 +68,9 @@ QString PictureName(const QString& output, int q, bool several) {
 
 int RunGraph(const QStringList& args) {
   int exitCode = kExitOk;
-  const std::optional<ParsedArgs> parsed = ParseCommandArgs(
-      "graph", args, {{"o"}, {"block"}, {"code"}, {"codes"}, {"units"}, {"size"}}, kHelp,
-      &exitCode);
+  const std::optional<ParsedArgs> parsed =
+      ParseCommandArgs("graph", args, {{"o"}, {"block"}, {"code"}, {"codes"}, {"units"}, {"size"}},
+                       kHelp, &exitCode);
   if (!parsed) return exitCode;
   QString input, output;
   if (!InputAndOutput("graph", *parsed, "draw", &input, &output)) return kExitUsage;
@@ -78,8 +78,8 @@ int RunGraph(const QStringList& args) {
   const QString suffix = QFileInfo(output).suffix().toLower();
   if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png") &&
       suffix != QLatin1String("svg")) {
-    UsageError("graph", "the output must end in .pdf, .png or .svg, not \"" +
-                            output.toStdString() + "\"");
+    UsageError("graph",
+               "the output must end in .pdf, .png or .svg, not \"" + output.toStdString() + "\"");
     return kExitUsage;
   }
   const std::optional<QString> blockText = parsed->Value("block");
@@ -94,7 +94,8 @@ int RunGraph(const QStringList& args) {
     UsageError("graph", "give the quantity with --code C or the quantities with --codes C1,C2,..");
     return kExitUsage;
   }
-  const QString codesText = parsed->Value(parsed->Has("code") ? "code" : "codes").value_or(QString());
+  const QString codesText =
+      parsed->Value(parsed->Has("code") ? "code" : "codes").value_or(QString());
   const std::optional<std::vector<int>> quantities = ParseQuantities(codesText);
   if (!quantities || (parsed->Has("code") && codesText.contains(QLatin1Char(',')))) {
     UsageError("graph", std::string(parsed->Has("code") ? "--code" : "--codes") +
@@ -114,8 +115,10 @@ int RunGraph(const QStringList& args) {
     const int w = m.hasMatch() ? m.captured(1).toInt() : 0;
     const int h = m.hasMatch() ? m.captured(2).toInt() : 0;
     if (w < 200 || h < 150 || w > 10000 || h > 10000) {
-      UsageError("graph", "--size must be WIDTHxHEIGHT in pixels, from 200x150 to 10000x10000, "
-                          "not \"" + sizeText->toStdString() + "\"");
+      UsageError("graph",
+                 "--size must be WIDTHxHEIGHT in pixels, from 200x150 to 10000x10000, "
+                 "not \"" +
+                     sizeText->toStdString() + "\"");
       return kExitUsage;
     }
     size = QSize(w, h);
@@ -166,8 +169,8 @@ int RunGraph(const QStringList& args) {
       ok = PrintCharts(pages, pdf);
     }
     if (!ok || !file.commit()) {
-      context.Error(output.toStdString() + " could not be written: " +
-                    file.errorString().toStdString());
+      context.Error(output.toStdString() +
+                    " could not be written: " + file.errorString().toStdString());
       return kExitFailed;
     }
     return kExitOk;

@@ -388,25 +388,28 @@ TEST_F(CliTest, GraphOfADemoBlockAsPagesAndPictures) {
   const QString pdfInfo = QString::fromUtf8(info.readAllStandardOutput());
   EXPECT_TRUE(pdfInfo.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))))
       << pdfInfo.toStdString();
-  EXPECT_TRUE(pdfInfo.contains(QRegularExpression(QStringLiteral("Page size:\\s+84[12][.0-9]* x 595"))))
+  EXPECT_TRUE(
+      pdfInfo.contains(QRegularExpression(QStringLiteral("Page size:\\s+84[12][.0-9]* x 595"))))
       << "A4 landscape: " << pdfInfo.toStdString();
   QProcess text;
   text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
   ASSERT_TRUE(text.waitForFinished(30000));
   const QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QChar(0x0C));
   ASSERT_GE(pages.size(), 2);
-  const QRegularExpression time(QStringLiteral("\\d\\d\\.\\d\\d\\.\\d\\d\\s+\\d{1,2}:\\d\\d:\\d\\d"));
+  const QRegularExpression time(
+      QStringLiteral("\\d\\d\\.\\d\\d\\.\\d\\d\\s+\\d{1,2}:\\d\\d:\\d\\d"));
   const char* titles[] = {"Air temperature", "CO2 concentration"};
   for (int page = 0; page < 2; ++page) {
-    EXPECT_TRUE(pages[page].contains(QString::fromLatin1(titles[page]))) << pages[page].toStdString();
+    EXPECT_TRUE(pages[page].contains(QString::fromLatin1(titles[page])))
+        << pages[page].toStdString();
     EXPECT_GE(pages[page].count(time), 3) << pages[page].toStdString();
   }
 
   // Pictures: one file per quantity, named by its first code when there are several.
-  ASSERT_EQ(Cli({"graph", file, "--block", "1", "--code", "7", "--size", "800x500", "-o",
-                 Path("rh.png")})
-                .exitCode,
-            0);
+  ASSERT_EQ(
+      Cli({"graph", file, "--block", "1", "--code", "7", "--size", "800x500", "-o", Path("rh.png")})
+          .exitCode,
+      0);
   const std::string png = ReadFile(Path("rh.png"));
   ASSERT_GT(png.size(), 24u);
   EXPECT_EQ(png.substr(1, 3), "PNG");
@@ -430,9 +433,9 @@ TEST_F(CliTest, GraphOfADemoBlockAsPagesAndPictures) {
   const CliRun unlogged = Cli({"graph", file, "--block", "1", "--code", "13", "-o", pdf});
   EXPECT_EQ(unlogged.exitCode, 2);
   EXPECT_NE(unlogged.err.find("has no values of"), std::string::npos) << unlogged.err;
-  ASSERT_EQ(Cli({"download", "--port", Device(), "--memory", "results", "-o", Path("r.QVL")})
-                .exitCode,
-            0);
+  ASSERT_EQ(
+      Cli({"download", "--port", Device(), "--memory", "results", "-o", Path("r.QVL")}).exitCode,
+      0);
   EXPECT_EQ(Cli({"graph", Path("r.QVL"), "--block", "1", "--code", "1", "-o", pdf}).exitCode, 1);
   EXPECT_EQ(Cli({"graph", file, "--block", "1", "--code", "1", "-o", Path("g.jpg")}).exitCode, 2);
   EXPECT_EQ(Cli({"graph", file, "--block", "99", "--code", "1", "-o", pdf}).exitCode, 1);

@@ -45,13 +45,12 @@ inline DownloadResult DownloadAndWait(TfrmMainForm& form, const std::function<vo
   DownloadResult result;
   bool done = false;
   QEventLoop loop;
-  const QMetaObject::Connection finished =
-      QObject::connect(&form.Download(), &GuiDownload::finished, &loop,
-                       [&](const DownloadResult& r) {
-                         result = r;
-                         done = true;
-                         loop.quit();
-                       });
+  const QMetaObject::Connection finished = QObject::connect(
+      &form.Download(), &GuiDownload::finished, &loop, [&](const DownloadResult& r) {
+        result = r;
+        done = true;
+        loop.quit();
+      });
   if (start) {
     start();
   } else {

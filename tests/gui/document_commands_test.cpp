@@ -1,8 +1,8 @@
 // File > Close, Exit (menu and window frame), Save As and Open as a person meets them: the
 // questions, the save dialog, the flags and the window's look afterwards.
 #include "ShellFixture.h"
-#include "support/Downloaded.h"
 #include "download/DownLoadListDialog.h"
+#include "support/Downloaded.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -31,7 +31,8 @@ class DocumentCommands : public test::ShellTest {
     doc.DocSignalCount = 1;
     doc.ShowAllTests();
     doc.Kind = DocumentKind::Results;
-    ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Results, quiet_), LoadOutcome::Shown);
+    ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Results, quiet_),
+              LoadOutcome::Shown);
   }
   // A logging document of three blocks, the second one empty.
   void DownloadedLogging() {

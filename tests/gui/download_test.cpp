@@ -8,10 +8,10 @@
 #include "link/TransferDialog.h"
 #include "print/HeaderDialog.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QToolButton>
 
@@ -333,10 +333,9 @@ TEST_F(GuiDownloadTest, AFailedDownloadLeavesTheOpenDocumentUntouched) {
 
   test::EmulatorProcess dying;
   std::string error;
-  ASSERT_TRUE(dying.Start(std::string(QV_BIN_DIR) + "/quorvantel-emulator",
-                          {"--memory", QV_SOURCE_DIR "/data/demo/demo-memory.json",
-                           "--stall-at", "3"},
-                          &error))
+  ASSERT_TRUE(dying.Start(
+      std::string(QV_BIN_DIR) + "/quorvantel-emulator",
+      {"--memory", QV_SOURCE_DIR "/data/demo/demo-memory.json", "--stall-at", "3"}, &error))
       << error;
   PortChoice port;
   port.ChooseDevice(dying.Device());

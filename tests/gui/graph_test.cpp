@@ -9,18 +9,18 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProcess>
-#include <QToolButton>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
-#include <QImage>
-#include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 namespace qv {
 namespace {
@@ -255,8 +255,8 @@ TEST_F(Graphs, PrintedPageIsTheWholeChartFillingThePage) {
                      m.captured(3).toDouble(), m.captured(4).toDouble()});
   }
   const QString title = ctx_->Tr("labAirTemp_25").split(QLatin1Char(' ')).first();
-  const auto titleWord = std::find_if(words.begin(), words.end(),
-                                      [&](const Word& w) { return w.text == title; });
+  const auto titleWord =
+      std::find_if(words.begin(), words.end(), [&](const Word& w) { return w.text == title; });
   ASSERT_NE(titleWord, words.end()) << "the title " << title.toStdString();
   EXPECT_LT(titleWord->y1, 0.15 * height) << "at the top";
   EXPECT_LT(titleWord->y1 - titleWord->y0, 0.05 * height) << "print-sized, not magnified";

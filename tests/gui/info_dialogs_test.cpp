@@ -1,8 +1,8 @@
 // The two read-only information dialogs of the table: File Info for either kind of document,
 // and the calculation parameters of the selected test, opened through their menu entries.
 #include "ViewFixture.h"
-#include "support/Downloaded.h"
 #include "core/view/ViewTestSupport.h"
+#include "support/Downloaded.h"
 #include "view/InfoDialog.h"
 #include "view/InstrumentSettingsDialog.h"
 
@@ -45,7 +45,8 @@ class InfoDialogs : public test::ViewTest {
     doc.DocSignals[2] = 5;
     doc.DocSignals[3] = 57;
     doc.DocSignalCount = 3;
-    ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Results, quiet_), LoadOutcome::Shown);
+    ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Results, quiet_),
+              LoadOutcome::Shown);
   }
   void ShowLogging() {
     // A new document in the place of the results, as a logging download's.

@@ -1,8 +1,8 @@
 // The main window after start-up: captions, menus, tool buttons, the enabling rules of each
 // menu, the window menu and the help commands.
 #include "ShellFixture.h"
-#include "support/Downloaded.h"
 #include "app/HelpWindow.h"
+#include "support/Downloaded.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -57,7 +57,8 @@ TEST_F(MainForm, StartsWithTitleSizeAndNoDocument) {
   }
   EXPECT_FALSE(form_->findChild<QWidget*>("panMainPanel")->isHidden());
   const Document& doc = ctx_->Doc;
-  EXPECT_FALSE(doc.DocNotSaved || doc.DocModified || doc.ResultsDataLoaded() || doc.LoggerDataLoaded());
+  EXPECT_FALSE(doc.DocNotSaved || doc.DocModified || doc.ResultsDataLoaded() ||
+               doc.LoggerDataLoaded());
   EXPECT_GT(form_->WidestSignalCaption(), 0);
 }
 
@@ -68,11 +69,11 @@ TEST_F(MainForm, MenusHoldExactlyTheirEntriesSeparatorsAndShortcuts) {
     titles << a->menu()->objectName();
   EXPECT_EQ(titles, QStringList({"mmFile", "mmEdit", "mmInstrument", "mmConfig", "mmGraph",
                                  "mmTools", "mmWindow", "mmHelp"}));
-  EXPECT_EQ(Entries(form_->Menu("mmFile")),
-            QStringList({"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileSaveLogAsRes",
-                         "mmFileArchive", "-", "mmFileHeadSetUp", "mmFilePreview",
-                         "mmFileExportReport", "mmFileExportSurvey",
-                   "mmFileInfo", "-", "mmFileExport", "-", "mmFileExit"}));
+  EXPECT_EQ(
+      Entries(form_->Menu("mmFile")),
+      QStringList({"mmFileOpen", "mmFileClose", "mmFileSaveAs", "mmFileSaveLogAsRes",
+                   "mmFileArchive", "-", "mmFileHeadSetUp", "mmFilePreview", "mmFileExportReport",
+                   "mmFileExportSurvey", "mmFileInfo", "-", "mmFileExport", "-", "mmFileExit"}));
   EXPECT_EQ(Entries(form_->Menu("mmEdit")), QStringList({"mmEditCopy", "mmEditSelAll"}));
   EXPECT_EQ(Entries(form_->Menu("mmInstrument")), QStringList({"-", "mmInstrDownLoad", "-"}));
   EXPECT_EQ(Entries(form_->Menu("mmConfig")),
@@ -164,7 +165,8 @@ void ShowResults(AppContext& ctx, DocumentHost& host) {
   doc.StoreTestValue(t, 1, 21.5);
   doc.DocSignals[1] = 1;
   doc.DocSignalCount = 1;
-  ASSERT_EQ(test::InstallAsDownloaded(ctx.Workspace, DocumentKind::Results, host), LoadOutcome::Shown);
+  ASSERT_EQ(test::InstallAsDownloaded(ctx.Workspace, DocumentKind::Results, host),
+            LoadOutcome::Shown);
 }
 
 TEST_F(MainForm, MenusApplyTheirRulesAndEntriesWithoutACommandStayDisabled) {

@@ -2,9 +2,9 @@
 // refusals, the preview's pages and how soon the first one is on screen, and the PDF read back
 // with pdftotext.
 #include "ShellFixture.h"
-#include "support/Downloaded.h"
 #include "app/ReportCommands.h"
 #include "report/ReportPainter.h"
+#include "support/Downloaded.h"
 
 #include <QElapsedTimer>
 #include <QPrintPreviewDialog>
@@ -46,7 +46,8 @@ class Report : public test::ShellTest {
     doc.DocSignalCount = 0;
     for (const int code : kCodes)
       doc.DocSignals[static_cast<size_t>(++doc.DocSignalCount)] = code;
-    ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Results, quiet_), LoadOutcome::Shown);
+    ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Results, quiet_),
+              LoadOutcome::Shown);
   }
   void Choose() { ctx_->Doc.ReportCodes.assign(kCodes.begin(), kCodes.end()); }
   QString Pdf(const QString& path) const {

@@ -2,8 +2,8 @@
 // the real tree and table: what moves where, which node and row are selected afterwards, and
 // what reaches the clipboard.
 #include "ViewFixture.h"
-#include "support/Downloaded.h"
 #include "store/SignalCatalog.h"
+#include "support/Downloaded.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -50,7 +50,8 @@ class RowEditing : public test::ViewTest {
     doc.DocSignals[1] = 1;
     doc.DocSignalCount = 1;
     ctx_->Workspace.PrepareRowEditing();
-    ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Results, quiet_), LoadOutcome::Shown);
+    ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Results, quiet_),
+              LoadOutcome::Shown);
     doc.DocNotSaved = false;
   }
 
@@ -197,7 +198,8 @@ TEST_F(RowEditing, SelectAllAndCopyOfTheLargestBlockIsQuick) {
       doc.StoreSample(0, pos, s, 10 + (s % 97) * 0.137);
   }
   doc.Kind = DocumentKind::Logging;
-  ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Logging, choosing_), LoadOutcome::Shown);
+  ASSERT_EQ(test::InstallAsDownloaded(ctx_->Workspace, DocumentKind::Logging, choosing_),
+            LoadOutcome::Shown);
   Activate();
 
   QElapsedTimer clock;

@@ -9,11 +9,11 @@
 #include "app/LanguageDialog.h"
 #include "app/LimitsDialog.h"
 #include "app/MainForm.h"
+#include "app/ReportCommands.h"
 #include "archive/Archive.h"
 #include "archive/ArchiveWindow.h"
 #include "comfort/ComfortCalculator.h"
 #include "comfort/ComfortDialog.h"
-#include "app/ReportCommands.h"
 #include "common/WindowLook.h"
 #include "download/DLSelectDialog.h"
 #include "download/DownLoadListDialog.h"
@@ -39,6 +39,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -48,8 +49,6 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
-#include <QFileDialog>
-#include <QIcon>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextEdit>

@@ -12,10 +12,10 @@ namespace qv {
 inline constexpr const char* kProductIniName = "Quorvantel_Main.ini";
 
 struct LanguageSelection {
-  std::string LanguageName;   // e.g. "ENGLISH": a section of the product file
-  std::string LanguageFile;   // e.g. "English.ini"
-  std::string HelpFilePath;   // folder + help file name ("" name gives the folder alone)
-  QByteArray CodePage;        // "codepage" of the section, default windows-1252
+  std::string LanguageName;  // e.g. "ENGLISH": a section of the product file
+  std::string LanguageFile;  // e.g. "English.ini"
+  std::string HelpFilePath;  // folder + help file name ("" name gives the folder alone)
+  QByteArray CodePage;       // "codepage" of the section, default windows-1252
   // The language's locale ("de", "cs", ...) for the toolkit's own texts and for month names;
   // empty for a language the program does not know.
   std::string LocaleName;

@@ -242,9 +242,10 @@ class Adder {
     }
     Bind(testInsert_,
          {fileId, instrumentId, static_cast<qlonglong>(PlaceId(t.BuildingName, t.RoomName)),
-          t.BuildingNo, t.RoomNo, t.BeginTime, t.EndTime, BlobValue(t.UnitSystem), t.Params.DuctShape,
-          t.Params.Altitude, t.Params.SideA, t.Params.SideB, t.Params.Radius, t.Params.MetabolicRate, t.Params.Clothing,
-          BlobValue(EncodeCodes(codes)), BlobValue(EncodeValues(values))});
+          t.BuildingNo, t.RoomNo, t.BeginTime, t.EndTime, BlobValue(t.UnitSystem),
+          t.Params.DuctShape, t.Params.Altitude, t.Params.SideA, t.Params.SideB, t.Params.Radius,
+          t.Params.MetabolicRate, t.Params.Clothing, BlobValue(EncodeCodes(codes)),
+          BlobValue(EncodeValues(values))});
     impl_.Exec(testInsert_);
     return testInsert_.numRowsAffected() == 1;
   }
@@ -257,9 +258,9 @@ class Adder {
         b.BeginTime, static_cast<double>(b.IntervalSec) * std::max(0, b.SampleCount - 1));
     Bind(blockInsert_,
          {fileId, instrumentId, static_cast<qlonglong>(PlaceId(b.BuildingName, b.RoomName)),
-          b.BeginTime, end, b.IntervalSec, b.SampleCount, BlobValue(b.UnitSystem), b.Params.DuctShape,
-          b.Params.Altitude, b.Params.SideA, b.Params.SideB, b.Params.Radius, b.Params.MetabolicRate, b.Params.Clothing,
-          BlobValue(EncodeCodes(codes))});
+          b.BeginTime, end, b.IntervalSec, b.SampleCount, BlobValue(b.UnitSystem),
+          b.Params.DuctShape, b.Params.Altitude, b.Params.SideA, b.Params.SideB, b.Params.Radius,
+          b.Params.MetabolicRate, b.Params.Clothing, BlobValue(EncodeCodes(codes))});
     impl_.Exec(blockInsert_);
     if (blockInsert_.numRowsAffected() != 1) return std::nullopt;
     const qlonglong blockId = blockInsert_.lastInsertId().toLongLong();

@@ -23,10 +23,10 @@ ConvertedResults ConvertSamplesToResults(const Document& logging, int blockIndex
   }
   const TLoggerRecord& block = logging.LoggerBlocks[static_cast<size_t>(blockIndex)];
   if (count < 0 || (count > 0 && (first < 1 || last > block.SampleCount))) {
-    converted.outcome = Outcome::Refusal(
-        "Samples " + std::to_string(first) + " to " + std::to_string(last) +
-        " are not in logging block " + std::to_string(blockIndex + 1) + ", which holds " +
-        std::to_string(block.SampleCount) + " samples");
+    converted.outcome =
+        Outcome::Refusal("Samples " + std::to_string(first) + " to " + std::to_string(last) +
+                         " are not in logging block " + std::to_string(blockIndex + 1) +
+                         ", which holds " + std::to_string(block.SampleCount) + " samples");
     return converted;
   }
 
@@ -67,9 +67,9 @@ ConvertedResults ConvertBlockToResults(const Document& logging, int blockIndex,
   if (blockIndex < 0 || blockIndex >= static_cast<int>(logging.LoggerBlocks.size())) {
     return ConvertSamplesToResults(logging, blockIndex, 1, 0, texts);
   }
-  return ConvertSamplesToResults(
-      logging, blockIndex, 1, logging.LoggerBlocks[static_cast<size_t>(blockIndex)].SampleCount,
-      texts);
+  return ConvertSamplesToResults(logging, blockIndex, 1,
+                                 logging.LoggerBlocks[static_cast<size_t>(blockIndex)].SampleCount,
+                                 texts);
 }
 
 }  // namespace qv

@@ -99,11 +99,11 @@ struct OpenOutcome {
 };
 
 // Reads a results file's bytes into the document, which the workspace gives fresh and installs
-// only when the reading succeeded. Its kind is cleared first; the print header, comments, settings block and identification texts, and
-// the results (AllTests, ShownTests = AllTests, DocSignals, ColumnSignals, the counts) or the
-// logging blocks are replaced as far as the file is read: a failure part-way leaves what was
-// read. The report choice is cleared. The building tree, the block choice, CurrentBlock and
-// HeaderLoadedFromFile are the caller's, once the opening completes.
+// only when the reading succeeded. Its kind is cleared first; the print header, comments, settings
+// block and identification texts, and the results (AllTests, ShownTests = AllTests, DocSignals,
+// ColumnSignals, the counts) or the logging blocks are replaced as far as the file is read: a
+// failure part-way leaves what was read. The report choice is cleared. The building tree, the block
+// choice, CurrentBlock and HeaderLoadedFromFile are the caller's, once the opening completes.
 // Failures (Failed): translated "msgFileNotCorrect_35" + "   Error #1A" / "   Error #1B" /
 // "   Error #1" when the input ends before "$ProbesData%" / "$Comments%" / "$MEASUREMENTS%";
 // a clear message naming the line for a number that cannot be read or a count out of range;

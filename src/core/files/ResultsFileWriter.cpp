@@ -72,7 +72,8 @@ struct CalculationParameters {
 
 template <class Record>
 CalculationParameters ParametersOf(const Record& r) {
-  return {r.Params.DuctShape, r.Params.Altitude, r.Params.SideA, r.Params.SideB, r.Params.Radius, r.Params.MetabolicRate, r.Params.Clothing};
+  return {r.Params.DuctShape, r.Params.Altitude,      r.Params.SideA,   r.Params.SideB,
+          r.Params.Radius,    r.Params.MetabolicRate, r.Params.Clothing};
 }
 
 // The seven fields, each followed by ";": integer, "0", "0.00" three times, "0.0" twice.

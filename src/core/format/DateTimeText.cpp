@@ -162,7 +162,8 @@ DateTime Now() {
 std::string ShortDateText(DateTime value, const std::string& localeName) {
   const DateTimeParts d = DecodeDateTime(value);
   const QLocale system;
-  const QLocale language = localeName.empty() ? system : QLocale(QString::fromStdString(localeName));
+  const QLocale language =
+      localeName.empty() ? system : QLocale(QString::fromStdString(localeName));
   return language.toString(QDate(d.year, d.month, d.day), system.dateFormat(QLocale::ShortFormat))
       .toStdString();
 }

@@ -37,10 +37,7 @@ void LinkBuffer::Free() {
 }
 
 Link::Link(LinkHost& host, const FtdiApi& ftdi, Clock& clock)
-    : host_(host),
-      clock_(clock),
-      usb_(ftdi, clock),
-      serial_(std::make_unique<SerialTransport>()) {}
+    : host_(host), clock_(clock), usb_(ftdi, clock), serial_(std::make_unique<SerialTransport>()) {}
 
 Link::~Link() {
   usb_.Close();

@@ -16,8 +16,9 @@ namespace qv {
 namespace {
 
 // A titled column of radio buttons, the first checked.
-QButtonGroup* TranslatedRadioGroup(AppContext& ctx, QWidget* parent, QLayout* into, const char* name,
-                         const char* caption, std::initializer_list<const char*> items) {
+QButtonGroup* TranslatedRadioGroup(AppContext& ctx, QWidget* parent, QLayout* into,
+                                   const char* name, const char* caption,
+                                   std::initializer_list<const char*> items) {
   QStringList texts;
   for (const char* key : items)
     texts << ctx.Tr(key);
@@ -36,9 +37,9 @@ TfrmExport::TfrmExport(AppContext& ctx, QWidget* parent) : QDialog(parent) {
   auto* groups = new QHBoxLayout;
   layout->addLayout(groups);
   rgDelimiter_ = TranslatedRadioGroup(ctx, this, groups, "rgDelimiter", "rgDelim_15",
-                            {"DelimTAB_10", "DelimSem_15", "DelimCSV_30"});
+                                      {"DelimTAB_10", "DelimSem_15", "DelimCSV_30"});
   rgEOLSign_ = TranslatedRadioGroup(ctx, this, groups, "rgEOLSign", "rgEOLSign_15",
-                          {"EOLSignCRLF_10", "EOLSignCR_5", "EOLSignLF_5"});
+                                    {"EOLSignCRLF_10", "EOLSignCR_5", "EOLSignLF_5"});
   // CSV ends its lines as RFC 4180 says: the line-end choice has nothing to do then.
   connect(rgDelimiter_, &QButtonGroup::idToggled, this, [this](int, bool) {
     for (QAbstractButton* b : rgEOLSign_->buttons())

@@ -250,9 +250,12 @@ void TfrmMainForm::TransferRunning(bool running) {
 
 void TfrmMainForm::BuildMenus() {
   QMenu* file = AddMenu("mmFile", "mmFile_15");
-  Wire(AddEntry(file, mm_.mmFileOpen, "mmFileOpen", "mmFileOpen_15"), [this] { mmFileOpenClick(); });
-  Wire(AddEntry(file, mm_.mmFileClose, "mmFileClose", "mmFileClose_15"), [this] { mmFileCloseClick(); });
-  Wire(AddEntry(file, mm_.mmFileSaveAs, "mmFileSaveAs", "mmFileSaveAs_15"), [this] { mmFileSaveAsClick(); });
+  Wire(AddEntry(file, mm_.mmFileOpen, "mmFileOpen", "mmFileOpen_15"),
+       [this] { mmFileOpenClick(); });
+  Wire(AddEntry(file, mm_.mmFileClose, "mmFileClose", "mmFileClose_15"),
+       [this] { mmFileCloseClick(); });
+  Wire(AddEntry(file, mm_.mmFileSaveAs, "mmFileSaveAs", "mmFileSaveAs_15"),
+       [this] { mmFileSaveAsClick(); });
   Wire(AddEntry(file, mm_.mmFileSaveLogAsRes, "mmFileSaveLogAsRes", "mmFileSaveLogAsRes_15"),
        [this] { commands_->mmFileSaveLogAsResClick(); });
   Wire(AddEntry(file, mm_.mmFileArchive, "mmFileArchive", "mmFileArchive_25"),
@@ -266,12 +269,14 @@ void TfrmMainForm::BuildMenus() {
        [this] { report_->mmFileExportReportClick(); });
   Wire(AddEntry(file, mm_.mmFileExportSurvey, "mmFileExportSurvey", "mmFileExportSurvey_25"),
        [this] { report_->mmFileExportSurveyClick(); });
-  Wire(AddEntry(file, mm_.mmFileInfo, "mmFileInfo", "ppFileInfo_15"), [this] { dialogs_.Info->ppFileInfoClick(); });
+  Wire(AddEntry(file, mm_.mmFileInfo, "mmFileInfo", "ppFileInfo_15"),
+       [this] { dialogs_.Info->ppFileInfoClick(); });
   file->addSeparator();
   Wire(AddEntry(file, mm_.mmFileExport, "mmFileExport", "mmFileExport_15"),
        [this] { commands_->mmFileExportClick(); });
   file->addSeparator();
-  Wire(AddEntry(file, mm_.mmFileExit, "mmFileExit", "mmFileExit_15"), [this] { mmFileExitClick(); });
+  Wire(AddEntry(file, mm_.mmFileExit, "mmFileExit", "mmFileExit_15"),
+       [this] { mmFileExitClick(); });
   connect(file, &QMenu::aboutToShow, this, &TfrmMainForm::mmFileClick);
 
   QMenu* edit = AddMenu("mmEdit", "mmEdit_15");
@@ -295,33 +300,34 @@ void TfrmMainForm::BuildMenus() {
   instrument->addSeparator();
 
   QMenu* config = AddMenu("mmConfig", "mmConfig_15");
-  Wire(AddEntry(config, mm_.mmConfigPort, "mmConfigPort", "mmConfigPort_15"), [this] { mmConfigPortClick(); });
-  Wire(
-      AddEntry(config, mm_.mmConfigLanguage, "mmConfigLanguage", "mmConfigLanguage_15"),
-      [this] { mmConfigLanguageClick(); });
+  Wire(AddEntry(config, mm_.mmConfigPort, "mmConfigPort", "mmConfigPort_15"),
+       [this] { mmConfigPortClick(); });
+  Wire(AddEntry(config, mm_.mmConfigLanguage, "mmConfigLanguage", "mmConfigLanguage_15"),
+       [this] { mmConfigLanguageClick(); });
   config->addSeparator();
-  Wire(AddEntry(config, mm_.mmConfigLogList, "mmConfigLogList", "ppLogList_15"), [this] { ppLogListClick(); });
-  Wire(
-      AddEntry(config, mm_.mmConfigUnits, "mmConfigUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); });
+  Wire(AddEntry(config, mm_.mmConfigLogList, "mmConfigLogList", "ppLogList_15"),
+       [this] { ppLogListClick(); });
+  Wire(AddEntry(config, mm_.mmConfigUnits, "mmConfigUnits", "mmConfigUnits_15"),
+       [this] { ppUnitsClick(); });
   Wire(AddEntry(config, mm_.mmConfigLimits, "mmConfigLimits", "mmConfigLimits_25"),
        [this] { mmConfigLimitsClick(); });
   connect(config, &QMenu::aboutToShow, this, &TfrmMainForm::mmConfigClick);
 
   QMenu* graph = AddMenu("mmGraph", "mmGraph_15");
-  Wire(AddEntry(graph, mm_.mmGraphDraw, "mmGraphDraw", "mmGraphDraw_15"), [this] { mmGraphDrawClick(); });
+  Wire(AddEntry(graph, mm_.mmGraphDraw, "mmGraphDraw", "mmGraphDraw_15"),
+       [this] { mmGraphDrawClick(); });
   Wire(AddEntry(graph, mm_.mmGraphComfort, "mmGraphComfort", "mmGraphComfort_25"),
        [this] { mmGraphComfortClick(); });
-  Wire(
-      AddEntry(graph, mm_.mmGraphRefresh, "mmGraphRefresh", "mmGraphRefresh_15"), [this] { mmGraphRefreshClick(); });
-  Wire(
-      AddEntry(graph, mm_.mmGraphPrint, "mmGraphPrint", "mmGraphPrint_15"), [this] { mmGraphPrintClick(); });
-  Wire(
-      AddEntry(graph, mm_.mmGraphSaveImage, "mmGraphSaveImage", "mmGraphSaveImage_25"),
-      [this] { mmGraphSaveImageClick(); });
-  Wire(
-      AddEntry(graph, mm_.mmGraphClose, "mmGraphClose", "mmGraphClose_15"), [this] { mmGraphCloseClick(); });
-  Wire(
-      AddEntry(graph, mm_.mmGraphCloseAll, "mmGraphCloseAll", "mmGraphCloseAll_15"), [this] { CloseAllMdiChildren(); });
+  Wire(AddEntry(graph, mm_.mmGraphRefresh, "mmGraphRefresh", "mmGraphRefresh_15"),
+       [this] { mmGraphRefreshClick(); });
+  Wire(AddEntry(graph, mm_.mmGraphPrint, "mmGraphPrint", "mmGraphPrint_15"),
+       [this] { mmGraphPrintClick(); });
+  Wire(AddEntry(graph, mm_.mmGraphSaveImage, "mmGraphSaveImage", "mmGraphSaveImage_25"),
+       [this] { mmGraphSaveImageClick(); });
+  Wire(AddEntry(graph, mm_.mmGraphClose, "mmGraphClose", "mmGraphClose_15"),
+       [this] { mmGraphCloseClick(); });
+  Wire(AddEntry(graph, mm_.mmGraphCloseAll, "mmGraphCloseAll", "mmGraphCloseAll_15"),
+       [this] { CloseAllMdiChildren(); });
   connect(graph, &QMenu::aboutToShow, this, &TfrmMainForm::mmGraphClick);
 
   // The calculator needs no document: always at hand.
@@ -331,27 +337,28 @@ void TfrmMainForm::BuildMenus() {
        [this] { mmToolsComfortCalculatorClick(); });
 
   QMenu* window = AddMenu("mmWindow", "mmWindow_15");
-  Wire(
-      AddEntry(window, mm_.mmWinCascade, "mmWinCascade", "mmWinCascade_15"), [this] { mmWinCascadeClick(); });
-  Wire(
-      AddEntry(window, mm_.mmWinHoriz, "mmWinHoriz", "mmWinHoriz_15"), [this] { mmWinHorizClick(); });
-  Wire(
-      AddEntry(window, mm_.mmWinVertic, "mmWinVertic", "mmWinVertic_15"), [this] { mmWinVerticClick(); });
-  Wire(
-      AddEntry(window, mm_.mmWinMinimize, "mmWinMinimize", "mmWinMinimize_15"), [this] { mmWinMinimizeClick(); });
+  Wire(AddEntry(window, mm_.mmWinCascade, "mmWinCascade", "mmWinCascade_15"),
+       [this] { mmWinCascadeClick(); });
+  Wire(AddEntry(window, mm_.mmWinHoriz, "mmWinHoriz", "mmWinHoriz_15"),
+       [this] { mmWinHorizClick(); });
+  Wire(AddEntry(window, mm_.mmWinVertic, "mmWinVertic", "mmWinVertic_15"),
+       [this] { mmWinVerticClick(); });
+  Wire(AddEntry(window, mm_.mmWinMinimize, "mmWinMinimize", "mmWinMinimize_15"),
+       [this] { mmWinMinimizeClick(); });
   connect(window, &QMenu::aboutToShow, this, &TfrmMainForm::mmWindowClick);
 
   QMenu* help = AddMenu("mmHelp", "mmHelp_15");
-  Wire(
-      AddEntry(help, mm_.mmHelpContents, "mmHelpContents", "mmHelpContents_15"), [this] { mmHelpContentsClick(); });
-  Wire(
-      AddEntry(help, mm_.mmHelpIndex, "mmHelpIndex", "mmHelpIndex_15"), [this] { mmHelpIndexClick(); });
-  Wire(AddEntry(help, mm_.mmHelpSaveTrace, "mmHelpSaveTrace", "mmHelpSaveTrace_25"), [this] { mmHelpSaveTraceClick(); });
+  Wire(AddEntry(help, mm_.mmHelpContents, "mmHelpContents", "mmHelpContents_15"),
+       [this] { mmHelpContentsClick(); });
+  Wire(AddEntry(help, mm_.mmHelpIndex, "mmHelpIndex", "mmHelpIndex_15"),
+       [this] { mmHelpIndexClick(); });
+  Wire(AddEntry(help, mm_.mmHelpSaveTrace, "mmHelpSaveTrace", "mmHelpSaveTrace_25"),
+       [this] { mmHelpSaveTraceClick(); });
   connect(help, &QMenu::aboutToShow, this, [this] {
     Enable(mm_.mmHelpSaveTrace, download_ != nullptr && !download_->LastTrace().Empty());
   });
-  Wire(
-      AddEntry(help, mm_.mmHelpAbout, "mmHelpAbout", "mmHelpAbout_15"), [this] { mmHelpAboutClick(); });
+  Wire(AddEntry(help, mm_.mmHelpAbout, "mmHelpAbout", "mmHelpAbout_15"),
+       [this] { mmHelpAboutClick(); });
 }
 
 void TfrmMainForm::BuildPopupMenu() {
@@ -359,18 +366,23 @@ void TfrmMainForm::BuildPopupMenu() {
   ppPopupMenu_->setObjectName(QStringLiteral("ppPopupMenu"));
   ppPopupMenu_->setSeparatorsCollapsible(false);
   QMenu* p = ppPopupMenu_;
-  Wire(AddEntry(p, mm_.ppFileInfo, "ppFileInfo", "ppFileInfo_15"), [this] { dialogs_.Info->ppFileInfoClick(); });
-  Wire(AddEntry(p, mm_.ppInstrumentSettings, "ppInstrumentSettings", "frmInstrumentSettings_25"), [this] {
-    dialogs_.InstrumentSettings->ppInstrumentSettingsClick(
-        views_->Table()->State().SelectedRecordIndex);
-  });
+  Wire(AddEntry(p, mm_.ppFileInfo, "ppFileInfo", "ppFileInfo_15"),
+       [this] { dialogs_.Info->ppFileInfoClick(); });
+  Wire(AddEntry(p, mm_.ppInstrumentSettings, "ppInstrumentSettings", "frmInstrumentSettings_25"),
+       [this] {
+         dialogs_.InstrumentSettings->ppInstrumentSettingsClick(
+             views_->Table()->State().SelectedRecordIndex);
+       });
   p->addSeparator();
   Wire(AddEntry(p, mm_.ppCopy, "ppCopy", "mmEditCopy_15"), [this] { views_->ppCopyClick(); });
-  Wire(AddEntry(p, mm_.ppSelectAll, "ppSelectAll", "mmEditSelAll_15"), [this] { views_->ppSelectAllClick(); });
+  Wire(AddEntry(p, mm_.ppSelectAll, "ppSelectAll", "mmEditSelAll_15"),
+       [this] { views_->ppSelectAllClick(); });
   ppRowSeparator_ = p->addSeparator();
   Wire(AddEntry(p, mm_.ppCutRow, "ppCutRow", "ppCutRow_15"), [this] { views_->ppCutRowClick(); });
-  Wire(AddEntry(p, mm_.ppCopyRow, "ppCopyRow", "ppCopyRow_15"), [this] { views_->ppCopyRowClick(); });
-  Wire(AddEntry(p, mm_.ppPasteRow, "ppPasteRow", "ppPasteRow_15"), [this] { views_->ppPasteRowClick(); });
+  Wire(AddEntry(p, mm_.ppCopyRow, "ppCopyRow", "ppCopyRow_15"),
+       [this] { views_->ppCopyRowClick(); });
+  Wire(AddEntry(p, mm_.ppPasteRow, "ppPasteRow", "ppPasteRow_15"),
+       [this] { views_->ppPasteRowClick(); });
   QAction* deleteRow = AddEntry(p, mm_.ppDeleteRow, "ppDeleteRow", "ppDeleteRow_15");
   Wire(deleteRow, [this] { views_->ppDeleteRowClick(); });
   // Disabled until a row of a results document is selected.
@@ -387,8 +399,7 @@ void TfrmMainForm::BuildPopupMenu() {
   });
   // Disabled until a row range of the logging view is selected.
   Enable(mm_.ppSaveSelAsRes, false);
-  Wire(
-      AddEntry(p, mm_.ppUnits, "ppUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); });
+  Wire(AddEntry(p, mm_.ppUnits, "ppUnits", "mmConfigUnits_15"), [this] { ppUnitsClick(); });
   // Hidden until the first download or open.
   FlagsChanged();
   connect(p, &QMenu::aboutToShow, this, &TfrmMainForm::ppPopupMenuPopup);
@@ -524,7 +535,8 @@ void TfrmMainForm::FlagsChanged() {
   UpdateTitle();
   const bool rows = ctx_.Workspace.RowEditingShown();
   ppRowSeparator_->setVisible(rows);
-  for (QAction* entry : {mm_.ppCutRow, mm_.ppCopyRow, mm_.ppPasteRow, mm_.ppDeleteRow, mm_.ppSaveSelAsRes}) {
+  for (QAction* entry :
+       {mm_.ppCutRow, mm_.ppCopyRow, mm_.ppPasteRow, mm_.ppDeleteRow, mm_.ppSaveSelAsRes}) {
     entry->setVisible(rows);
   }
 }

@@ -160,11 +160,10 @@ void TReportCommands::mmFilePreviewClick() {
 
 void TReportCommands::mmFileExportReportClick() {
   if (!CanReport()) return;
-  QFileDialog dialog(window_,
-                     ctx_.Tr("mmFileExportReport_25")
-                         .remove(QStringLiteral("..."))
-                         .remove(QLatin1Char('&')),
-                     TestResultsFolder(), QStringLiteral("PDF (*.pdf *.PDF)"));
+  QFileDialog dialog(
+      window_,
+      ctx_.Tr("mmFileExportReport_25").remove(QStringLiteral("...")).remove(QLatin1Char('&')),
+      TestResultsFolder(), QStringLiteral("PDF (*.pdf *.PDF)"));
   dialog.setObjectName(QStringLiteral("sdReportDialog"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QStringLiteral("pdf"));

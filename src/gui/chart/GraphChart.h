@@ -143,9 +143,9 @@ class TGraphChart : public QCustomPlot {
   QCPItemStraightLine* cursor_ = nullptr;
   std::array<QCPGraph*, 2> limitGraphs_{};  // upper, lower; created when first set
   std::array<std::optional<double>, 2> limits_;
-  QCPGraph* fit_ = nullptr;     // created when first set
-  double floor_ = 0;            // the value axis never goes below it
-  bool separateDays_ = false;   // no line joins points of different days
+  QCPGraph* fit_ = nullptr;    // created when first set
+  double floor_ = 0;           // the value axis never goes below it
+  bool separateDays_ = false;  // no line joins points of different days
 };
 
 // Paints `chart` into `target` (device coordinates) as it looks on screen: laid out anew at the

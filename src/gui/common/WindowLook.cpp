@@ -4,17 +4,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QButtonGroup>
-#include <QStringList>
-#include <QRadioButton>
-#include <QGroupBox>
 #include <QBoxLayout>
+#include <QButtonGroup>
 #include <QDialog>
-#include <QEvent>
 #include <QDialogButtonBox>
+#include <QEvent>
+#include <QGroupBox>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
 
 #include <optional>
 

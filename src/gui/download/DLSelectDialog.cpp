@@ -16,10 +16,9 @@ TfrmDLSelect::TfrmDLSelect(AppContext& ctx, Prompter& prompter, QWidget* parent)
     : QDialog(parent), ctx_(ctx), prompter_(prompter) {
   setObjectName(QStringLiteral("frmDLSelect"));
   // Exactly two choices, whatever position is stored.
-  const RadioGroup choice =
-      MakeRadioGroup(this, "gbTypesDL", ctx_.Tr("gbTypesDL_15"),
-                     {QStringLiteral("  ") + ctx_.Tr("rbTestMem_15"),
-                      QStringLiteral("  ") + ctx_.Tr("rbLogMem_15")});
+  const RadioGroup choice = MakeRadioGroup(this, "gbTypesDL", ctx_.Tr("gbTypesDL_15"),
+                                           {QStringLiteral("  ") + ctx_.Tr("rbTestMem_15"),
+                                            QStringLiteral("  ") + ctx_.Tr("rbLogMem_15")});
   gbTypesDL_ = choice.box;
   buttons_ = choice.group;
   const OkCancel okCancel = MakeOkCancel(ctx_, this, "btnDownLoad_12", "btnDownLoad");

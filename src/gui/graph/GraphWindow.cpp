@@ -464,8 +464,7 @@ void TfrmGraphChild::ShowReadout(double x) {
   std::array<bool, kStatistics> on{};
   for (size_t i = 0; i < kStatistics; ++i)
     on[i] = boxes_[i]->isChecked();
-  const std::optional<CursorReadout> r =
-      ReadCursor(plot_->Data().Series, on, x);
+  const std::optional<CursorReadout> r = ReadCursor(plot_->Data().Series, on, x);
   if (!r) return;
   for (size_t i = 0; i < kStatistics; ++i) {
     QString text = ctx_.Decode(ctx_.Texts.Translate(kStatisticKeys[i]) + suffix_);

@@ -242,8 +242,9 @@ void SurveyPainter::AddDescription() {
       {Tr("lbLogUnits_20"), units},
   };
   // A block without calculation parameters carries zeros (or -1) in every field.
-  const bool parameters = block.Params.Altitude > 0 || block.Params.SideA > 0 || block.Params.SideB > 0 ||
-                          block.Params.Radius > 0 || block.Params.MetabolicRate > 0 || block.Params.Clothing > 0;
+  const bool parameters = block.Params.Altitude > 0 || block.Params.SideA > 0 ||
+                          block.Params.SideB > 0 || block.Params.Radius > 0 ||
+                          block.Params.MetabolicRate > 0 || block.Params.Clothing > 0;
   if (parameters) {
     const ParameterTexts params = DescribeParameters(block.Params, source_.DecimalSeparator);
     const auto add = [&](const char* key, const Bytes& value, const char* unit = "") {

@@ -21,9 +21,9 @@ TfrmUnits::TfrmUnits(AppContext& ctx, Prompter& prompter, std::function<void()> 
   setFixedSize(kClientWidth, kClientHeight);
 
   // The item texts are the unit systems' own names, the same in every language.
-  const RadioGroup radio = MakeRadioGroup(this, "rgUnits", ctx_.Tr("rgUnits_15"),
-                                          {QStringLiteral("SI"), QStringLiteral("US")},
-                                          Qt::Horizontal);
+  const RadioGroup radio =
+      MakeRadioGroup(this, "rgUnits", ctx_.Tr("rgUnits_15"),
+                     {QStringLiteral("SI"), QStringLiteral("US")}, Qt::Horizontal);
   rgUnits_ = radio.box;
   buttons_ = radio.group;
   rgUnits_->setGeometry(12, 10, kClientWidth - 24, 82);

@@ -100,7 +100,8 @@ inline Document TestsDocument(const std::vector<NewTest>& tests, const Bytes& se
     t.EndTime = wanted.begin + 1.0 / 1440;
     t.UnitSystem = wanted.units;
     t.Params.DuctShape = -1;
-    t.Params.Altitude = t.Params.SideA = t.Params.SideB = t.Params.Radius = t.Params.MetabolicRate = t.Params.Clothing = -1;
+    t.Params.Altitude = t.Params.SideA = t.Params.SideB = t.Params.Radius = t.Params.MetabolicRate =
+        t.Params.Clothing = -1;
     for (const auto& [code, value] : wanted.values) {
       doc.StoreTestValue(i, code, value);
       codes.push_back(code);

@@ -126,7 +126,8 @@ TEST(ResultPage, WorkedExample) {
   EXPECT_FALSE(flags[2]);
   // No parameter entry: every calculation parameter reads "none".
   EXPECT_EQ(r.Params.DuctShape, -1);
-  for (double p : {r.Params.Altitude, r.Params.SideA, r.Params.SideB, r.Params.Radius, r.Params.MetabolicRate, r.Params.Clothing})
+  for (double p : {r.Params.Altitude, r.Params.SideA, r.Params.SideB, r.Params.Radius,
+                   r.Params.MetabolicRate, r.Params.Clothing})
     EXPECT_EQ(p, -1);
 }
 

@@ -32,9 +32,8 @@ TEST(TimeTicks, StepIsTheSmallestRoundStepAtWhichLabelsFit) {
 TEST(TimeTicks, LabelsNeverOverlapAndTheNextSmallerStepWouldOverlap) {
   // Over many axis widths: the chosen step leaves room for every label, and it is minimal among
   // the round steps (the next smaller one would crowd them).
-  const double steps[] = {1,    2,    5,     10,    15,    30,    60,    120,   300,    600,
-                          900,  1800, 3600,  7200,  10800, 21600, 43200, 86400, 172800, 604800,
-                          1209600};
+  const double steps[] = {1,    2,    5,    10,    15,    30,    60,    120,    300,    600,    900,
+                          1800, 3600, 7200, 10800, 21600, 43200, 86400, 172800, 604800, 1209600};
   const double range = 12 * 3600.0, label = 131, gap = 16;
   for (double axis = 150; axis <= 3000; axis += 37) {
     const double step = TimeTickStep(range, axis, label, gap);

@@ -103,10 +103,9 @@ class UsbTest : public ::testing::Test {
   // A link whose RS-232 side is a scripted line that also identifies itself.
   std::unique_ptr<Link> MakeLink(const FtdiApi& api) {
     auto result = std::make_unique<Link>(host, api, clock);
-    auto transport =
-        std::make_unique<ScriptedTransport>(clock, [](const std::string& w, auto& l) {
-          if (w == ":MRD\n") l.Reply("SER");
-        });
+    auto transport = std::make_unique<ScriptedTransport>(clock, [](const std::string& w, auto& l) {
+      if (w == ":MRD\n") l.Reply("SER");
+    });
     serial = transport.get();
     result->SetSerialTransport(std::move(transport), 38400);
     return result;
