@@ -5,11 +5,14 @@
 #include "GuiTestSupport.h"
 #include "app/MainForm.h"
 #include "download/GuiDownload.h"
+#include "graph/GraphWindow.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QDialog>
 #include <QEventLoop>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -100,6 +103,13 @@ class ShellTest : public ::testing::Test {
     menu->hide();
   }
   bool Enabled(const char* action) const { return form_->Action(action)->isEnabled(); }
+  // The graph windows in the order they were made.
+  std::vector<TfrmGraphChild*> Windows() const {
+    std::vector<TfrmGraphChild*> w;
+    for (QMdiSubWindow* s : form_->MdiArea()->subWindowList(QMdiArea::CreationOrder))
+      w.push_back(qobject_cast<TfrmGraphChild*>(s->widget()));
+    return w;
+  }
 
   std::unique_ptr<DataFolder> data_;
   std::string settingsName_;

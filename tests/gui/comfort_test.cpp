@@ -67,12 +67,6 @@ class Comfort : public test::ShellTest {
     doc.Kind = DocumentKind::Logging;
     ASSERT_TRUE(ctx_->Workspace.ShowBlock(0, quiet_));
   }
-  std::vector<TfrmGraphChild*> Windows() const {
-    std::vector<TfrmGraphChild*> w;
-    for (QMdiSubWindow* s : form_->MdiArea()->subWindowList(QMdiArea::CreationOrder))
-      w.push_back(qobject_cast<TfrmGraphChild*>(s->widget()));
-    return w;
-  }
   // Graph > Comfort..., `act` working the dialog before OK.
   void ComfortConfirming(std::function<void(TfrmComfort*)> act) {
     test::OnNextModal([act](QDialog* d) {

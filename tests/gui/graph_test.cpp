@@ -60,12 +60,6 @@ class Graphs : public test::ShellTest {
     doc.Kind = DocumentKind::Logging;
     ASSERT_TRUE(ctx_->Workspace.ShowBlock(0, quiet_));
   }
-  std::vector<TfrmGraphChild*> Windows() const {
-    std::vector<TfrmGraphChild*> w;
-    for (QMdiSubWindow* s : form_->MdiArea()->subWindowList(QMdiArea::CreationOrder))
-      w.push_back(qobject_cast<TfrmGraphChild*>(s->widget()));
-    return w;
-  }
   void DrawConfirming(std::function<void(TfrmShowGraph*)> check = {}) {
     test::OnNextModal([check](QDialog* d) {
       if (check) check(qobject_cast<TfrmShowGraph*>(d));

@@ -61,6 +61,19 @@
 
 namespace {
 
+// Puts `blocks` on show as a logging document, the first block in the table.
+void ShowLogging(qv::AppContext& ctx, std::vector<qv::TLoggerRecord> blocks) {
+  ctx.Doc.LoggerBlocks = std::move(blocks);
+  ctx.Doc.Kind = qv::DocumentKind::Logging;
+  struct : qv::DocumentHost {
+    bool Ask(std::string_view) override { return false; }
+    bool SaveAs() override { return false; }
+    void Message(qv::MessageIcon, const qv::Bytes&) override {}
+    bool ChooseBlockToShow(std::vector<qv::TLoggerRecord>&) override { return false; }
+  } host;
+  ctx.Workspace.ShowBlock(0, host);
+}
+
 QString g_folder;
 
 void Grab(QWidget* w, const char* name) {
@@ -283,14 +296,7 @@ void SaveComfort(qv::TfrmMainForm& form, qv::AppContext& ctx) {
       v.push_back(std::round(value * (code == 13 ? 100 : 10)) / (code == 13 ? 100 : 10));
     }
   }
-  ctx.Doc.LoggerBlocks = {b};
-  struct : qv::DocumentHost {
-    bool Ask(std::string_view) override { return false; }
-    bool SaveAs() override { return false; }
-    void Message(qv::MessageIcon, const qv::Bytes&) override {}
-    bool ChooseBlockToShow(std::vector<qv::TLoggerRecord>&) override { return false; }
-  } host;
-  ctx.Workspace.ShowBlock(0, host);
+  ShowLogging(ctx, {b});
 
   form.setWindowState(Qt::WindowNoState);
   form.resize(1280, 900);
@@ -388,16 +394,8 @@ void SaveSurvey(qv::TfrmMainForm& form, qv::AppContext& ctx, qv::test::ScriptedP
   limits[1] = {60.0, 30.0};
   qv::SaveLimits(ctx.Settings, limits);
   qv::Document& doc = ctx.Doc;
-  doc.LoggerBlocks = {ClassroomDay(*qv::EncodeDateTime({2024, 3, 7, 0, 0, 0, 0}))};
-  doc.Kind = qv::DocumentKind::Logging;
-  struct : qv::DocumentHost {
-    bool Ask(std::string_view) override { return false; }
-    bool SaveAs() override { return false; }
-    void Message(qv::MessageIcon, const qv::Bytes&) override {}
-    bool ChooseBlockToShow(std::vector<qv::TLoggerRecord>&) override { return false; }
-  } host;
   form.CloseAllMdiChildren();
-  ctx.Workspace.ShowBlock(0, host);
+  ShowLogging(ctx, {ClassroomDay(*qv::EncodeDateTime({2024, 3, 7, 0, 0, 0, 0}))});
 
   OnNextModal([](QDialog* d) {
     Save(d, "dialog-limits");
@@ -893,14 +891,7 @@ int main(int argc, char* argv[]) {
       for (int k = 0; k < b.SampleCount; ++k)
         v.push_back(10 + (code % 4) + 3 * std::sin(k / 20.0 + code));
     }
-    doc.LoggerBlocks = {b};
-    struct : qv::DocumentHost {
-      bool Ask(std::string_view) override { return false; }
-      bool SaveAs() override { return false; }
-      void Message(qv::MessageIcon, const qv::Bytes&) override {}
-      bool ChooseBlockToShow(std::vector<qv::TLoggerRecord>&) override { return false; }
-    } host;
-    ctx.Workspace.ShowBlock(0, host);
+    ShowLogging(ctx, {b});
     ctx.Choices.Graph.fill(true);
     OnNextModal([](QDialog* d) { d->findChild<QPushButton*>("btnOK")->click(); });
     form.mmGraphDrawClick();

@@ -80,6 +80,48 @@ void TReportCommands::AddAirChange(const AirChangeRequest& request) {
   airChanges_.emplace_back(block, request);
 }
 
+void TReportCommands::ShowPreview(const char* objectName,
+                                  const std::function<void(QPrinter&)>& paint) {
+  QPrinter printer(QPrinter::HighResolution);
+  SetReportPageLayout(printer);
+  QPrintPreviewDialog preview(&printer, window_);
+  preview.setObjectName(QString::fromLatin1(objectName));
+  preview.setWindowTitle(ctx_.Tr("mmFilePreview_15").remove(QLatin1Char('&')));
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
+                   [&paint](QPrinter* target) { paint(*target); });
+  preview.resize(window_->size() * 9 / 10);
+  const ArrowWhileAsking arrow;
+  prompter_.ShowPreview(preview);
+}
+
+void TReportCommands::ExportPdf(const char* captionKey, const char* objectName,
+                                const QString& fileName,
+                                const std::function<Outcome(const QString&)>& write) {
+  QFileDialog dialog(window_,
+                     ctx_.Tr(captionKey).remove(QStringLiteral("...")).remove(QLatin1Char('&')),
+                     TestResultsFolder(), QStringLiteral("PDF (*.pdf *.PDF)"));
+  dialog.setObjectName(QString::fromLatin1(objectName));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("pdf"));
+  dialog.selectFile(fileName);
+  QString path;
+  {
+    const ArrowWhileAsking arrow;
+    path = prompter_.ChooseFile(dialog);
+  }
+  if (path.isEmpty()) return;
+  Outcome written;
+  {
+    const BusyCursor busy;
+    written = write(path);
+  }
+  if (!written.ok()) prompter_.Message(window_, ctx_.Decode(written.message), QMessageBox::Warning);
+}
+
+QString TReportCommands::DocumentBaseName() const {
+  return QFileInfo(QString::fromStdString(ctx_.Workspace.SuggestedFileName())).completeBaseName();
+}
+
 void TReportCommands::PreviewSurvey() {
   // The preview paints while it is open, and a download may install a new document meanwhile:
   // it paints copies.
@@ -88,21 +130,12 @@ void TReportCommands::PreviewSurvey() {
   const ReportHeader header = *source.Header;
   source.Block = &block;
   source.Header = &header;
-  QPrinter printer(QPrinter::HighResolution);
-  SetReportPageLayout(printer);
   std::optional<SurveyPainter> report;
   {
     const BusyCursor busy;
     report.emplace(source);
   }
-  QPrintPreviewDialog preview(&printer, window_);
-  preview.setObjectName(QStringLiteral("frmSurveyPreview"));
-  preview.setWindowTitle(ctx_.Tr("mmFilePreview_15").remove(QLatin1Char('&')));
-  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
-                   [&report](QPrinter* target) { report->Print(*target); });
-  preview.resize(window_->size() * 9 / 10);
-  const ArrowWhileAsking arrow;
-  prompter_.ShowPreview(preview);
+  ShowPreview("frmSurveyPreview", [&report](QPrinter& target) { report->Print(target); });
 }
 
 void TReportCommands::mmFileExportSurveyClick() {
@@ -110,29 +143,11 @@ void TReportCommands::mmFileExportSurveyClick() {
     prompter_.Message(window_, ctx_.Tr("msgNoDataToPrew_35"), QMessageBox::Information);
     return;
   }
-  QFileDialog dialog(
-      window_,
-      ctx_.Tr("mmFileExportSurvey_25").remove(QStringLiteral("...")).remove(QLatin1Char('&')),
-      TestResultsFolder(), QStringLiteral("PDF (*.pdf *.PDF)"));
-  dialog.setObjectName(QStringLiteral("sdSurveyDialog"));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(QStringLiteral("pdf"));
-  const QString name =
-      QFileInfo(QString::fromStdString(ctx_.Workspace.SuggestedFileName())).completeBaseName();
-  dialog.selectFile((name.isEmpty() ? QStringLiteral("survey") : name + QStringLiteral("-survey")) +
-                    QStringLiteral(".pdf"));
-  QString path;
-  {
-    const ArrowWhileAsking arrow;
-    path = prompter_.ChooseFile(dialog);
-  }
-  if (path.isEmpty()) return;
-  Outcome written;
-  {
-    const BusyCursor busy;
-    written = WriteSurveyPdf(path, Survey());
-  }
-  if (!written.ok()) prompter_.Message(window_, ctx_.Decode(written.message), QMessageBox::Warning);
+  const QString name = DocumentBaseName();
+  ExportPdf("mmFileExportSurvey_25", "sdSurveyDialog",
+            (name.isEmpty() ? QStringLiteral("survey") : name + QStringLiteral("-survey")) +
+                QStringLiteral(".pdf"),
+            [this](const QString& path) { return WriteSurveyPdf(path, Survey()); });
 }
 
 void TReportCommands::mmFilePreviewClick() {
@@ -141,47 +156,20 @@ void TReportCommands::mmFilePreviewClick() {
     return;
   }
   if (!CanReport()) return;
-  QPrinter printer(QPrinter::HighResolution);
-  SetReportPageLayout(printer);
   std::optional<ReportPainter> report;
   {
     const BusyCursor busy;
     report.emplace(Source());
   }
-  QPrintPreviewDialog preview(&printer, window_);
-  preview.setObjectName(QStringLiteral("frmReportPreview"));
-  preview.setWindowTitle(ctx_.Tr("mmFilePreview_15").remove(QLatin1Char('&')));
-  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
-                   [&report](QPrinter* target) { report->Print(*target); });
-  preview.resize(window_->size() * 9 / 10);
-  const ArrowWhileAsking arrow;
-  prompter_.ShowPreview(preview);
+  ShowPreview("frmReportPreview", [&report](QPrinter& target) { report->Print(target); });
 }
 
 void TReportCommands::mmFileExportReportClick() {
   if (!CanReport()) return;
-  QFileDialog dialog(
-      window_,
-      ctx_.Tr("mmFileExportReport_25").remove(QStringLiteral("...")).remove(QLatin1Char('&')),
-      TestResultsFolder(), QStringLiteral("PDF (*.pdf *.PDF)"));
-  dialog.setObjectName(QStringLiteral("sdReportDialog"));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(QStringLiteral("pdf"));
-  const QString name =
-      QFileInfo(QString::fromStdString(ctx_.Workspace.SuggestedFileName())).completeBaseName();
-  dialog.selectFile((name.isEmpty() ? QStringLiteral("report") : name) + QStringLiteral(".pdf"));
-  QString path;
-  {
-    const ArrowWhileAsking arrow;
-    path = prompter_.ChooseFile(dialog);
-  }
-  if (path.isEmpty()) return;
-  Outcome written;
-  {
-    const BusyCursor busy;
-    written = WriteReportPdf(path, Source());
-  }
-  if (!written.ok()) prompter_.Message(window_, ctx_.Decode(written.message), QMessageBox::Warning);
+  const QString name = DocumentBaseName();
+  ExportPdf("mmFileExportReport_25", "sdReportDialog",
+            (name.isEmpty() ? QStringLiteral("report") : name) + QStringLiteral(".pdf"),
+            [this](const QString& path) { return WriteReportPdf(path, Source()); });
 }
 
 }  // namespace qv

@@ -8,9 +8,11 @@
 #include "report/ReportPainter.h"
 #include "survey/SurveyPainter.h"
 
+#include <functional>
 #include <utility>
 #include <vector>
 
+class QPrinter;
 class QWidget;
 
 namespace qv {
@@ -44,6 +46,14 @@ class TReportCommands {
   // The table shows a logging block.
   bool ShowsLogging() const;
   void PreviewSurvey();
+  // The print preview of A4 report pages that `paint` draws, named `objectName`.
+  void ShowPreview(const char* objectName, const std::function<void(QPrinter&)>& paint);
+  // Asks where to save a PDF (the file dialog named `objectName`, captioned by the menu entry
+  // `captionKey`, proposing `fileName`) and writes it with `write`; a failure is told.
+  void ExportPdf(const char* captionKey, const char* objectName, const QString& fileName,
+                 const std::function<Outcome(const QString&)>& write);
+  // The open document's file name without its folder and extension; empty before a save.
+  QString DocumentBaseName() const;
 
   QWidget* window_;
   AppContext& ctx_;
