@@ -26,53 +26,6 @@ void Bind(QSqlQuery& q, std::initializer_list<QVariant> values) {
     q.bindValue(i++, v);
 }
 
-// The bytes of the file at `path`, with OpenResultsFile's limits; nullopt with the reason.
-std::optional<QByteArray> ReadBytes(const QString& path, const TextCodec& codec, Bytes* error) {
-  const QFileInfo info(path);
-  if (info.exists() && !info.isFile()) {
-    *error = codec.Encode(info.isDir() ? QStringLiteral("This is a folder, not a file.")
-                                       : QStringLiteral("This is not a regular file."));
-    return std::nullopt;
-  }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *error = codec.Encode(file.errorString());
-    return std::nullopt;
-  }
-  const auto tooLarge = [&] {
-    *error = codec.Encode(
-        QStringLiteral("This file is larger than %1 MB, the most a results file can hold.")
-            .arg(kMaxResultsFileBytes / (1024 * 1024)));
-  };
-  if (info.size() > kMaxResultsFileBytes) {
-    tooLarge();
-    return std::nullopt;
-  }
-  // Room for the size seen, read in place; the reading goes on past it (1 MB at a time) only
-  // for a file that grew, up to one byte over the limit.
-  QByteArray bytes;
-  bytes.reserve(static_cast<qsizetype>(info.size()) + 1);
-  for (;;) {
-    const qsizetype have = bytes.size();
-    const qint64 spare = bytes.capacity() - have;
-    const qint64 room =
-        std::min<qint64>(spare > 0 ? spare : qint64{1} << 20, kMaxResultsFileBytes + 1 - have);
-    bytes.resize(have + static_cast<qsizetype>(room));
-    const qint64 got = file.read(bytes.data() + have, room);
-    bytes.resize(have + static_cast<qsizetype>(std::max<qint64>(got, 0)));
-    if (got <= 0 || bytes.size() > kMaxResultsFileBytes) break;
-  }
-  if (file.error() != QFileDevice::NoError) {
-    *error = codec.Encode(file.errorString());
-    return std::nullopt;
-  }
-  if (bytes.size() > kMaxResultsFileBytes) {
-    tooLarge();
-    return std::nullopt;
-  }
-  return bytes;
-}
-
 class Adder {
  public:
   Adder(ArchiveConnection& impl, const TextCatalog& texts) : impl_(impl), texts_(texts) {
@@ -110,7 +63,7 @@ class Adder {
     ArchiveFileResult result;
     result.path = path;
     Bytes error;
-    const std::optional<QByteArray> bytes = ReadBytes(path, impl_.codec, &error);
+    const std::optional<QByteArray> bytes = ReadResultsFileBytes(path, impl_.codec, &error);
     if (!bytes) {
       result.message = error;
       return result;

@@ -112,6 +112,12 @@ struct OpenOutcome {
 // Whatever the bytes, nothing is read outside `bytes` and no record is written outside.
 OpenOutcome ReadResultsFile(std::string_view bytes, Document& doc, const TextCatalog& texts);
 
+// The bytes of the file at `path`: a regular file of at most kMaxResultsFileBytes, read in
+// place (a file that grows while it is read is still held to the limit); nullopt with the
+// reason, in `codec`'s code page, in `error`.
+std::optional<QByteArray> ReadResultsFileBytes(const QString& path, const TextCodec& codec,
+                                               Bytes* error);
+
 // Reads the file at `path` (its system error text, encoded with `codePage`, when it cannot be
 // read) and then as ReadResultsFile.
 OpenOutcome OpenResultsFile(const QString& path, Document& doc, const TextCatalog& texts,

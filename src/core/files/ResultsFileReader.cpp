@@ -574,37 +574,35 @@ OpenOutcome ReadResultsFile(std::string_view bytes, Document& doc, const TextCat
   return Reader(bytes, doc, texts).Run();
 }
 
-OpenOutcome OpenResultsFile(const QString& path, Document& doc, const TextCatalog& texts,
-                            const QByteArray& codePage) {
-  // A pipe or a device would be read without end (/dev/zero), or block the program.
+std::optional<QByteArray> ReadResultsFileBytes(const QString& path, const TextCodec& codec,
+                                               Bytes* error) {
   const QFileInfo info(path);
   if (info.exists() && !info.isFile()) {
-    OpenOutcome result;
-    result.outcome = Outcome::Failure(
-        TextCodec(codePage).Encode(info.isDir() ? QStringLiteral("This is a folder, not a file.")
-                                                : QStringLiteral("This is not a regular file.")));
-    return result;
+    *error = codec.Encode(info.isDir() ? QStringLiteral("This is a folder, not a file.")
+                                       : QStringLiteral("This is not a regular file."));
+    return std::nullopt;
   }
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    OpenOutcome result;
-    result.outcome = Outcome::Failure(TextCodec(codePage).Encode(file.errorString()));
-    return result;
+    *error = codec.Encode(file.errorString());
+    return std::nullopt;
   }
   // The size is read again as the bytes come: a file may grow between the look and the read.
   const auto tooLarge = [&] {
-    OpenOutcome result;
-    result.outcome = Outcome::Failure(TextCodec(codePage).Encode(
+    *error = codec.Encode(
         QStringLiteral("This file is larger than %1 MB, the most a results file can hold.")
-            .arg(kMaxResultsFileBytes / (1024 * 1024))));
-    return result;
+            .arg(kMaxResultsFileBytes / (1024 * 1024)));
   };
-  if (info.size() > kMaxResultsFileBytes) return tooLarge();
+  if (info.size() > kMaxResultsFileBytes) {
+    tooLarge();
+    return std::nullopt;
+  }
+  // Room for the size seen, read in place; the reading goes on past it (1 MB at a time) only
+  // for a file that grew, up to one byte over the limit.
   QByteArray bytes;
   bytes.reserve(static_cast<qsizetype>(info.size()) + 1);
   for (;;) {
     const qsizetype have = bytes.size();
-    // The reserved room first (no copy of what was read); 1 MB steps only if the file grew.
     const qint64 spare = bytes.capacity() - have;
     const qint64 room =
         std::min<qint64>(spare > 0 ? spare : qint64{1} << 20, kMaxResultsFileBytes + 1 - have);
@@ -614,12 +612,26 @@ OpenOutcome OpenResultsFile(const QString& path, Document& doc, const TextCatalo
     if (got <= 0 || bytes.size() > kMaxResultsFileBytes) break;
   }
   if (file.error() != QFileDevice::NoError) {
+    *error = codec.Encode(file.errorString());
+    return std::nullopt;
+  }
+  if (bytes.size() > kMaxResultsFileBytes) {
+    tooLarge();
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+OpenOutcome OpenResultsFile(const QString& path, Document& doc, const TextCatalog& texts,
+                            const QByteArray& codePage) {
+  Bytes error;
+  const std::optional<QByteArray> bytes = ReadResultsFileBytes(path, TextCodec(codePage), &error);
+  if (!bytes) {
     OpenOutcome result;
-    result.outcome = Outcome::Failure(TextCodec(codePage).Encode(file.errorString()));
+    result.outcome = Outcome::Failure(error);
     return result;
   }
-  if (bytes.size() > kMaxResultsFileBytes) return tooLarge();
-  return ReadResultsFile(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+  return ReadResultsFile(std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())),
                          doc, texts);
 }
 
